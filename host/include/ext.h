@@ -1,0 +1,15 @@
+// The host API: include this (and ext_obex.h for class_new and attributes).
+#ifndef EXT_H
+#define EXT_H
+
+#include "ext_prefix.h"
+#include "ext_mess.h"
+#include "ext_proto.h"
+#include "ext_sysmem.h"
+#include "ext_path.h"
+#include "ext_sysfile.h"
+
+#define ASSIST_INLET 1
+#define ASSIST_OUTLET 2
+
+#endif

@@ -1,0 +1,38 @@
+// The host's file search path and file dialogs.
+#ifndef EXT_PATH_H
+#define EXT_PATH_H
+
+#include "ext_mess.h"
+
+BEGIN_USING_C_LINKAGE
+
+/// An opened file (opaque).
+typedef struct _filestruct *t_filehandle;
+
+enum {
+  PATH_READ_PERM = 1,
+  PATH_WRITE_PERM = 2,
+  PATH_RW_PERM = 3
+};
+
+/// Looks `name` up in the search path. On success returns 0 and sets
+/// `outvol` to the folder's path id and `outtype` to the file's type (0 here:
+/// this host keeps no file-type database, so `filetypelist` filters nothing);
+/// `name` keeps the file's own name. Returns 1 when not found.
+C74_API short locatefile_extended(char *name, short *outvol, t_fourcc *outtype,
+                                  const t_fourcc *filetypelist, short numtypes);
+/// Opens `name` in folder `path` (an id from locatefile_extended or
+/// open_dialog, or 0 for a name that is absolute or relative to the working
+/// directory). Returns 0 and sets `ref`, or a non-zero error code.
+C74_API short path_opensysfile(const char *name, const short path, t_filehandle *ref,
+                               short perm);
+/// The host's open-file dialog. Returns 0 with the chosen file's name in
+/// `name` and its folder in `volptr`, or non-zero when cancelled.
+C74_API short open_dialog(char *name, short *volptr, t_fourcc *typeptr, t_fourcc *types,
+                          short ntypes);
+/// Writes the full native name of `name` in folder `path` into `out`.
+C74_API short path_topathname(const short path, const char *name, char *out);
+
+END_USING_C_LINKAGE
+
+#endif

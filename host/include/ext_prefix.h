@@ -1,0 +1,53 @@
+// Base types and export macros shared by every header of the host API.
+#ifndef EXT_PREFIX_H
+#define EXT_PREFIX_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+#define BEGIN_USING_C_LINKAGE extern "C" {
+#define END_USING_C_LINKAGE }
+#else
+#define BEGIN_USING_C_LINKAGE
+#define END_USING_C_LINKAGE
+#endif
+
+#if defined(_WIN32)
+#define C74_EXPORT __declspec(dllexport)
+#ifdef HOSTAPI_BUILDING
+#define C74_API __declspec(dllexport)
+#else
+#define C74_API __declspec(dllimport)
+#endif
+#else
+#define C74_EXPORT __attribute__((visibility("default")))
+#define C74_API __attribute__((visibility("default")))
+#endif
+
+#if defined(__GNUC__)
+#define C74_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
+#else
+#define C74_PRINTF(fmt, args)
+#endif
+
+// The long of an atom is pointer-sized, so an address (a FullPacket's
+// bytes) fits in it on every platform, Windows' 32-bit long included.
+typedef intptr_t t_atom_long;
+typedef double t_atom_float;
+typedef intptr_t t_ptr_int;
+typedef uintptr_t t_ptr_uint;
+typedef uintptr_t t_ptr_size;
+typedef intptr_t t_int32_atomic;
+typedef long t_max_err;
+typedef unsigned short t_getbytes_size;
+typedef uint32_t t_fourcc;
+
+#define MAX_ERR_NONE 0
+#define MAX_ERR_GENERIC -1
+#define MAX_ERR_INVALID_PTR -2
+
+#define MAX_PATH_CHARS 2048
+#define MAX_FILENAME_CHARS 512
+
+#endif

@@ -1,0 +1,98 @@
+// The classic host functions: registration, outlets, inlets, clocks,
+// symbols, console and the low-priority queue.
+//
+// Threads: every function here is for the host's main thread (the thread
+// that runs messages, clocks and deferred calls), except gensym,
+// clock_delay, clock_fdelay, clock_unset, post, error, defer_low and
+// getbytes/freebytes, which any thread may call.
+#ifndef EXT_PROTO_H
+#define EXT_PROTO_H
+
+#include "ext_mess.h"
+
+BEGIN_USING_C_LINKAGE
+
+// ---- Registration, older style ---------------------------------------------
+
+/// Registers a class. `ident` receives the class; `size` is the record size;
+/// the variable part lists the creation argument types, ending with 0.
+C74_API void setup(t_messlist **ident, method makefun, method freefun, short size,
+                   method menufun, short type, ...);
+/// Adds a message `s` to the class being set up by the last setup call.
+C74_API void addmess(method f, const char *s, short type, ...);
+C74_API void addint(method f);
+C74_API void addfloat(method f);
+C74_API void addbang(method f);
+/// Makes a record of a class registered by setup, zero-filled, header first.
+C74_API void *newobject(void *maxclass);
+/// Frees an object: an object record (its free routine runs first) or a clock.
+C74_API void freeobject(t_object *op);
+
+// ---- Outlets -----------------------------------------------------------------
+// Each new outlet stands left of the ones made before it.
+
+C74_API void *bangout(void *x);
+C74_API void *intout(void *x);
+C74_API void *floatout(void *x);
+C74_API void *listout(void *x);
+/// `type` names the message the outlet sends, or null for any message.
+C74_API void *outlet_new(void *x, const char *type);
+
+C74_API void *outlet_bang(void *o);
+C74_API void *outlet_int(void *o, t_atom_long n);
+C74_API void *outlet_float(void *o, double f);
+C74_API void *outlet_list(void *o, t_symbol *s, short ac, t_atom *av);
+C74_API void *outlet_anything(void *o, t_symbol *s, short ac, t_atom *av);
+
+// ---- Inlets ------------------------------------------------------------------
+
+/// Adds an inlet just right of the leftmost one, which turns an int (or a
+/// float, truncated) arriving there into the message `s1` with that long.
+C74_API void *inlet4(void *x, void *w, const char *s, const char *s1);
+
+// ---- Clocks ------------------------------------------------------------------
+
+/// Makes a clock that calls fn(x) on the host's main thread when it fires.
+C74_API t_clock *clock_new(void *x, method fn);
+/// (Re)arms the clock `n` milliseconds from now. Any thread.
+C74_API void clock_delay(void *x, long n);
+C74_API void clock_fdelay(void *c, double time);
+/// Disarms the clock. Any thread.
+C74_API void clock_unset(void *x);
+/// The host's logical time in milliseconds.
+C74_API double gettime_forobject(t_object *x);
+C74_API long gettime(void);
+
+// ---- Symbols and atoms -------------------------------------------------------
+
+/// Interns `s` for the life of the process. Any thread.
+C74_API t_symbol *gensym(const char *s);
+C74_API t_max_err atom_setlong(t_atom *a, t_atom_long b);
+C74_API t_max_err atom_setfloat(t_atom *a, double b);
+C74_API t_max_err atom_setsym(t_atom *a, t_symbol *b);
+C74_API t_atom_long atom_getlong(const t_atom *a);
+C74_API t_atom_float atom_getfloat(const t_atom *a);
+C74_API t_symbol *atom_getsym(const t_atom *a);
+
+// ---- Console -----------------------------------------------------------------
+// A line is written whole; lines of concurrent callers never interleave.
+
+C74_API void post(const char *fmt, ...) C74_PRINTF(1, 2);
+C74_API void error(const char *fmt, ...) C74_PRINTF(1, 2);
+
+// ---- Memory ------------------------------------------------------------------
+
+/// Host memory: null when none could be had. Any thread.
+C74_API char *getbytes(t_getbytes_size size);
+C74_API void freebytes(void *b, t_getbytes_size size);
+
+// ---- Low-priority queue ------------------------------------------------------
+
+/// Queues fn(ob, sym, argc, argv) to run later on the host's main thread;
+/// the atoms are copied. Any thread.
+C74_API void *defer_low(void *ob, method fn, t_symbol *sym, short argc, t_atom *argv);
+C74_API void *defer(void *ob, method fn, t_symbol *sym, short argc, t_atom *argv);
+
+END_USING_C_LINKAGE
+
+#endif

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds the kit and runs every test: the default build, the
+# AddressSanitizer+UndefinedBehaviorSanitizer build and the
+# ThreadSanitizer build of the threaded tests.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+jobs=$(nproc)
+run_preset() {
+  local preset=$1
+  echo "==== $preset ===="
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  ctest --preset "$preset" -j "$jobs"
+}
+
+run_preset default
+run_preset asan-ubsan
+run_preset tsan
