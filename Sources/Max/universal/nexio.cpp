@@ -325,13 +325,10 @@ static bool nexio_owns(nexio_handle *h, pthread_t self) {
   return pthread_equal(h->thread.load(), self) != 0;
 }
 
-// Contiguous free space of the ring from head h with tail t; one slot stays
-// empty so that a full ring differs from an empty one.
+// Free space of the ring from head h with tail t. One slot stays empty so
+// that a full ring differs from an empty one.
 static int nexio_freespace(int h, int t) {
-  if (t > h) {
-    return t - h - 1;
-  }
-  return nexio_ringsize - h - (t == 0 ? 1 : 0);
+  return (t - h - 1 + nexio_ringsize) % nexio_ringsize;
 }
 
 static void *nexio_thread(void *arg) {
@@ -341,6 +338,7 @@ static void *nexio_thread(void *arg) {
   struct addrinfo *rootai = nullptr;
   int res = 0;
   int fd = -1;
+  int socktype = 0;
   char text[256];
   unsigned char in[nexio_ringsize];
   bool owner_end = false; // lock held and owner: end the connection
@@ -388,6 +386,8 @@ static void *nexio_thread(void *arg) {
       res = errno;
       close(fd);
       fd = -1;
+    } else {
+      socktype = ai->ai_socktype;
     }
     if (!nexio_owns(h, self)) {
       goto finish;
@@ -417,69 +417,76 @@ static void *nexio_thread(void *arg) {
   clock_delay(h->owner->notify, 0);
   nexio_unlock(h);
 
-  for (;;) {
-    int head = h->head.load(std::memory_order_relaxed);
-    int tail = h->tail.load(std::memory_order_acquire);
-    int space = nexio_freespace(head, tail);
-    if (space == 0) {
-      // Wait for notify to free slots: at most 1 ms, less when it does.
-      nexio_lock(h);
-      if (!nexio_owns(h, self)) {
-        goto leave;
-      }
-      if (h->tail.load(std::memory_order_acquire) == tail) {
-        struct timespec until;
-        clock_gettime(CLOCK_MONOTONIC, &until);
-        until.tv_nsec += 1000000;
-        if (until.tv_nsec >= 1000000000) {
-          until.tv_nsec -= 1000000000;
-          until.tv_sec++;
+  // A stream is received into whatever space the ring has. A datagram is
+  // received only into an empty ring, so that it is never cut because the
+  // patch was slow: only a datagram longer than the ring loses its tail.
+  {
+    const int need = socktype == SOCK_DGRAM ? nexio_ringsize - 1 : 1;
+    for (;;) {
+      int head = h->head.load(std::memory_order_relaxed);
+      int tail = h->tail.load(std::memory_order_acquire);
+      int space = nexio_freespace(head, tail);
+      if (space < need) {
+        // Wait for notify to free slots: at most 1 ms, less when it does.
+        nexio_lock(h);
+        if (!nexio_owns(h, self)) {
+          goto leave;
         }
-        pthread_cond_timedwait(&h->space, &h->lock, &until);
+        if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) < need) {
+          struct timespec until;
+          clock_gettime(CLOCK_MONOTONIC, &until);
+          until.tv_nsec += 1000000;
+          if (until.tv_nsec >= 1000000000) {
+            until.tv_nsec -= 1000000000;
+            until.tv_sec++;
+          }
+          pthread_cond_timedwait(&h->space, &h->lock, &until);
+        }
+        nexio_unlock(h);
+        continue;
       }
-      nexio_unlock(h);
-      continue;
-    }
 
-    // Received into a buffer of our own and copied into the ring only while
-    // still the owner: a thread disowned during recv never touches slots
-    // that a newer owner may have filled.
-    ssize_t n = recv(fd, in, static_cast<size_t>(space), 0);
-    if (n > 0) {
+      // Received into a buffer of our own and copied into the ring only while
+      // still the owner: a thread disowned during recv never touches slots
+      // that a newer owner may have filled.
+      ssize_t n = recv(fd, in, static_cast<size_t>(space), 0);
+      if (n > 0) {
+        nexio_lock(h);
+        if (!nexio_owns(h, self)) {
+          goto leave;
+        }
+        head = h->head.load(std::memory_order_relaxed);
+        tail = h->tail.load(std::memory_order_acquire);
+        space = nexio_freespace(head, tail);
+        if (n > space) { // only a new owner moves head, so this cannot happen
+          n = space;
+        }
+        int first = nexio_ringsize - head < n ? nexio_ringsize - head : static_cast<int>(n);
+        memcpy(h->buf + head, in, static_cast<size_t>(first));
+        memcpy(h->buf, in + first, static_cast<size_t>(n - first));
+        h->head.store(static_cast<uint16_t>((head + n) % nexio_ringsize),
+                      std::memory_order_release);
+        if (head == tail) {
+          clock_delay(h->owner->notify, 0);
+        }
+        nexio_unlock(h);
+        continue;
+      }
+      if (n == 0) {
+        break; // the peer closed, or the object shut the socket down
+      }
+      int err = errno;
+      if (err == EINTR) {
+        continue;
+      }
       nexio_lock(h);
       if (!nexio_owns(h, self)) {
         goto leave;
       }
-      head = h->head.load(std::memory_order_relaxed);
-      tail = h->tail.load(std::memory_order_acquire);
-      space = nexio_freespace(head, tail);
-      if (n > space) { // only a new owner moves head, so this cannot happen
-        n = space;
-      }
-      memcpy(h->buf + head, in, static_cast<size_t>(n));
-      int next = head + static_cast<int>(n);
-      h->head.store(static_cast<uint16_t>(next == nexio_ringsize ? 0 : next),
-                    std::memory_order_release);
-      if (head == tail) {
-        clock_delay(h->owner->notify, 0);
-      }
-      nexio_unlock(h);
-      continue;
-    }
-    if (n == 0) {
-      break; // the peer closed, or the object shut the socket down
-    }
-    int err = errno;
-    if (err == EINTR) {
-      continue;
-    }
-    nexio_lock(h);
-    if (!nexio_owns(h, self)) {
+      error("nexio: read error (%s)", nexio_errtext(err, text, sizeof text));
+      owner_end = true;
       goto leave;
     }
-    error("nexio: read error (%s)", nexio_errtext(err, text, sizeof text));
-    owner_end = true;
-    goto leave;
   }
 
 finish:
