@@ -91,6 +91,7 @@ static_assert(sizeof(nexio_handle) < 65536 && sizeof(nexio_conninfo) < 65536,
               "getbytes takes a 16-bit size");
 
 static void nexio_notify(nexio_object *x);
+static void *nexio_thread(void *arg);
 
 // The host calls every method through the one generic method type.
 template <class F> static method nexio_method(F f) {
@@ -317,205 +318,6 @@ static void nexio_handle_free(nexio_handle *h) {
   pthread_mutex_destroy(&h->lock);
   h->~nexio_handle();
   freebytes(h, sizeof(nexio_handle));
-}
-
-// ---- Connection thread -------------------------------------------------------------
-
-static bool nexio_owns(nexio_handle *h, pthread_t self) {
-  return pthread_equal(h->thread.load(), self) != 0;
-}
-
-// Free space of the ring from head h with tail t. One slot stays empty so
-// that a full ring differs from an empty one.
-static int nexio_freespace(int h, int t) {
-  return (t - h - 1 + nexio_ringsize) % nexio_ringsize;
-}
-
-static void *nexio_thread(void *arg) {
-  nexio_conninfo *start = static_cast<nexio_conninfo *>(arg);
-  nexio_handle *h = start->handle;
-  const pthread_t self = pthread_self();
-  struct addrinfo *rootai = nullptr;
-  int res = 0;
-  int fd = -1;
-  int socktype = 0;
-  char text[256];
-  unsigned char in[nexio_ringsize];
-  bool owner_end = false; // lock held and owner: end the connection
-
-  // Wait until "bang", which holds the lock across pthread_create, has
-  // stored this thread's identity.
-  nexio_lock(h);
-  nexio_unlock(h);
-
-  if (!nexio_owns(h, self)) {
-    freebytes(start, sizeof(nexio_conninfo));
-    goto finish;
-  }
-
-  {
-    struct addrinfo hints = start->hints;
-    res = getaddrinfo(start->host, start->serv, &hints, &rootai);
-    int lookup_errno = errno;
-    freebytes(start, sizeof(nexio_conninfo));
-    start = nullptr;
-
-    if (!nexio_owns(h, self)) {
-      goto finish;
-    }
-    if (res == 0 && !rootai) {
-      res = EAI_NONAME;
-    }
-    if (res != 0) {
-      nexio_lock(h);
-      if (!nexio_owns(h, self)) {
-        goto leave;
-      }
-      error("nexio: name lookup failed (%s)",
-            res == EAI_SYSTEM ? nexio_errtext(lookup_errno, text, sizeof text) : gai_strerror(res));
-      owner_end = true;
-      goto leave;
-    }
-  }
-
-  for (struct addrinfo *ai = rootai; ai && fd < 0; ai = ai->ai_next) {
-    fd = socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
-    if (fd < 0) {
-      res = errno;
-    } else if (connect(fd, ai->ai_addr, ai->ai_addrlen) != 0) {
-      res = errno;
-      close(fd);
-      fd = -1;
-    } else {
-      socktype = ai->ai_socktype;
-    }
-    if (!nexio_owns(h, self)) {
-      goto finish;
-    }
-  }
-  freeaddrinfo(rootai);
-  rootai = nullptr;
-
-#ifdef SO_NOSIGPIPE
-  if (fd >= 0) {
-    int one = 1;
-    setsockopt(fd, SOL_SOCKET, SO_NOSIGPIPE, &one, sizeof one);
-  }
-#endif
-
-  nexio_lock(h);
-  if (!nexio_owns(h, self)) {
-    goto leave;
-  }
-  if (fd < 0) {
-    error("nexio: connect failed (%s)", nexio_errtext(res, text, sizeof text));
-    owner_end = true;
-    goto leave;
-  }
-  h->fd.store(fd);
-  h->status = 2;
-  clock_delay(h->owner->notify, 0);
-  nexio_unlock(h);
-
-  // A stream is received into whatever space the ring has. A datagram is
-  // received only into an empty ring, so that it is never cut because the
-  // patch was slow: only a datagram longer than the ring loses its tail.
-  {
-    const int need = socktype == SOCK_DGRAM ? nexio_ringsize - 1 : 1;
-    for (;;) {
-      int head = h->head.load(std::memory_order_relaxed);
-      int tail = h->tail.load(std::memory_order_acquire);
-      int space = nexio_freespace(head, tail);
-      if (space < need) {
-        // Wait for notify to free slots: at most 1 ms, less when it does.
-        nexio_lock(h);
-        if (!nexio_owns(h, self)) {
-          goto leave;
-        }
-        if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) < need) {
-          struct timespec until;
-          clock_gettime(CLOCK_MONOTONIC, &until);
-          until.tv_nsec += 1000000;
-          if (until.tv_nsec >= 1000000000) {
-            until.tv_nsec -= 1000000000;
-            until.tv_sec++;
-          }
-          pthread_cond_timedwait(&h->space, &h->lock, &until);
-        }
-        nexio_unlock(h);
-        continue;
-      }
-
-      // Received into a buffer of our own and copied into the ring only while
-      // still the owner: a thread disowned during recv never touches slots
-      // that a newer owner may have filled.
-      ssize_t n = recv(fd, in, static_cast<size_t>(space), 0);
-      if (n > 0) {
-        nexio_lock(h);
-        if (!nexio_owns(h, self)) {
-          goto leave;
-        }
-        head = h->head.load(std::memory_order_relaxed);
-        tail = h->tail.load(std::memory_order_acquire);
-        space = nexio_freespace(head, tail);
-        if (n > space) { // only a new owner moves head, so this cannot happen
-          n = space;
-        }
-        int first = nexio_ringsize - head < n ? nexio_ringsize - head : static_cast<int>(n);
-        memcpy(h->buf + head, in, static_cast<size_t>(first));
-        memcpy(h->buf, in + first, static_cast<size_t>(n - first));
-        h->head.store(static_cast<uint16_t>((head + n) % nexio_ringsize),
-                      std::memory_order_release);
-        if (head == tail) {
-          clock_delay(h->owner->notify, 0);
-        }
-        nexio_unlock(h);
-        continue;
-      }
-      if (n == 0) {
-        break; // the peer closed, or the object shut the socket down
-      }
-      int err = errno;
-      if (err == EINTR) {
-        continue;
-      }
-      nexio_lock(h);
-      if (!nexio_owns(h, self)) {
-        goto leave;
-      }
-      error("nexio: read error (%s)", nexio_errtext(err, text, sizeof text));
-      owner_end = true;
-      goto leave;
-    }
-  }
-
-finish:
-  if (rootai) {
-    freeaddrinfo(rootai);
-  }
-  nexio_lock(h);
-  owner_end = nexio_owns(h, self);
-
-leave:
-  // The lock is held here.
-  if (owner_end) {
-    h->thread.store(nexio_nothread);
-    h->fd.store(-1);
-    h->status = 0;
-    h->recon.store(1);
-    clock_delay(h->owner->notify, 0);
-  }
-  {
-    int left = --h->refcount;
-    nexio_unlock(h);
-    if (left == 0) {
-      nexio_handle_free(h);
-    }
-  }
-  if (fd >= 0) {
-    close(fd);
-  }
-  return nullptr;
 }
 
 // ---- Object ----------------------------------------------------------------------
@@ -757,6 +559,205 @@ static void nexio_notify(nexio_object *x) {
   if (h->head.load(std::memory_order_acquire) != h->tail.load(std::memory_order_relaxed)) {
     clock_delay(x->notify, 0);
   }
+}
+
+// ---- Connection thread -------------------------------------------------------------
+
+static bool nexio_owns(nexio_handle *h, pthread_t self) {
+  return pthread_equal(h->thread.load(), self) != 0;
+}
+
+// Free space of the ring from head h with tail t. One slot stays empty so
+// that a full ring differs from an empty one.
+static int nexio_freespace(int h, int t) {
+  return (t - h - 1 + nexio_ringsize) % nexio_ringsize;
+}
+
+static void *nexio_thread(void *arg) {
+  nexio_conninfo *start = static_cast<nexio_conninfo *>(arg);
+  nexio_handle *h = start->handle;
+  const pthread_t self = pthread_self();
+  struct addrinfo *rootai = nullptr;
+  int res = 0;
+  int fd = -1;
+  int socktype = 0;
+  char text[256];
+  unsigned char in[nexio_ringsize];
+  bool owner_end = false; // lock held and owner: end the connection
+
+  // Wait until "bang", which holds the lock across pthread_create, has
+  // stored this thread's identity.
+  nexio_lock(h);
+  nexio_unlock(h);
+
+  if (!nexio_owns(h, self)) {
+    freebytes(start, sizeof(nexio_conninfo));
+    goto finish;
+  }
+
+  {
+    struct addrinfo hints = start->hints;
+    res = getaddrinfo(start->host, start->serv, &hints, &rootai);
+    int lookup_errno = errno;
+    freebytes(start, sizeof(nexio_conninfo));
+    start = nullptr;
+
+    if (!nexio_owns(h, self)) {
+      goto finish;
+    }
+    if (res == 0 && !rootai) {
+      res = EAI_NONAME;
+    }
+    if (res != 0) {
+      nexio_lock(h);
+      if (!nexio_owns(h, self)) {
+        goto leave;
+      }
+      error("nexio: name lookup failed (%s)",
+            res == EAI_SYSTEM ? nexio_errtext(lookup_errno, text, sizeof text) : gai_strerror(res));
+      owner_end = true;
+      goto leave;
+    }
+  }
+
+  for (struct addrinfo *ai = rootai; ai && fd < 0; ai = ai->ai_next) {
+    fd = socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
+    if (fd < 0) {
+      res = errno;
+    } else if (connect(fd, ai->ai_addr, ai->ai_addrlen) != 0) {
+      res = errno;
+      close(fd);
+      fd = -1;
+    } else {
+      socktype = ai->ai_socktype;
+    }
+    if (!nexio_owns(h, self)) {
+      goto finish;
+    }
+  }
+  freeaddrinfo(rootai);
+  rootai = nullptr;
+
+#ifdef SO_NOSIGPIPE
+  if (fd >= 0) {
+    int one = 1;
+    setsockopt(fd, SOL_SOCKET, SO_NOSIGPIPE, &one, sizeof one);
+  }
+#endif
+
+  nexio_lock(h);
+  if (!nexio_owns(h, self)) {
+    goto leave;
+  }
+  if (fd < 0) {
+    error("nexio: connect failed (%s)", nexio_errtext(res, text, sizeof text));
+    owner_end = true;
+    goto leave;
+  }
+  h->fd.store(fd);
+  h->status = 2;
+  clock_delay(h->owner->notify, 0);
+  nexio_unlock(h);
+
+  // A stream is received into whatever space the ring has. A datagram is
+  // received only into an empty ring, so that it is never cut because the
+  // patch was slow: only a datagram longer than the ring loses its tail.
+  {
+    const int need = socktype == SOCK_DGRAM ? nexio_ringsize - 1 : 1;
+    for (;;) {
+      int head = h->head.load(std::memory_order_relaxed);
+      int tail = h->tail.load(std::memory_order_acquire);
+      int space = nexio_freespace(head, tail);
+      if (space < need) {
+        // Wait for notify to free slots: at most 1 ms, less when it does.
+        nexio_lock(h);
+        if (!nexio_owns(h, self)) {
+          goto leave;
+        }
+        if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) < need) {
+          struct timespec until;
+          clock_gettime(CLOCK_MONOTONIC, &until);
+          until.tv_nsec += 1000000;
+          if (until.tv_nsec >= 1000000000) {
+            until.tv_nsec -= 1000000000;
+            until.tv_sec++;
+          }
+          pthread_cond_timedwait(&h->space, &h->lock, &until);
+        }
+        nexio_unlock(h);
+        continue;
+      }
+
+      // Received into a buffer of our own and copied into the ring only while
+      // still the owner: a thread disowned during recv never touches slots
+      // that a newer owner may have filled.
+      ssize_t n = recv(fd, in, static_cast<size_t>(space), 0);
+      if (n > 0) {
+        nexio_lock(h);
+        if (!nexio_owns(h, self)) {
+          goto leave;
+        }
+        head = h->head.load(std::memory_order_relaxed);
+        tail = h->tail.load(std::memory_order_acquire);
+        space = nexio_freespace(head, tail);
+        if (n > space) { // only a new owner moves head, so this cannot happen
+          n = space;
+        }
+        int first = nexio_ringsize - head < n ? nexio_ringsize - head : static_cast<int>(n);
+        memcpy(h->buf + head, in, static_cast<size_t>(first));
+        memcpy(h->buf, in + first, static_cast<size_t>(n - first));
+        h->head.store(static_cast<uint16_t>((head + n) % nexio_ringsize),
+                      std::memory_order_release);
+        if (head == tail) {
+          clock_delay(h->owner->notify, 0);
+        }
+        nexio_unlock(h);
+        continue;
+      }
+      if (n == 0) {
+        break; // the peer closed, or the object shut the socket down
+      }
+      int err = errno;
+      if (err == EINTR) {
+        continue;
+      }
+      nexio_lock(h);
+      if (!nexio_owns(h, self)) {
+        goto leave;
+      }
+      error("nexio: read error (%s)", nexio_errtext(err, text, sizeof text));
+      owner_end = true;
+      goto leave;
+    }
+  }
+
+finish:
+  if (rootai) {
+    freeaddrinfo(rootai);
+  }
+  nexio_lock(h);
+  owner_end = nexio_owns(h, self);
+
+leave:
+  // The lock is held here.
+  if (owner_end) {
+    h->thread.store(nexio_nothread);
+    h->fd.store(-1);
+    h->status = 0;
+    h->recon.store(1);
+    clock_delay(h->owner->notify, 0);
+  }
+  {
+    int left = --h->refcount;
+    nexio_unlock(h);
+    if (left == 0) {
+      nexio_handle_free(h);
+    }
+  }
+  if (fd >= 0) {
+    close(fd);
+  }
+  return nullptr;
 }
 
 static void nexio_free(nexio_object *x) {
