@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -24,18 +25,35 @@ protected:
   kittest::Patch p;
   Lines log; // every line recorded so far, in order
 
+  // Connection threads of an earlier test in the same process end on their
+  // own; counts of threads and descriptors start once they have.
+  void SetUp() override {
+    until([] { return running_threads() == 1; }, 30000);
+  }
+
   void pull() {
     Lines lines = p.take();
     log.insert(log.end(), lines.begin(), lines.end());
   }
-  /// Runs the loop until `done` holds (looking at `log`), within `ms`.
+  /// Runs the loop until `done` holds (looking at `log`), within `ms`. The
+  /// loop runs in short slices so that a condition met by work that ran at
+  /// the start of a slice is seen without waiting for more work.
   bool until(const std::function<bool()> &done, double ms = wait_ms) {
-    return p.run_until(
-        [&] {
-          pull();
-          return done();
-        },
-        ms);
+    auto check = [&] {
+      pull();
+      return done();
+    };
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration<double, std::milli>(ms);
+    while (!check()) {
+      auto left =
+          std::chrono::duration<double, std::milli>(deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0) {
+        return false;
+      }
+      p.run_until(check, std::min(left.count(), 10.0));
+    }
+    return true;
   }
   bool until_logged(const std::string &line, double ms = wait_ms) {
     return until([&] { return logged(line); }, ms);

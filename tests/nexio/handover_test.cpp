@@ -21,11 +21,15 @@ TEST_F(NexioTest, BangWhileTheOldThreadStillConnects) {
   Fd listener = tcp_listen(AF_INET6, 4, port);
   ASSERT_TRUE(listener.valid());
   const int threads = running_threads();
+  const int fds = open_fds();
 
+  // Once its socket exists the thread is in (or about to call) connect,
+  // past the checks that would let it leave early.
   auto *n = p.make("n", box(at(AF_INET, stuck_port)));
   p.send(n, "bang");
   ASSERT_TRUE(until_logged("n.1: 1"));
-  ASSERT_TRUE(until([&] { return running_threads() == threads + 1; }));
+  ASSERT_TRUE(until([&] { return open_fds() > fds; }));
+  EXPECT_EQ(running_threads(), threads + 1);
 
   // The new attempt starts at once, beside the hanging one.
   p.send(n, "config " + at(AF_INET6, port));
@@ -56,11 +60,13 @@ TEST_F(NexioTest, ThreadsOutliveTheirObject) {
   Fd listener = tcp_listen(AF_INET, 4, port);
   ASSERT_TRUE(listener.valid());
   const int threads = running_threads();
+  const int fds = open_fds();
 
   // One object freed while its thread connects, one while its thread
   // receives from a peer that keeps sending.
   auto *hanging = p.make("h", box(at(AF_INET, stuck_port)));
   p.send(hanging, "bang");
+  ASSERT_TRUE(until([&] { return open_fds() > fds; }));
   auto *busy = p.make("b", box(at(AF_INET, port)));
   p.send(busy, "bang");
   Fd peer = accept_within(listener.get(), peer_wait_ms);
@@ -132,8 +138,19 @@ TEST_F(NexioTest, ManyCyclesLeakNothing) {
   EXPECT_TRUE(until([&] { return running_threads() == threads && open_fds() == fds; }, leave_ms));
   EXPECT_EQ(running_threads(), threads);
   EXPECT_EQ(open_fds(), fds);
-  // "connect" without atoms, once every third cycle.
-  EXPECT_EQ(errors(), Lines(34, "error: nexio: hostname or service not specified"));
+  // "connect" without atoms, once every third cycle; a peer that closes
+  // with bytes unread resets the connection, which its thread may report.
+  Lines unexpected;
+  int missing = 0;
+  for (const auto &line : errors()) {
+    if (line == "error: nexio: hostname or service not specified") {
+      missing++;
+    } else if (line != "error: nexio: read error (Connection reset by peer)") {
+      unexpected.push_back(line);
+    }
+  }
+  EXPECT_EQ(missing, 34);
+  EXPECT_EQ(unexpected, Lines{});
 }
 
 TEST_F(NexioTest, AtMost254ThreadsPerObject) {
@@ -144,17 +161,19 @@ TEST_F(NexioTest, AtMost254ThreadsPerObject) {
   const int threads = running_threads();
   auto *n = p.make("n", box(at(AF_INET, port)));
 
-  // Each "connect" disowns the previous thread, which stays in its connect
-  // (one that had not reached it yet leaves). With the object, 255 threads
-  // hold the handle; one more cannot be started.
-  for (int i = 0; i < 2000 && errors().empty(); i++) {
+  // Each "connect" disowns the previous thread, which stays in its connect.
+  // With the object, 255 threads hold the handle; one more cannot be started.
+  for (int i = 0; i < 255 && errors().empty(); i++) {
+    const int fds = open_fds();
     p.send(n, "connect " + at(AF_INET, port));
-    // Pacing only: a little time for the thread to reach its connect.
-    p.run_until([] { return false; }, 1);
     pull();
+    if (errors().empty()) {
+      // The thread has its socket: it stays in connect.
+      ASSERT_TRUE(until([&] { return open_fds() > fds; })) << i;
+    }
   }
   EXPECT_EQ(errors(), Lines{"error: nexio: connect failed (Resource temporarily unavailable)"});
-  EXPECT_GE(running_threads(), threads + 254);
+  EXPECT_EQ(running_threads(), threads + 254);
   p.send(n, "list 1"); // not connected
   ASSERT_TRUE(until_logged("n.1: 0"));
 
