@@ -168,8 +168,10 @@ int main(int argc, char **argv) {
     return exit_failed;
   }
 
+  // Made before the host so that it outlives it: the host may still post
+  // console lines while it shuts down.
+  static kithost::Output output;
   kit::Host &host = kit::Host::instance();
-  kithost::Output output;
   output.attach_console(host, !options.describe.empty());
   if (options.module_dirs.empty()) {
     if (auto dir = default_module_dir())
