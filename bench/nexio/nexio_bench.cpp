@@ -327,7 +327,9 @@ double stream_plain(size_t total) {
   if (got < total) {
     return 0;
   }
-  std::fprintf(stderr, "(plain checksum %lu)\n", sum);
+  if (sum == 0) {
+    std::fprintf(stderr, "no bytes counted\n");
+  }
   return mib_per_s(total, Seconds(end - start).count());
 }
 
@@ -627,6 +629,10 @@ int main(int argc, char **argv) {
   use_pd = use_pd && have_pd();
   signal(SIGPIPE, SIG_IGN);
   kit::Host &host = kit::Host::instance();
+  host.add_module_dir(KIT_MODULE_DIR);
+  host.set_console_sink([](kit::ConsoleLevel, std::string_view text) {
+    std::fprintf(stderr, "console: %.*s\n", static_cast<int>(text.size()), text.data());
+  });
   host.define_module("benchcount", counter_main);
   const size_t total = mib << 20;
 

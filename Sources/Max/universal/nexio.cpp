@@ -30,6 +30,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <pthread.h>
+#include <sched.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <string.h>
@@ -48,6 +49,10 @@
 #endif
 
 static constexpr int nexio_ringsize = 256;
+// A stream is read in pieces of this size, then fed into the ring.
+static constexpr int nexio_readsize = 16384;
+// Yields of a thread waiting for ring space before it sleeps.
+static constexpr int nexio_spins = 64;
 // A sender whose bytes the system has not taken for this long gives up.
 static constexpr long nexio_send_timeout_ms = 5000;
 
@@ -573,6 +578,41 @@ static int nexio_freespace(int h, int t) {
   return (t - h - 1 + nexio_ringsize) % nexio_ringsize;
 }
 
+enum class nexio_wait { ready, full, disowned };
+
+// Waits until the ring has `need` free slots, or at most about 1 ms. While
+// the patch is taking bytes out, space comes back within microseconds, so a
+// few yields come first; then the thread sleeps until notify signals that
+// it freed slots.
+static nexio_wait nexio_wait_space(nexio_handle *h, pthread_t self, int need) {
+  const int head = h->head.load(std::memory_order_relaxed);
+  for (int spin = 0; spin < nexio_spins; spin++) {
+    if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) >= need) {
+      return nexio_wait::ready;
+    }
+    sched_yield();
+  }
+  nexio_wait result = nexio_wait::ready;
+  nexio_lock(h);
+  if (!nexio_owns(h, self)) {
+    result = nexio_wait::disowned;
+  } else if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) < need) {
+    struct timespec until;
+    clock_gettime(CLOCK_MONOTONIC, &until);
+    until.tv_nsec += 1000000;
+    if (until.tv_nsec >= 1000000000) {
+      until.tv_nsec -= 1000000000;
+      until.tv_sec++;
+    }
+    pthread_cond_timedwait(&h->space, &h->lock, &until);
+    if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) < need) {
+      result = nexio_wait::full;
+    }
+  }
+  nexio_unlock(h);
+  return result;
+}
+
 static void *nexio_thread(void *arg) {
   nexio_conninfo *start = static_cast<nexio_conninfo *>(arg);
   nexio_handle *h = start->handle;
@@ -582,7 +622,7 @@ static void *nexio_thread(void *arg) {
   int fd = -1;
   int socktype = 0;
   char text[256];
-  unsigned char in[nexio_ringsize];
+  unsigned char in[nexio_readsize];
   bool owner_end = false; // lock held and owner: end the connection
 
   // Wait until "bang", which holds the lock across pthread_create, has
@@ -659,64 +699,31 @@ static void *nexio_thread(void *arg) {
   clock_delay(h->owner->notify, 0);
   nexio_unlock(h);
 
-  // A stream is received into whatever space the ring has. A datagram is
-  // received only into an empty ring, so that it is never cut because the
-  // patch was slow: only a datagram longer than the ring loses its tail.
-  {
-    const int need = socktype == SOCK_DGRAM ? nexio_ringsize - 1 : 1;
-    for (;;) {
-      int head = h->head.load(std::memory_order_relaxed);
-      int tail = h->tail.load(std::memory_order_acquire);
-      int space = nexio_freespace(head, tail);
-      if (space < need) {
-        // Wait for notify to free slots: at most 1 ms, less when it does.
+  // A stream is received in large reads into the thread's own buffer and fed
+  // into the ring as notify frees it, so that a busy stream costs few system
+  // calls and wake-ups. A datagram is received only into an empty ring, so
+  // that it is never cut because the patch was slow: only a datagram longer
+  // than the ring loses its tail. Bytes go into the ring only while this
+  // thread is the owner: a thread disowned during recv never touches slots
+  // that a newer owner may have filled.
+  for (;;) {
+    const bool dgram = socktype == SOCK_DGRAM;
+    if (dgram) {
+      switch (nexio_wait_space(h, self, nexio_ringsize - 1)) {
+      case nexio_wait::disowned:
         nexio_lock(h);
-        if (!nexio_owns(h, self)) {
-          goto leave;
-        }
-        if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) < need) {
-          struct timespec until;
-          clock_gettime(CLOCK_MONOTONIC, &until);
-          until.tv_nsec += 1000000;
-          if (until.tv_nsec >= 1000000000) {
-            until.tv_nsec -= 1000000000;
-            until.tv_sec++;
-          }
-          pthread_cond_timedwait(&h->space, &h->lock, &until);
-        }
-        nexio_unlock(h);
+        goto leave;
+      case nexio_wait::full:
         continue;
+      case nexio_wait::ready:
+        break;
       }
-
-      // Received into a buffer of our own and copied into the ring only while
-      // still the owner: a thread disowned during recv never touches slots
-      // that a newer owner may have filled.
-      ssize_t n = recv(fd, in, static_cast<size_t>(space), 0);
-      if (n > 0) {
-        nexio_lock(h);
-        if (!nexio_owns(h, self)) {
-          goto leave;
-        }
-        head = h->head.load(std::memory_order_relaxed);
-        tail = h->tail.load(std::memory_order_acquire);
-        space = nexio_freespace(head, tail);
-        if (n > space) { // only a new owner moves head, so this cannot happen
-          n = space;
-        }
-        int first = nexio_ringsize - head < n ? nexio_ringsize - head : static_cast<int>(n);
-        memcpy(h->buf + head, in, static_cast<size_t>(first));
-        memcpy(h->buf, in + first, static_cast<size_t>(n - first));
-        h->head.store(static_cast<uint16_t>((head + n) % nexio_ringsize),
-                      std::memory_order_release);
-        if (head == tail) {
-          clock_delay(h->owner->notify, 0);
-        }
-        nexio_unlock(h);
-        continue;
-      }
-      if (n == 0) {
-        break; // the peer closed, or the object shut the socket down
-      }
+    }
+    ssize_t n = recv(fd, in, dgram ? nexio_ringsize - 1 : sizeof in, 0);
+    if (n == 0) {
+      break; // the peer closed, or the object shut the socket down
+    }
+    if (n < 0) {
       int err = errno;
       if (err == EINTR) {
         continue;
@@ -728,6 +735,32 @@ static void *nexio_thread(void *arg) {
       error("nexio: read error (%s)", nexio_errtext(err, text, sizeof text));
       owner_end = true;
       goto leave;
+    }
+
+    for (ssize_t done = 0; done < n;) {
+      nexio_wait room = nexio_wait_space(h, self, 1);
+      if (room == nexio_wait::full) {
+        continue;
+      }
+      nexio_lock(h);
+      if (room == nexio_wait::disowned || !nexio_owns(h, self)) {
+        goto leave;
+      }
+      int head = h->head.load(std::memory_order_relaxed);
+      int tail = h->tail.load(std::memory_order_acquire);
+      int k = nexio_freespace(head, tail);
+      if (k > n - done) {
+        k = static_cast<int>(n - done);
+      }
+      int first = nexio_ringsize - head < k ? nexio_ringsize - head : k;
+      memcpy(h->buf + head, in + done, static_cast<size_t>(first));
+      memcpy(h->buf, in + done + first, static_cast<size_t>(k - first));
+      h->head.store(static_cast<uint16_t>((head + k) % nexio_ringsize), std::memory_order_release);
+      if (head == tail) {
+        clock_delay(h->owner->notify, 0);
+      }
+      nexio_unlock(h);
+      done += k;
     }
   }
 
