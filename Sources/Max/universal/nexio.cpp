@@ -20,6 +20,13 @@
 // atomics because some readers look at them without the lock: a stale value
 // there only delays a decision that is made again under the lock. The ring
 // has one writer per index: the owning thread moves head, notify moves tail.
+//
+// The handle outlives the object while connection threads still run: it is
+// freed by whoever drops refcount to 0. Threads are detached and never
+// joined; a replaced thread is disowned (thread no longer names it) and
+// leaves quietly when it next looks. Sending happens on the host thread
+// with non-blocking sends; a peer that takes nothing for 5 seconds ends the
+// connection with a write error rather than holding the host.
 
 #include "ext.h"
 #include "ext_obex.h"
