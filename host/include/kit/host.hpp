@@ -54,7 +54,7 @@ struct ClassInfo {
   std::vector<AttrInfo> attributes;
 };
 
-class Host {
+class C74_API Host {
 public:
   /// The process's host. Made on first use.
   static Host &instance();
