@@ -17,7 +17,9 @@
 #include <cstdio>
 #include <cstring>
 
-#if defined(__GNUC__)
+#if defined(__MINGW32__)
+#define STRING_FORMAT(f, a) __attribute__((format(gnu_printf, f, a)))
+#elif defined(__GNUC__)
 #define STRING_FORMAT(f, a) __attribute__((format(printf, f, a)))
 #else
 #define STRING_FORMAT(f, a)
@@ -155,10 +157,13 @@ public:
   int substrreplace(const char *source, const char *replacement, int pos, int count);
 
 private:
-  bool writable() const { return buffer != nullptr && capacity >= 4; }
+  bool writable() const { return buffer != nullptr && capacity > 0; }
   int terminate(int n);
+  int replaceBytes(const char *s, int count);
+  int appendBytes(const char *s, int count);
   int replaceText(const char *s, int n);
   int appendText(const char *s, int n);
+  bool overlaps(const char *s) const;
 };
 
 // Copies source into destination and replaces every occurrence of find that
