@@ -192,7 +192,7 @@ struct Counter {
 
 int count(void *argument) {
   auto *counter = static_cast<Counter *>(argument);
-  for (int i = 0; i < 10000; ++i) {
+  for (int i = 0; i < 2000; ++i) {
     Mutex::Lock(counter->mutex);
     Mutex::Lock(counter->mutex);
     ++counter->value;
@@ -213,7 +213,7 @@ TEST(Mutex, GuardsSharedDataAcrossThreads) {
   }
   for (auto thread : threads)
     EXPECT_EQ(Thread::Join(thread), 0);
-  EXPECT_EQ(counter.value, 40000);
+  EXPECT_EQ(counter.value, 8000);
   Mutex::Destroy(counter.mutex);
 }
 

@@ -98,6 +98,10 @@ void pause(const Network::Time &timeout) {
   }
 }
 
+bool datagramCut() {
+  return false;
+}
+
 int sendFlags() {
 #ifdef MSG_NOSIGNAL
   return MSG_NOSIGNAL;

@@ -88,6 +88,10 @@ void pause(const Network::Time &timeout) {
     ::Sleep(static_cast<DWORD>(limit));
 }
 
+bool datagramCut() {
+  return WSAGetLastError() == WSAEMSGSIZE;
+}
+
 int sendFlags() {
   return 0;
 }
