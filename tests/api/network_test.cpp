@@ -1,6 +1,8 @@
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <string>
 
 #include "communication/network.h"
 
@@ -251,6 +253,26 @@ TEST_F(NetworkTest, HostName) {
   gethostname(expected, sizeof expected - 1);
   EXPECT_STREQ(name->buffer, expected);
   EXPECT_EQ(Network::GetHostName(nullptr), &Network::hostname);
+}
+
+// Run only by windows-broadcast.sh, inside the network namespaces it makes:
+// a broadcast is never sent anywhere else.
+TEST_F(NetworkTest, BroadcastInsideTestNamespace) {
+  const char *inside = std::getenv("KIT_NETNS_BROADCAST");
+  if (inside == nullptr || std::string(inside) != "1")
+    GTEST_SKIP() << "only inside the test's own network namespace";
+  bool found = false;
+  for (int i = 0; i < Network::GetLocalInterfacesCount(); ++i) {
+    std::uint32_t address = 0, netmask = 0;
+    ASSERT_EQ(Network::GetLocalInterface(i, &address, &netmask), 1);
+    found = found || (address == 0xC0A8010Au && netmask == 0xFFFFFF00u);
+  }
+  EXPECT_TRUE(found);
+  Socket *sender = Network::CreateSocket(Network::UDP);
+  ASSERT_NE(sender, nullptr);
+  EXPECT_EQ(Network::SendTo(sender, Network::Broadcast, 8001, "/tovik\0\0", 8), 8);
+  EXPECT_EQ(Network::SendTo(sender, 0xC0A80114, 8001, "marker", 6), 6);
+  Network::CloseSocket(sender);
 }
 
 } // namespace
