@@ -127,9 +127,10 @@ static unsigned char rkudppack_byte(const t_atom *a) {
   return 0;
 }
 
-static void rkudppack_list(t_rkudppack *x, t_symbol *s, long ac, t_atom *av) {
+static void rkudppack_list(t_rkudppack *x, t_symbol *s, short ac, t_atom *av) {
   (void)s;
-  while (ac > 0) {
+  long left = ac;
+  while (left > 0) {
     if (!x->msg) {
       if (!x->type || !x->id || !x->offset) {
         return;
@@ -147,8 +148,8 @@ static void rkudppack_list(t_rkudppack *x, t_symbol *s, long ac, t_atom *av) {
       x->top += kMessageHeaderSize;
     }
     long n = kDatagramSize - (x->top - x->buf);
-    if (ac < n) {
-      n = ac;
+    if (left < n) {
+      n = left;
     }
     if (x->offset + n > (uint32_t)kIndexSpace) {
       n = kIndexSpace - x->offset;
@@ -159,14 +160,14 @@ static void rkudppack_list(t_rkudppack *x, t_symbol *s, long ac, t_atom *av) {
     x->top += n;
     x->offset += (uint32_t)n;
     av += n;
-    ac -= n;
+    left -= n;
     if (x->offset == (uint32_t)kIndexSpace) {
       // The index space is used up: drop the rest until the next goto.
       x->offset = 0;
       rkudppack_finish(x, false);
       return;
     }
-    if (ac == 0) {
+    if (left == 0) {
       return;
     }
     // The datagram is full: send it and go on in a new message at the

@@ -39,6 +39,7 @@ typedef struct _rkudpunpack {
   uint8_t list;   // 1: list mode, 0: int mode
   t_atom *atoms;  // reused for every list output
   int32_t alloc;  // atoms held by `atoms`
+  int32_t busy;   // list outputs in progress: the patch may feed a datagram back
 } t_rkudpunpack;
 
 static void *rkudpunpack_new(t_atom_long n) {
@@ -62,6 +63,7 @@ static void *rkudpunpack_new(t_atom_long n) {
   x->cancel = 0;
   x->atoms = nullptr;
   x->alloc = 0;
+  x->busy = 0;
   // Inlets and outlets are made right to left.
   inlet4(x, x, "int", "seek");
   inlet4(x, x, "int", "size");
@@ -79,24 +81,26 @@ static void rkudpunpack_cancel(t_rkudpunpack *x) {
   x->seek = INT32_MIN;
 }
 
-// Makes sure the atom array holds `count` atoms. The array is taken at the
-// largest list size at once and kept until the object is freed: a list may
-// still be on its way through the patch when the patch feeds this object
-// another datagram, so the array is never replaced under it.
+// Makes sure the atom array holds `count` atoms; it only grows. Called only
+// while no list of this object is on its way through the patch, so the old
+// array can go.
 static bool rkudpunpack_reserve(t_rkudpunpack *x, long count) {
   if (x->alloc >= count) {
     return true;
   }
-  t_atom *atoms = (t_atom *)getbytes((t_getbytes_size)(kMaxListSize * sizeof(t_atom)));
+  t_atom *atoms = (t_atom *)getbytes((t_getbytes_size)(count * sizeof(t_atom)));
   if (!atoms) {
-    error("rkudp-unpack: error allocating memory (%d atoms)", (int)kMaxListSize);
+    error("rkudp-unpack: error allocating memory (%d atoms)", (int)count);
     return false;
   }
-  for (long i = 0; i < kMaxListSize; ++i) {
+  if (x->atoms) {
+    freebytes(x->atoms, (t_getbytes_size)(x->alloc * sizeof(t_atom)));
+  }
+  for (long i = 0; i < count; ++i) {
     atom_setlong(&atoms[i], 0);
   }
   x->atoms = atoms;
-  x->alloc = kMaxListSize;
+  x->alloc = (int32_t)count;
   return true;
 }
 
@@ -113,15 +117,24 @@ static void rkudpunpack_data(t_rkudpunpack *x, const unsigned char *data, long n
       return;
     }
     if (x->list) {
-      if (!rkudpunpack_reserve(x, k)) {
-        return;
+      // A datagram fed back from inside a list output gets lists of its own,
+      // so the atoms still being delivered are neither freed nor rewritten.
+      t_atom nested[kMaxListSize];
+      t_atom *atoms = nested;
+      if (!x->busy) {
+        if (!rkudpunpack_reserve(x, k)) {
+          return;
+        }
+        atoms = x->atoms;
       }
       x->seek = (int32_t)(pos + k);
       for (long i = 0; i < k; ++i) {
-        x->atoms[i].a_type = A_LONG;
-        x->atoms[i].a_w.w_long = data[pos + i];
+        atoms[i].a_type = A_LONG;
+        atoms[i].a_w.w_long = data[pos + i];
       }
-      outlet_list(x->outdata, nullptr, (short)k, x->atoms);
+      ++x->busy;
+      outlet_list(x->outdata, nullptr, (short)k, atoms);
+      --x->busy;
     } else {
       x->seek = 0;
       do {
@@ -154,6 +167,10 @@ static void rkudpunpack_packet(t_rkudpunpack *x, t_atom_long length, t_atom_long
   if (p[0] != 0xC0 || p[1] != 0xB7) {
     return;
   }
+  // A datagram that the patch feeds back from inside an output of this object
+  // leaves the reading of the enclosing message as it found it.
+  const int32_t outer_seek = x->seek;
+  const uint8_t outer_cancel = x->cancel;
   long pos = 4;
   long remaining = length - 4;
   while (remaining > 6) {
@@ -164,7 +181,7 @@ static void rkudpunpack_packet(t_rkudpunpack *x, t_atom_long length, t_atom_long
     // A length of 0, or one reaching past the datagram, ends its reading:
     // nothing beyond its last byte is read.
     if (ml == 0 || ml > remaining) {
-      return;
+      break;
     }
     const long step = (ml + 1) & ~1L;
     pos += step;
@@ -204,6 +221,8 @@ static void rkudpunpack_packet(t_rkudpunpack *x, t_atom_long length, t_atom_long
     outlet_int(x->outoffset, start + x->seek);
     rkudpunpack_data(x, data, n);
   }
+  x->seek = outer_seek;
+  x->cancel = outer_cancel;
 }
 
 // Moves the read position by d bytes; past the 32-bit range the message is
