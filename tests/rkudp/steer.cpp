@@ -106,8 +106,6 @@ static void steer_packet(t_steer *x, t_atom_long length, t_atom_long address) {
   steer_arrival(x);
 }
 
-#pragma GCC diagnostic ignored "-Wcast-function-type"
-
 C74_EXPORT int main(void) {
   t_class *c = class_new("steer", (method)steer_new, nullptr, sizeof(t_steer), nullptr, 0);
   class_addmethod(c, (method)steer_answer, "answer", A_GIMME, 0);

@@ -251,10 +251,6 @@ static void rkudppack_assist(t_rkudppack *x, void *b, long m, long a, char *s) {
   std::strcpy(s, text);
 }
 
-// Methods are registered as the generic `method` and called by the host with
-// the argument types given beside them.
-#pragma GCC diagnostic ignored "-Wcast-function-type"
-
 C74_EXPORT int main(void) {
   t_class *c = class_new("rkudp-pack", (method)rkudppack_new, nullptr, sizeof(t_rkudppack), nullptr,
                          A_DEFLONG, A_DEFLONG, 0);

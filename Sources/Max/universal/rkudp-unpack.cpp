@@ -298,10 +298,6 @@ static void rkudpunpack_free(t_rkudpunpack *x) {
   }
 }
 
-// Methods are registered as the generic `method` and called by the host with
-// the argument types given beside them.
-#pragma GCC diagnostic ignored "-Wcast-function-type"
-
 C74_EXPORT int main(void) {
   t_class *c = class_new("rkudp-unpack", (method)rkudpunpack_new, (method)rkudpunpack_free,
                          sizeof(t_rkudpunpack), nullptr, A_DEFLONG, 0);
