@@ -58,7 +58,7 @@ static void steer_answer(t_steer *x, t_symbol *s, short ac, t_atom *av) {
 
 static void steer_datagram(t_steer *x, t_symbol *s, short ac, t_atom *av) {
   (void)s;
-  x->length = ac < kDatagram ? ac : kDatagram;
+  x->length = ac < kDatagram ? (long)ac : (long)kDatagram;
   for (long i = 0; i < x->length; ++i) {
     x->datagram[i] = (unsigned char)atom_getlong(&av[i]);
   }
