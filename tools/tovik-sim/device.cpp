@@ -30,7 +30,8 @@ bool is_blank(char c) {
 // counted so that callers can warn about it). Comments <!-- --> are skipped.
 class Lexer {
 public:
-  explicit Lexer(std::string_view s) : s_(s) {}
+  // `base`: where the text starts in the payload, for error positions.
+  explicit Lexer(std::string_view s, std::size_t base = 0) : s_(s), base_(base) {}
 
   // Next tag, or nothing at the end; sets error() on malformed input.
   std::optional<Tag> next() {
@@ -41,6 +42,7 @@ public:
         ++pos_;
         continue;
       }
+      start_ = pos_;
       if (s_.substr(pos_, 4) == "<!--") {
         const auto end = s_.find("-->", pos_ + 4);
         if (end == std::string_view::npos)
@@ -58,7 +60,7 @@ public:
 
 private:
   std::optional<Tag> fail(std::string why) {
-    error_ = "at byte " + std::to_string(pos_) + ": " + std::move(why);
+    error_ = "at byte " + std::to_string(base_ + start_) + ": " + std::move(why);
     pos_ = s_.size();
     return std::nullopt;
   }
@@ -121,7 +123,9 @@ private:
   }
 
   std::string_view s_;
+  std::size_t base_;
   std::size_t pos_ = 0;
+  std::size_t start_ = 0; ///< where the current tag or comment began
   int stray_ = 0;
   std::string error_;
 };
@@ -285,7 +289,7 @@ Outcome Device::apply(std::string_view payload) {
 Outcome Device::load(std::string_view body) {
   Outcome o;
   o.kind = "load";
-  Lexer lex(body);
+  Lexer lex(body, 9);
   auto fresh = std::make_unique<Window>();
   bool stopped = false;
   o.error = read_content(lex, *fresh, {}, stopped);
