@@ -23,7 +23,9 @@ C74_API short locatefile_extended(char *name, short *outvol, t_fourcc *outtype,
                                   const t_fourcc *filetypelist, short numtypes);
 /// Opens `name` in folder `path` (an id from locatefile_extended or
 /// open_dialog, or 0 for a name that is absolute or relative to the working
-/// directory). Returns 0 and sets `ref`, or a non-zero error code.
+/// directory). Returns 0 and sets `ref`, or a non-zero error code: the
+/// system's errno value (ENOENT, EACCES, ...), EISDIR for a folder, EINVAL
+/// for a bad path id or name. `perm` PATH_READ_PERM opens for reading.
 C74_API short path_opensysfile(const char *name, const short path, t_filehandle *ref,
                                short perm);
 /// The host's open-file dialog. Returns 0 with the chosen file's name in

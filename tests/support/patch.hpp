@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -54,6 +55,13 @@ public:
   bool run_until(const std::function<bool()> &done, double timeout_ms);
 
   kit::Host &host();
+
+  Patch(const Patch &) = delete;
+  Patch &operator=(const Patch &) = delete;
+
+private:
+  struct State;
+  std::unique_ptr<State> state_;
 };
 
 t_atom long_atom(t_atom_long value);

@@ -69,8 +69,12 @@ public:
   /// What open_dialog answers; nullopt cancels every dialog.
   void set_dialog_answer(std::optional<std::filesystem::path> file);
   /// Where console lines go. The default writes "post: TEXT" / "error: TEXT"
-  /// lines to standard output.
+  /// lines to standard output; an empty sink restores it. Any thread.
   void set_console_sink(ConsoleSink sink);
+  /// Makes `entry` the entry point of the class `class_name`, run (once) the
+  /// first time the class is named, as a module's would be; found before the
+  /// module folders. For tests and classes built into the program.
+  void define_module(std::string_view class_name, void (*entry)());
 
   // ---- Classes -----------------------------------------------------------------
 

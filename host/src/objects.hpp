@@ -1,0 +1,83 @@
+// Objects as the host keeps them: the record a module sees (t_object header
+// first) and, behind its header, the host's state of the object: class,
+// inlets and outlets.
+//
+// Threads: everything here is for the host's main thread.
+#pragma once
+
+#include "classes.hpp"
+#include "kit/host.hpp"
+
+#include <memory>
+#include <vector>
+
+namespace kit::rt {
+
+struct Inlet;
+
+using IntMethod = void (*)(void *x, t_atom_long n);
+using GimmeMethod = void (*)(void *x, t_symbol *s, short argc, t_atom *argv);
+
+struct Outlet {
+  t_object *owner;
+  /// Inlets in the order the connections were made: fan-out runs in this order.
+  std::vector<Inlet *> connections;
+  /// Watchers (kithost's print, the tests' recorders) run before connections.
+  std::vector<OutletSink> sinks;
+};
+
+struct Inlet {
+  t_object *owner;    ///< the object the inlet stands on
+  t_object *receiver; ///< the object its messages go to
+  /// Null for the object's own (leftmost) inlet; else the selector that an
+  /// int arriving here becomes (inlet4).
+  t_symbol *proxy_selector = nullptr;
+  bool proxy_float = false; ///< a "float" inlet passes a double, not a long
+  /// Direct calls for the common messages when the receiver's method has
+  /// exactly that C signature; null sends the message the general way.
+  IntMethod int_fn = nullptr;
+  GimmeMethod list_fn = nullptr;
+  /// Outlets connected here, one entry per connection (to undo them on free).
+  std::vector<Outlet *> sources;
+};
+
+struct ObjectState {
+  maxclass *cls;
+  std::vector<std::unique_ptr<Inlet>> inlets;   ///< left to right
+  std::vector<std::unique_ptr<Outlet>> outlets; ///< left to right
+};
+
+/// Header magic of live objects.
+inline constexpr t_ptr_int object_magic = 0x6b69746f626a; // "kitobj"
+
+/// The host state of `x`, or null when `x` is not a live object.
+ObjectState *object_state(const void *x);
+
+/// Makes a zero-filled record of the class with its own inlet; null when
+/// out of memory.
+t_object *allocate_object(maxclass *c);
+/// Calls the class's free routine, then undoes the host's side of the object.
+void free_object(t_object *x);
+/// Frees the records that a creation routine made but did not return.
+class CreationScope {
+public:
+  CreationScope();
+  ~CreationScope();
+  void keep(t_object *x);
+  CreationScope(const CreationScope &) = delete;
+  CreationScope &operator=(const CreationScope &) = delete;
+
+private:
+  CreationScope *outer_;
+  std::vector<t_object *> made_;
+  t_object *kept_ = nullptr;
+  friend t_object *allocate_object(maxclass *c);
+};
+
+/// Computes the inlet's direct-call shortcuts from its receiver's class.
+void resolve_fast_paths(Inlet &in);
+
+/// Connects; both exist.
+void connect_outlet(Outlet &out, Inlet &in);
+
+} // namespace kit::rt

@@ -1,0 +1,140 @@
+// Output: an outlet calls its watchers, then every connected inlet in the
+// order the connections were made, synchronously.
+//
+// This is the hot path of every patch: an int to an inlet whose method takes
+// exactly a long (and a list to an A_GIMME list method) is one indirect call
+// per connection, without allocation or lookup.
+#include "dispatch.hpp"
+#include "symbols.hpp"
+
+namespace kit::rt {
+namespace {
+
+// Outlets call methods that call outlets: a patch that loops back on itself
+// would overflow the stack, so a chain this deep is cut with an error.
+constexpr int max_depth = 1000;
+int depth = 0; // main thread only, as outlets are
+
+class DepthGuard {
+public:
+  DepthGuard() : ok_(++depth <= max_depth) {
+    if (!ok_ && depth == max_depth + 1)
+      error("stack overflow: messages nested more than %d deep (a loop in the patch?); message "
+            "dropped",
+            max_depth);
+  }
+  ~DepthGuard() { --depth; }
+  explicit operator bool() const { return ok_; }
+  DepthGuard(const DepthGuard &) = delete;
+  DepthGuard &operator=(const DepthGuard &) = delete;
+
+private:
+  bool ok_;
+};
+
+void notify_sinks(Outlet &out, t_symbol *selector, short argc, const t_atom *argv) {
+  // By index: a watcher may add another watcher.
+  for (size_t i = 0; i < out.sinks.size(); ++i)
+    out.sinks[i](selector, std::span<const t_atom>(argv, static_cast<size_t>(argc)));
+}
+
+void send_general(Outlet &out, t_symbol *selector, short argc, t_atom *argv) {
+  if (!out.sinks.empty())
+    notify_sinks(out, selector, argc, argv);
+  for (size_t i = 0; i < out.connections.size(); ++i)
+    deliver(*out.connections[i], selector, argc, argv);
+}
+
+} // namespace
+} // namespace kit::rt
+
+using namespace kit::rt;
+
+void *outlet_int(void *o, t_atom_long n) {
+  auto *out = static_cast<Outlet *>(o);
+  if (!out)
+    return nullptr;
+  DepthGuard guard;
+  if (!guard)
+    return nullptr;
+  if (!out->sinks.empty()) {
+    t_atom value;
+    atom_setlong(&value, n);
+    notify_sinks(*out, common_symbols().int_, 1, &value);
+  }
+  // By index: a method may connect this outlet further.
+  for (size_t i = 0; i < out->connections.size(); ++i) {
+    Inlet *in = out->connections[i];
+    if (in->int_fn) {
+      in->int_fn(in->receiver, n);
+    } else {
+      t_atom value;
+      atom_setlong(&value, n);
+      deliver(*in, common_symbols().int_, 1, &value);
+    }
+  }
+  return nullptr;
+}
+
+void *outlet_float(void *o, double f) {
+  auto *out = static_cast<Outlet *>(o);
+  if (!out)
+    return nullptr;
+  DepthGuard guard;
+  if (!guard)
+    return nullptr;
+  t_atom value;
+  atom_setfloat(&value, f);
+  send_general(*out, common_symbols().float_, 1, &value);
+  return nullptr;
+}
+
+void *outlet_bang(void *o) {
+  auto *out = static_cast<Outlet *>(o);
+  if (!out)
+    return nullptr;
+  DepthGuard guard;
+  if (!guard)
+    return nullptr;
+  send_general(*out, common_symbols().bang, 0, nullptr);
+  return nullptr;
+}
+
+void *outlet_list(void *o, t_symbol *, short ac, t_atom *av) {
+  auto *out = static_cast<Outlet *>(o);
+  if (!out)
+    return nullptr;
+  if (ac < 0 || (ac > 0 && !av)) {
+    error("outlet_list: bad list (%d atoms at %p)", ac, static_cast<void *>(av));
+    return nullptr;
+  }
+  DepthGuard guard;
+  if (!guard)
+    return nullptr;
+  t_symbol *list = common_symbols().list;
+  if (!out->sinks.empty())
+    notify_sinks(*out, list, ac, av);
+  for (size_t i = 0; i < out->connections.size(); ++i) {
+    Inlet *in = out->connections[i];
+    if (in->list_fn)
+      in->list_fn(in->receiver, list, ac, av);
+    else
+      deliver(*in, list, ac, av);
+  }
+  return nullptr;
+}
+
+void *outlet_anything(void *o, t_symbol *s, short ac, t_atom *av) {
+  auto *out = static_cast<Outlet *>(o);
+  if (!out)
+    return nullptr;
+  if (!s || ac < 0 || (ac > 0 && !av)) {
+    error("outlet_anything: bad message (selector %s, %d atoms)", s ? s->s_name : "missing", ac);
+    return nullptr;
+  }
+  DepthGuard guard;
+  if (!guard)
+    return nullptr;
+  send_general(*out, s, ac, av);
+  return nullptr;
+}

@@ -1,0 +1,49 @@
+// The few things that differ between platforms, each implemented in a small
+// file under posix/ or win32/ chosen by the build.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace kit::platform {
+
+// ---- Shared libraries (posix/library.cpp, win32/library.cpp) ----------------
+
+/// File name suffix of a module: ".so", ".dll".
+extern const char *const module_suffix;
+
+/// Loads a shared library; null with the system's reason in `error`.
+void *open_library(const std::filesystem::path &file, std::string &error);
+/// The address of an exported symbol of the library, or null.
+void *library_symbol(void *library, const char *name);
+/// The file of the library that holds `address`, or nullopt.
+std::optional<std::filesystem::path> file_of_address(const void *address);
+
+// ---- Waking the loop (posix/waker.cpp, win32/waker.cpp) ---------------------
+
+/// Lets any thread wake the loop thread from its wait.
+class Waker {
+public:
+  Waker();
+  ~Waker();
+  Waker(const Waker &) = delete;
+  Waker &operator=(const Waker &) = delete;
+
+  /// Wakes the waiting thread, or makes its next wait return at once. Any
+  /// thread; cheap when a wake-up is already pending.
+  void wake();
+  /// Waits until wake(), until `fd` (when >= 0; POSIX only) is readable, or
+  /// until `timeout` passes (none: no limit). Returns true when `fd` is
+  /// readable. The loop thread only.
+  bool wait(int fd, std::optional<std::chrono::nanoseconds> timeout);
+
+private:
+  std::atomic<bool> pending_{false};
+  intptr_t native_[2] = {-1, -1}; ///< the platform's handles
+};
+
+} // namespace kit::platform

@@ -1,0 +1,56 @@
+// The symbol table: every name interned lives as long as the process, so a
+// symbol pointer can be kept and compared by any thread without a lock.
+#include "symbols.hpp"
+
+#include <cstring>
+#include <mutex>
+#include <shared_mutex>
+#include <string_view>
+#include <unordered_map>
+
+namespace {
+
+struct SymbolTable {
+  std::shared_mutex mutex;
+  std::unordered_map<std::string_view, t_symbol *> symbols;
+};
+
+SymbolTable &table() {
+  // Never destroyed: modules and their threads may still intern names while
+  // the process exits.
+  static SymbolTable *instance = new SymbolTable;
+  return *instance;
+}
+
+} // namespace
+
+t_symbol *gensym(const char *s) {
+  std::string_view name = s ? s : "";
+  SymbolTable &t = table();
+  {
+    std::shared_lock lock(t.mutex);
+    if (auto found = t.symbols.find(name); found != t.symbols.end())
+      return found->second;
+  }
+  std::unique_lock lock(t.mutex);
+  if (auto found = t.symbols.find(name); found != t.symbols.end())
+    return found->second;
+  char *text = new char[name.size() + 1];
+  std::memcpy(text, name.data(), name.size());
+  text[name.size()] = '\0';
+  auto *symbol = new t_symbol{text, nullptr};
+  t.symbols.emplace(std::string_view(text, name.size()), symbol);
+  return symbol;
+}
+
+namespace kit::rt {
+
+const CommonSymbols &common_symbols() {
+  static const CommonSymbols symbols{gensym(""),       gensym("bang"),      gensym("int"),
+                                     gensym("float"),  gensym("list"),      gensym("anything"),
+                                     gensym("assist"), gensym("long"),      gensym("symbol"),
+                                     gensym("atom"),   gensym("FullPacket")};
+  return symbols;
+}
+
+} // namespace kit::rt
