@@ -18,10 +18,10 @@ struct TOVIKLIST;
 
 /// One device that answered a probe. Allocated with Memory::Alloc.
 struct TOVIK {
-  TOVIKLIST *list;   ///< the list holding the record, null when unlinked
-  TOVIK *prev;       ///< null for the first record
-  TOVIK *next;       ///< null for the last record
-  std::uint32_t ip;  ///< the device's address, host byte order
+  TOVIKLIST *list;    ///< the list holding the record, null when unlinked
+  TOVIK *prev;        ///< null for the first record
+  TOVIK *next;        ///< null for the last record
+  std::uint32_t ip;   ///< the device's address, host byte order
   std::uint16_t port; ///< the device's upload port: always 8002
 };
 

@@ -59,7 +59,9 @@ template <class Function> method AsMethod(Function f) {
   return reinterpret_cast<method>(reinterpret_cast<void (*)()>(f));
 }
 
-bool IsAuto(const t_symbol *host) { return host && std::strcmp(host->s_name, "auto") == 0; }
+bool IsAuto(const t_symbol *host) {
+  return host && std::strcmp(host->s_name, "auto") == 0;
+}
 
 void PostError(t_TovikLoader *x, int code, const char *text) {
   t_atom atoms[2];
@@ -172,15 +174,14 @@ void Load(t_TovikLoader *x, t_symbol *name, const char *prefix, const char *suff
     if (locatefile_extended(buffer, &path, &type, types, 1) == 0 &&
         path_opensysfile(buffer, path, &hostFile, PATH_READ_PERM) == 0) {
       text = sysmem_newhandle(0);
-      if (text &&
-          sysfile_readtextfile(hostFile, text, 0, TEXT_LB_NATIVE) == MAX_ERR_NONE)
+      if (text && sysfile_readtextfile(hostFile, text, 0, TEXT_LB_NATIVE) == MAX_ERR_NONE)
         size = static_cast<long long>(sysmem_handlesize(text));
       sysfile_close(hostFile);
     }
   }
 
   unsigned char *payload = nullptr;
-  if (size >= 0 && size + prefixLength + suffixLength <= MaxPayload)
+  if (size >= 0 && size <= MaxPayload - prefixLength - suffixLength)
     payload = InitMessage(x, static_cast<int>(size + prefixLength + suffixLength));
   bool read = false;
   if (payload) {
@@ -514,9 +515,8 @@ void TovikLoader_free(t_TovikLoader *x) {
 
 extern "C" C74_EXPORT int main(void) {
   Network::Init();
-  t_class *c = class_new("TovikLoader", AsMethod(TovikLoader_new),
-                         AsMethod(TovikLoader_free), sizeof(t_TovikLoader),
-                         nullptr, A_GIMME, 0);
+  t_class *c = class_new("TovikLoader", AsMethod(TovikLoader_new), AsMethod(TovikLoader_free),
+                         sizeof(t_TovikLoader), nullptr, A_GIMME, 0);
   class_addmethod(c, AsMethod(TovikLoader_load), "load", A_SYM, 0);
   class_addmethod(c, AsMethod(TovikLoader_import), "import", A_GIMME, 0);
   class_addmethod(c, AsMethod(TovikLoader_scan), "scan", 0);

@@ -65,8 +65,8 @@ struct Sim {
       close(fds[0]);
       close(fds[1]);
       const std::string sim = std::string(KIT_BIN_DIR) + "/tovik-sim";
-      execl(sim.c_str(), sim.c_str(), "--bind", "127.0.0.1", "--udp-port", "0", "--tcp-port",
-            "0", nullptr);
+      execl(sim.c_str(), sim.c_str(), "--bind", "127.0.0.1", "--udp-port", "0", "--tcp-port", "0",
+            nullptr);
       _exit(127);
     }
     close(fds[1]);
@@ -88,8 +88,8 @@ struct Sim {
         pending.erase(0, nl + 1);
         return l;
       }
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                              Clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
       pollfd p{out, POLLIN, 0};
       if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0)
         return {};

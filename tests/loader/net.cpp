@@ -132,7 +132,9 @@ Sim::Sim(const std::vector<std::string> &args, const std::string &netns) {
   }
 }
 
-Sim::~Sim() { stop(); }
+Sim::~Sim() {
+  stop();
+}
 
 std::optional<nlohmann::json> Sim::next(std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;

@@ -88,19 +88,18 @@ TEST_F(Upload, ImportWrapsTheFileInCopyAndWindowTags) {
   auto file = sym_atom(f.c_str());
 
   EXPECT_EQ(import({file}), frame(copy)) << "no path";
-  EXPECT_EQ(import({file, sym_atom("/Main/Pads")}),
-            frame("<WINDOW text=\"Main\">\n<WINDOW text=\"Pads\">\n" + copy +
-                  "</WINDOW>\n</WINDOW>\n"))
+  EXPECT_EQ(
+      import({file, sym_atom("/Main/Pads")}),
+      frame("<WINDOW text=\"Main\">\n<WINDOW text=\"Pads\">\n" + copy + "</WINDOW>\n</WINDOW>\n"))
       << "path with a leading slash";
-  EXPECT_EQ(import({file, sym_atom("a//b")}),
-            frame("<WINDOW text=\"a\">\n" + copy + "</WINDOW>\n"))
+  EXPECT_EQ(import({file, sym_atom("a//b")}), frame("<WINDOW text=\"a\">\n" + copy + "</WINDOW>\n"))
       << "an empty element ends the path";
   EXPECT_EQ(import({file, sym_atom("Main/")}),
             frame("<WINDOW text=\"Main\">\n" + copy + "</WINDOW>\n"))
       << "a trailing slash adds nothing";
-  EXPECT_EQ(import({file, sym_atom("\"My Pads\"/x y")}),
-            frame("<WINDOW text=\"My Pads\">\n<WINDOW text=\"x y\">\n" + copy +
-                  "</WINDOW>\n</WINDOW>\n"))
+  EXPECT_EQ(
+      import({file, sym_atom("\"My Pads\"/x y")}),
+      frame("<WINDOW text=\"My Pads\">\n<WINDOW text=\"x y\">\n" + copy + "</WINDOW>\n</WINDOW>\n"))
       << "quoted element";
   EXPECT_EQ(import({file, sym_atom("Main"), sym_atom("more")}), frame(copy))
       << "three atoms: no path";
@@ -127,8 +126,8 @@ TEST_F(Upload, AWindowPathTooLongForTheWrapperIsRefusedWhole) {
          {sym_atom(dir.write("f.txt", "x").c_str()), sym_atom(path.c_str())});
   EXPECT_EQ(p.take(), (Lines{"t.0: error 3 \"window path too long\""}));
   // A path that just fits still goes out.
-  const std::string got = upload(t, "import", {sym_atom(dir.write("g.txt", "x").c_str()),
-                                               sym_atom("a/b/c/d/e/f/g/h")});
+  const std::string got =
+      upload(t, "import", {sym_atom(dir.write("g.txt", "x").c_str()), sym_atom("a/b/c/d/e/f/g/h")});
   EXPECT_NE(got.find("<WINDOW text=\"h\">\n<COPY>\nx</COPY>\n"), std::string::npos);
 }
 

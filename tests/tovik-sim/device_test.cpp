@@ -49,7 +49,8 @@ TEST(Device, ImportCopiesIntoTheWindowPath) {
   // into the top.
   o = d.apply("<WINDOW text=\"New\">\n<COPY>\n<X/></COPY>\n</WINDOW>\n");
   EXPECT_EQ(o.error, "");
-  EXPECT_EQ(o.warnings, (std::vector<std::string>{"1 windows of the path did not exist and were made"}));
+  EXPECT_EQ(o.warnings,
+            (std::vector<std::string>{"1 windows of the path did not exist and were made"}));
   o = d.apply("<COPY>\n<Y/></COPY>\n");
   EXPECT_EQ(o.path, "/");
   EXPECT_EQ(d.project().controls, (std::vector<std::string>{"<Y/>"}));

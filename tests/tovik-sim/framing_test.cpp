@@ -48,11 +48,15 @@ TEST(Framing, EachMalformedPartIsNamed) {
             "address is not \"/vxdl\" padded with three zero bytes");
   EXPECT_EQ(*check(std::string("/vxdl\0\0\0,s\0\0\0\0\0\0\0\0\0\0", 20)),
             "type tags are not \",b\" padded with two zero bytes");
-  EXPECT_EQ(*check(std::string("/vxdl\0\0\0,b\0\0\0\0\0\x04abcd", 20)),
+  EXPECT_EQ(*check(std::string("/vxdl\0\0\0,b\0\0\0\0\0\x04"
+                               "abcd",
+                               20)),
             "blob length 4 does not fit a message of length 20 (expected 24)");
   EXPECT_EQ(*check(std::string("/vxdl\0\0\0,b\0\0\xFF\xFF\xFF\xFF\0\0\0\0", 20)),
-            "blob length 4294967295 does not fit a message of length 20 (expected 4294967315)");
-  EXPECT_EQ(*check(std::string("/vxdl\0\0\0,b\0\0\0\0\0\x02" "ab\0x", 20)),
+            "blob length 4294967295 does not fit a message of length 20 (expected 4294967312)");
+  EXPECT_EQ(*check(std::string("/vxdl\0\0\0,b\0\0\0\0\0\x02"
+                               "ab\0x",
+                               20)),
             "closing byte 1 after the blob is not zero");
   EXPECT_EQ(*check(std::string("/vxdl\0\0\0,b\0\0\0\0", 16)), "message of 16 bytes is too short");
 }

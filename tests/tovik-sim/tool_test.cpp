@@ -114,8 +114,8 @@ TEST_F(Tool, SavesEachPayloadAndReportsTheStateAtTheEnd) {
 }
 
 TEST(ToolOptions, BadOptionsAreRefusedWithAReason) {
-  for (const std::string args : {"--bind nowhere", "--tcp-port 70000", "--answer ''",
-                                 "--save /no/such/folder", "--bogus"}) {
+  for (const std::string args :
+       {"--bind nowhere", "--tcp-port 70000", "--answer ''", "--save /no/such/folder", "--bogus"}) {
     const std::string command =
         kittest::bin_dir() + "/tovik-sim -u 0 -t 0 " + args + " </dev/null >/dev/null 2>&1";
     EXPECT_NE(sh(command), 0) << args;
