@@ -2,6 +2,7 @@
 // (a float to a long truncates toward zero, clamped to the long's range) and
 // answers 0 or the empty symbol otherwise.
 #include "conversions.hpp"
+#include "ext.h"
 #include "symbols.hpp"
 
 t_max_err atom_setlong(t_atom *a, t_atom_long b) {

@@ -23,7 +23,7 @@ Host &Host::instance() {
 }
 
 Host::Host() {
-  Scheduler::get();
+  Scheduler::get().set_main_thread();
 }
 
 Host::~Host() = default;
@@ -196,7 +196,9 @@ void Host::watch(t_object *x, int outlet, OutletSink sink) {
   ObjectState *state = object_state(x);
   if (!state || outlet < 0 || static_cast<size_t>(outlet) >= state->outlets.size() || !sink)
     return;
-  state->outlets[static_cast<size_t>(outlet)]->sinks.push_back(std::move(sink));
+  Outlet &out = *state->outlets[static_cast<size_t>(outlet)];
+  out.sinks.push_back(std::move(sink));
+  update_shortcut(out);
 }
 
 bool Host::send(t_object *x, int inlet, t_symbol *selector, std::span<const t_atom> atoms) {

@@ -1,6 +1,7 @@
 // The symbol table: every name interned lives as long as the process, so a
 // symbol pointer can be kept and compared by any thread without a lock.
 #include "symbols.hpp"
+#include "ext.h"
 
 #include <cstring>
 #include <mutex>

@@ -1,0 +1,162 @@
+// Objects: creation, inlet and outlet order, proxies, connections, freeing.
+#include "patch.hpp"
+#include "probe.hpp"
+
+#include "ext_obex.h"
+
+#include <gtest/gtest.h>
+
+using kittest::Lines;
+using kittest::Patch;
+
+namespace {
+
+class Objects : public ::testing::Test {
+protected:
+  void SetUp() override { hosttest::define_test_classes(); }
+  Patch p;
+};
+
+TEST_F(Objects, NewOutletsStandLeftAndProxiesJustRightOfTheLeftInlet) {
+  // test-probe makes its int outlet, then an any outlet; then the proxies
+  // "goto", then "size".
+  t_object *x = p.make("p", "test-probe");
+  ASSERT_EQ(p.host().outlet_count(x), 2);
+  ASSERT_EQ(p.host().inlet_count(x), 3);
+  p.take();
+  p.send(x, "emit hello 1");
+  p.send(x, "out 7");
+  EXPECT_EQ(p.take(), (Lines{"p.0: hello 1", "p.1: 7"}));
+  p.send(x, "4", 1);
+  p.send(x, "5", 2);
+  EXPECT_EQ(p.take(), (Lines{"post: test-probe: size 4", "post: test-probe: goto 5"}));
+}
+
+TEST_F(Objects, ProxiesTakeNumbersAndReportAnythingElse) {
+  t_object *x = p.make("p", "test-probe");
+  p.take();
+  p.send(x, "-3.7", 1);
+  p.send(x, "8 9", 1);
+  p.send(x, "bang", 2);
+  p.send(x, "size 3", 1);
+  EXPECT_EQ(p.take(), (Lines{"post: test-probe: size -3", "post: test-probe: size 8",
+                             "error: test-probe: inlet 2 doesn't understand \"bang\"",
+                             "error: test-probe: inlet 1 doesn't understand \"size\""}));
+}
+
+TEST_F(Objects, SendingToAMissingInletFails) {
+  t_object *x = p.make("p", "test-probe");
+  t_atom one = kittest::long_atom(1);
+  EXPECT_FALSE(p.host().send(x, 3, gensym("int"), {&one, 1}));
+  EXPECT_FALSE(p.host().send(x, -1, gensym("int"), {&one, 1}));
+}
+
+TEST_F(Objects, FanOutRunsInTheOrderConnectionsWereMade) {
+  t_object *src = p.make("src", "test-probe");
+  t_object *a = p.make("a", "test-inty");
+  t_object *b = p.make("b", "test-floaty");
+  t_object *c = p.make("c", "test-probe");
+  p.connect(src, 1, b, 0);
+  p.connect(src, 1, c, 1);
+  p.connect(src, 1, a, 0);
+  p.take();
+  p.send(src, "out 6");
+  EXPECT_EQ(p.take(), (Lines{"src.1: 6", "post: test-floaty: float 6", "post: test-probe: size 6",
+                             "post: test-inty: int 6", "a.0: 7"}));
+}
+
+TEST_F(Objects, ListsAndMessagesTravelConnections) {
+  t_object *src = p.make("src", "test-probe");
+  t_object *dst = p.make("dst", "test-probe");
+  p.connect(src, 0, dst, 0);
+  p.take();
+  p.send(src, "emit list 1 2 3");
+  p.send(src, "emit scan 127.0.0.1 8002");
+  p.send(src, "emit bang");
+  EXPECT_EQ(p.take(),
+            (Lines{"src.0: 1 2 3", "post: test-probe: list [1 2 3]", "src.0: scan 127.0.0.1 8002",
+                   "post: test-probe: anything scan [127.0.0.1 8002]", "src.0: bang",
+                   "post: test-probe: bang"}));
+}
+
+TEST_F(Objects, ConnectingMissingOutletsOrInletsIsRefused) {
+  t_object *a = p.make("a", "test-inty");
+  t_object *b = p.make("b", "test-inty");
+  std::string error;
+  EXPECT_FALSE(p.host().connect(a, 1, b, 0, error));
+  EXPECT_EQ(error, "test-inty has no outlet 1");
+  EXPECT_FALSE(p.host().connect(a, 0, b, 1, error));
+  EXPECT_EQ(error, "test-inty has no inlet 1");
+}
+
+TEST_F(Objects, FreeingAnObjectUndoesItsConnectionsBothWays) {
+  t_object *a = p.make("a", "test-inty");
+  t_object *b = p.make("b", "test-inty");
+  t_object *c = p.make("c", "test-inty");
+  p.connect(a, 0, b, 0);
+  p.connect(b, 0, c, 0);
+  p.free(b);
+  p.take();
+  p.send(a, "1");
+  EXPECT_EQ(p.take(), (Lines{"post: test-inty: int 1", "a.0: 2"}));
+}
+
+TEST_F(Objects, ALoopInThePatchIsCutInsteadOfOverflowingTheStack) {
+  t_object *a = p.make("a", "test-inty");
+  p.connect(a, 0, a, 0);
+  p.host().watch(a, 0, {}); // an empty watcher is ignored
+  p.take();
+  p.send(a, "0");
+  Lines lines = p.take();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string &l) { return l.starts_with("error: "); }),
+            1);
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "error: stack overflow: messages nested more than 1000 deep (a loop in the "
+                      "patch?); message dropped"),
+            lines.end());
+}
+
+TEST_F(Objects, RefusedCreationIsReportedAndLeavesNothingBehind) {
+  EXPECT_EQ(p.make_error("test-probe refuse"), "test-probe: could not create object");
+  EXPECT_EQ(p.take(), Lines{"post: test-probe: new refuse"});
+}
+
+TEST_F(Objects, TypedCreationArgumentsAreChecked) {
+  EXPECT_EQ(p.make_error("test-old"), "test-old: bad creation arguments");
+  EXPECT_EQ(p.make_error("test-old x"), "test-old: bad creation arguments");
+  EXPECT_EQ(p.make_error("test-old 1 2"), "test-old: bad creation arguments");
+  t_object *x = p.make("o", "test-old 2.5");
+  p.send(x, "1");
+  EXPECT_EQ(p.take(), Lines{"o.0: 3"});
+}
+
+TEST_F(Objects, FreeRunsTheFreeRoutineOnce) {
+  t_object *x = p.make("p", "test-probe");
+  p.take();
+  p.free(x);
+  EXPECT_EQ(p.take(), Lines{"post: test-probe: free"});
+  freeobject(nullptr);
+  EXPECT_TRUE(p.take().empty());
+}
+
+TEST_F(Objects, ClassNamesAndDescriptions) {
+  t_object *x = p.make("p", "test-probe");
+  EXPECT_STREQ(object_classname(x)->s_name, "test-probe");
+  auto info = p.host().describe("test-probe");
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->creation_arg_types, std::vector<int>{A_GIMME});
+  ASSERT_GE(info->methods.size(), 10u);
+  EXPECT_EQ(info->methods[0].selector, "int");
+  auto mix = std::find_if(info->methods.begin(), info->methods.end(),
+                          [](const auto &m) { return m.selector == "mix"; });
+  ASSERT_NE(mix, info->methods.end());
+  EXPECT_EQ(mix->arg_types, (std::vector<int>{A_LONG, A_FLOAT, A_SYM}));
+  ASSERT_EQ(info->attributes.size(), 4u);
+  EXPECT_EQ(info->attributes[0].name, "host");
+  EXPECT_EQ(info->attributes[0].type, "symbol");
+  EXPECT_FALSE(p.host().describe("test-never-loaded"));
+}
+
+} // namespace

@@ -1,0 +1,291 @@
+#include "probe.hpp"
+
+#include "ext.h"
+#include "ext_obex.h"
+#include "kit/host.hpp"
+
+#include <cstring>
+#include <string>
+
+namespace hosttest {
+namespace {
+
+std::string text_of(short argc, const t_atom *argv) {
+  return kit::format_atoms(std::span<const t_atom>(argv, static_cast<size_t>(argc)));
+}
+
+// ---- test-probe: every kind of method, two outlets, two proxies, attributes
+
+struct Probe {
+  t_object ob;
+  void *left;
+  void *right;
+  t_symbol *host;
+  t_atom_long port;
+  double gain;
+  t_atom_long level;
+};
+
+t_class *probe_class;
+
+void *probe_new(t_symbol *s, short argc, t_atom *argv) {
+  auto *x = static_cast<Probe *>(object_alloc(probe_class));
+  x->right = intout(x);
+  x->left = outlet_new(x, nullptr);
+  inlet4(x, x, "int", "goto");
+  inlet4(x, x, "int", "size");
+  x->host = gensym("auto");
+  x->port = 8002;
+  post("%s: new %s", s->s_name, text_of(argc, argv).c_str());
+  if (argc >= 1 && atom_getsym(argv) == gensym("refuse"))
+    return nullptr;
+  attr_args_process(x, argc, argv);
+  return x;
+}
+
+void probe_free(Probe *) {
+  post("test-probe: free");
+}
+void probe_int(Probe *, t_atom_long n) {
+  post("test-probe: int %ld", static_cast<long>(n));
+}
+void probe_float(Probe *, double f) {
+  post("test-probe: float %g", f);
+}
+void probe_bang(Probe *) {
+  post("test-probe: bang");
+}
+void probe_list(Probe *, t_symbol *s, short argc, t_atom *argv) {
+  post("test-probe: %s [%s]", s->s_name, text_of(argc, argv).c_str());
+}
+void probe_anything(Probe *, t_symbol *s, short argc, t_atom *argv) {
+  post("test-probe: anything %s [%s]", s->s_name, text_of(argc, argv).c_str());
+}
+void probe_goto(Probe *, t_atom_long n) {
+  post("test-probe: goto %ld", static_cast<long>(n));
+}
+void probe_size(Probe *, t_atom_long n) {
+  post("test-probe: size %ld", static_cast<long>(n));
+}
+void probe_name(Probe *, t_symbol *s) {
+  post("test-probe: name \"%s\"", s->s_name);
+}
+void probe_mix(Probe *, t_atom_long n, double f, t_symbol *s) {
+  post("test-probe: mix %ld %g %s", static_cast<long>(n), f, s->s_name);
+}
+void probe_opt(Probe *, t_atom_long n, double f, t_symbol *s) {
+  post("test-probe: opt %ld %g \"%s\"", static_cast<long>(n), f, s->s_name);
+}
+void probe_five(Probe *, t_atom_long a, double b, t_symbol *c, t_atom_long d, double e) {
+  post("test-probe: five %ld %g %s %ld %g", static_cast<long>(a), b, c->s_name,
+       static_cast<long>(d), e);
+}
+void probe_emit(Probe *x, t_symbol *, short argc, t_atom *argv) {
+  if (argc >= 1 && argv[0].a_type == A_SYM)
+    outlet_anything(x->left, argv[0].a_w.w_sym, static_cast<short>(argc - 1), argv + 1);
+}
+void probe_out(Probe *x, t_atom_long n) {
+  outlet_int(x->right, n);
+}
+void probe_state(Probe *x) {
+  post("test-probe: host %s port %ld gain %g level %ld", x->host->s_name,
+       static_cast<long>(x->port), x->gain, static_cast<long>(x->level));
+}
+void probe_assist(Probe *, void *, long kind, long index, char *text) {
+  std::snprintf(text, 512, "%s %ld", kind == ASSIST_INLET ? "inlet" : "outlet", index);
+}
+t_max_err probe_set_level(Probe *x, void *, long argc, t_atom *argv) {
+  x->level = argc >= 1 ? atom_getlong(argv) * 10 : -1;
+  post("test-probe: level set through its setter");
+  return MAX_ERR_NONE;
+}
+
+void probe_main() {
+  probe_class =
+      class_new("test-probe", (method)probe_new, (method)probe_free, sizeof(Probe), 0, A_GIMME, 0);
+  class_addmethod(probe_class, (method)probe_int, "int", A_LONG, 0);
+  class_addmethod(probe_class, (method)probe_float, "float", A_FLOAT, 0);
+  class_addmethod(probe_class, (method)probe_bang, "bang", 0);
+  class_addmethod(probe_class, (method)probe_list, "list", A_GIMME, 0);
+  class_addmethod(probe_class, (method)probe_anything, "anything", A_GIMME, 0);
+  class_addmethod(probe_class, (method)probe_goto, "goto", A_LONG, 0);
+  class_addmethod(probe_class, (method)probe_size, "size", A_LONG, 0);
+  class_addmethod(probe_class, (method)probe_name, "name", A_SYM, 0);
+  class_addmethod(probe_class, (method)probe_mix, "mix", A_LONG, A_FLOAT, A_SYM, 0);
+  class_addmethod(probe_class, (method)probe_opt, "opt", A_DEFLONG, A_DEFFLOAT, A_DEFSYM, 0);
+  class_addmethod(probe_class, (method)probe_five, "five", A_LONG, A_FLOAT, A_SYM, A_LONG, A_FLOAT,
+                  0);
+  class_addmethod(probe_class, (method)probe_emit, "emit", A_GIMME, 0);
+  class_addmethod(probe_class, (method)probe_out, "out", A_LONG, 0);
+  class_addmethod(probe_class, (method)probe_state, "state", 0);
+  class_addmethod(probe_class, (method)probe_assist, "assist", A_CANT, 0);
+  class_addattr(probe_class,
+                attr_offset_new("host", gensym("symbol"), 0, 0, 0, calcoffset(Probe, host)));
+  class_addattr(probe_class,
+                attr_offset_new("port", gensym("long"), 0, 0, 0, calcoffset(Probe, port)));
+  class_addattr(probe_class,
+                attr_offset_new("gain", gensym("float"), 0, 0, 0, calcoffset(Probe, gain)));
+  class_addattr(probe_class, attr_offset_new("level", gensym("long"), 0, 0, (method)probe_set_level,
+                                             calcoffset(Probe, level)));
+  class_register(gensym("box"), probe_class);
+}
+
+// ---- test-timer: one clock, deferred calls ------------------------------------
+
+struct Timer {
+  t_object ob;
+  t_clock *clock;
+  t_symbol *label;
+  bool leaky; // forgets to free its clock
+};
+
+t_class *timer_class;
+
+void timer_tick(Timer *x) {
+  post("%s fired at %.6f", x->label->s_name, gettime_forobject(&x->ob));
+}
+
+void *timer_new(t_symbol *label) {
+  auto *x = static_cast<Timer *>(object_alloc(timer_class));
+  x->label = label;
+  x->leaky = std::strncmp(label->s_name, "leaky", 5) == 0;
+  x->clock = clock_new(x, (method)timer_tick);
+  return x;
+}
+
+void timer_free(Timer *x) {
+  if (x->clock && !x->leaky)
+    freeobject(static_cast<t_object *>(x->clock));
+}
+
+void timer_delay(Timer *x, t_atom_long ms) {
+  clock_delay(x->clock, static_cast<long>(ms));
+}
+void timer_fdelay(Timer *x, double ms) {
+  clock_fdelay(x->clock, ms);
+}
+void timer_unset(Timer *x) {
+  clock_unset(x->clock);
+}
+void timer_kill(Timer *x) {
+  freeobject(static_cast<t_object *>(x->clock));
+  x->clock = nullptr;
+}
+void timer_deferred(Timer *x, t_symbol *s, short argc, t_atom *argv) {
+  post("%s deferred %s [%s]", x->label->s_name, s ? s->s_name : "-", text_of(argc, argv).c_str());
+}
+void timer_defer(Timer *x, t_symbol *, short argc, t_atom *argv) {
+  defer_low(x, (method)timer_deferred, gensym("later"), argc, argv);
+  // The queue holds a copy: what the caller does to its atoms afterwards
+  // must not show.
+  for (short i = 0; i < argc; ++i)
+    atom_setsym(&argv[i], gensym("overwritten"));
+}
+
+void timer_main() {
+  timer_class =
+      class_new("test-timer", (method)timer_new, (method)timer_free, sizeof(Timer), 0, A_DEFSYM, 0);
+  class_addmethod(timer_class, (method)timer_delay, "delay", A_LONG, 0);
+  class_addmethod(timer_class, (method)timer_fdelay, "fdelay", A_FLOAT, 0);
+  class_addmethod(timer_class, (method)timer_unset, "unset", 0);
+  class_addmethod(timer_class, (method)timer_kill, "kill", 0);
+  class_addmethod(timer_class, (method)timer_defer, "defer", A_GIMME, 0);
+  class_register(gensym("box"), timer_class);
+}
+
+// ---- Classes with only some of the standard methods ----------------------------
+
+t_class *floaty_class, *listy_class, *inty_class;
+
+void *floaty_new() {
+  return object_alloc(floaty_class);
+}
+void floaty_float(t_object *, double f) {
+  post("test-floaty: float %g", f);
+}
+void floaty_main() {
+  floaty_class = class_new("test-floaty", (method)floaty_new, 0, sizeof(t_object), 0, 0);
+  class_addmethod(floaty_class, (method)floaty_float, "float", A_FLOAT, 0);
+  class_register(gensym("box"), floaty_class);
+}
+
+void *listy_new() {
+  return object_alloc(listy_class);
+}
+void listy_list(t_object *, t_symbol *s, short argc, t_atom *argv) {
+  post("test-listy: %s [%s]", s->s_name, text_of(argc, argv).c_str());
+}
+void listy_main() {
+  listy_class = class_new("test-listy", (method)listy_new, 0, sizeof(t_object), 0, 0);
+  class_addmethod(listy_class, (method)listy_list, "list", A_GIMME, 0);
+  class_register(gensym("box"), listy_class);
+}
+
+struct Inty {
+  t_object ob;
+  void *out;
+};
+void *inty_new() {
+  auto *x = static_cast<Inty *>(object_alloc(inty_class));
+  x->out = intout(x);
+  return x;
+}
+// Passes n + 1 on: connected to itself it would never stop on its own.
+void inty_int(Inty *x, t_atom_long n) {
+  post("test-inty: int %ld", static_cast<long>(n));
+  outlet_int(x->out, n + 1);
+}
+void inty_bang(Inty *) {
+  post("test-inty: bang");
+}
+void inty_main() {
+  inty_class = class_new("test-inty", (method)inty_new, 0, sizeof(Inty), 0, 0);
+  class_addmethod(inty_class, (method)inty_int, "int", A_LONG, 0);
+  class_addmethod(inty_class, (method)inty_bang, "bang", 0);
+  class_register(gensym("box"), inty_class);
+}
+
+// ---- test-old: registered with setup, typed creation --------------------------
+
+t_messlist *old_class;
+
+struct Old {
+  t_object ob;
+  void *out;
+  t_atom_long start;
+};
+void *old_new(t_atom_long start) {
+  auto *x = static_cast<Old *>(newobject(old_class));
+  x->out = listout(x);
+  x->start = start;
+  return x;
+}
+void old_int(Old *x, t_atom_long n) {
+  outlet_int(x->out, x->start + n);
+}
+void old_bang(Old *x) {
+  outlet_bang(x->out);
+}
+void old_float(Old *x, double f) {
+  outlet_float(x->out, f + static_cast<double>(x->start));
+}
+void old_main() {
+  setup(&old_class, (method)old_new, 0, sizeof(Old), 0, A_LONG, 0);
+  addint((method)old_int);
+  addbang((method)old_bang);
+  addfloat((method)old_float);
+}
+
+} // namespace
+
+void define_test_classes() {
+  kit::Host &host = kit::Host::instance();
+  host.define_module("test-probe", probe_main);
+  host.define_module("test-timer", timer_main);
+  host.define_module("test-floaty", floaty_main);
+  host.define_module("test-listy", listy_main);
+  host.define_module("test-inty", inty_main);
+  host.define_module("test-old", old_main);
+}
+
+} // namespace hosttest
