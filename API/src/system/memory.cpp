@@ -11,7 +11,9 @@ void *Memory::Alloc(int size) {
   return std::malloc(size > 0 ? static_cast<std::size_t>(size) : 1);
 }
 
-void Memory::Free(void *block) { std::free(block); }
+void Memory::Free(void *block) {
+  std::free(block);
+}
 
 void *Memory::Set(void *destination, int fill, int length) {
   if (destination != nullptr && length > 0)
@@ -33,7 +35,15 @@ static void *allocate(std::size_t size) {
   return Memory::Alloc(static_cast<int>(size));
 }
 
-void *MemoryObject::operator new(std::size_t size) noexcept { return allocate(size); }
-void *MemoryObject::operator new[](std::size_t size) noexcept { return allocate(size); }
-void MemoryObject::operator delete(void *block) noexcept { Memory::Free(block); }
-void MemoryObject::operator delete[](void *block) noexcept { Memory::Free(block); }
+void *MemoryObject::operator new(std::size_t size) noexcept {
+  return allocate(size);
+}
+void *MemoryObject::operator new[](std::size_t size) noexcept {
+  return allocate(size);
+}
+void MemoryObject::operator delete(void *block) noexcept {
+  Memory::Free(block);
+}
+void MemoryObject::operator delete[](void *block) noexcept {
+  Memory::Free(block);
+}

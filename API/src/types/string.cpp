@@ -8,7 +8,9 @@
 
 namespace {
 
-int roundDown4(int size) { return size > 0 ? size & ~3 : 0; }
+int roundDown4(int size) {
+  return size > 0 ? size & ~3 : 0;
+}
 
 // Length of s, but at most limit (s may lack a terminator past the limit).
 int boundedLength(const char *s, int limit) {
@@ -59,7 +61,9 @@ int string::setbuffer(char *storage, int size, int textLength) {
   return terminate(textLength);
 }
 
-int string::setlength(int n) { return writable() ? terminate(n) : length; }
+int string::setlength(int n) {
+  return writable() ? terminate(n) : length;
+}
 
 // Sets the length (clamped to the storage), writes the terminator and zeroes
 // the padding up to the next multiple of four, never at or past capacity.
@@ -116,12 +120,22 @@ bool string::overlaps(const char *s) const {
   return notAfter(buffer, s) && !notAfter(buffer + capacity, s);
 }
 
-int string::strcpy(const char *s) { return replaceText(s, INT_MAX); }
-int string::strcat(const char *s) { return appendText(s, INT_MAX); }
-int string::strncpy(const char *s, int n) { return replaceText(s, std::max(n, 0)); }
-int string::strncat(const char *s, int n) { return appendText(s, std::max(n, 0)); }
+int string::strcpy(const char *s) {
+  return replaceText(s, INT_MAX);
+}
+int string::strcat(const char *s) {
+  return appendText(s, INT_MAX);
+}
+int string::strncpy(const char *s, int n) {
+  return replaceText(s, std::max(n, 0));
+}
+int string::strncat(const char *s, int n) {
+  return appendText(s, std::max(n, 0));
+}
 
-int string::strcpy(const string *s) { return strncpy(s, INT_MAX); }
+int string::strcpy(const string *s) {
+  return strncpy(s, INT_MAX);
+}
 
 int string::strncpy(const string *s, int n) {
   if (s == nullptr || s->buffer == nullptr) {
@@ -131,7 +145,9 @@ int string::strncpy(const string *s, int n) {
   return replaceBytes(s->buffer, std::min(std::max(s->length, 0), std::max(n, 0)));
 }
 
-int string::strcat(const string *s) { return strncat(s, INT_MAX); }
+int string::strcat(const string *s) {
+  return strncat(s, INT_MAX);
+}
 
 int string::strncat(const string *s, int n) {
   if (s == nullptr || s->buffer == nullptr)
@@ -188,8 +204,8 @@ int string::putmac(std::uint32_t high, std::uint32_t low) {
 }
 
 int string::catmac(std::uint32_t high, std::uint32_t low) {
-  return catf("%02X:%02X:%02X:%02X:%02X:%02X", high >> 24, (high >> 16) & 0xFF,
-              (high >> 8) & 0xFF, high & 0xFF, (low >> 8) & 0xFF, low & 0xFF);
+  return catf("%02X:%02X:%02X:%02X:%02X:%02X", high >> 24, (high >> 16) & 0xFF, (high >> 8) & 0xFF,
+              high & 0xFF, (low >> 8) & 0xFF, low & 0xFF);
 }
 
 void string::catreal(double x) {

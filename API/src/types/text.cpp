@@ -217,8 +217,8 @@ const char *String::getintvector(const char *text, int *array, int *count, int m
   });
 }
 
-const char *String::getdwordvector(const char *text, std::uint32_t *array, int *count,
-                                   int maxcount, std::uint32_t minimum, std::uint32_t maximum,
+const char *String::getdwordvector(const char *text, std::uint32_t *array, int *count, int maxcount,
+                                   std::uint32_t minimum, std::uint32_t maximum,
                                    std::uint32_t fallback) {
   return readVector(text, array, count, maxcount, [&](const char *p, std::uint32_t *slot) {
     return getdword(p, slot, minimum, maximum, fallback);
@@ -264,13 +264,17 @@ char *String::strcpy(char *destination, const char *source) {
   return destination;
 }
 
-int String::is_digit(int c) { return c >= '0' && c <= '9'; }
+int String::is_digit(int c) {
+  return c >= '0' && c <= '9';
+}
 
 int String::is_hexdigit(int c) {
   return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-int String::is_letter(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+int String::is_letter(int c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 int String::hexdigit(int c) {
   if (is_digit(c))
@@ -282,7 +286,9 @@ int String::hexdigit(int c) {
   return 0;
 }
 
-int String::uppercase(int c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; }
+int String::uppercase(int c) {
+  return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
+}
 
 void String::autoincrement(string *s, int addspace) {
   if (s == nullptr || s->buffer == nullptr || s->capacity <= 0)

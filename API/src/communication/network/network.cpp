@@ -19,8 +19,8 @@ sockaddr_in ipv4(std::uint32_t address, unsigned int port) {
 }
 
 int setInt(std::int32_t fd, int option, int value) {
-  return setsockopt(fd, SOL_SOCKET, option, reinterpret_cast<const char *>(&value),
-                    sizeof value) == 0;
+  return setsockopt(fd, SOL_SOCKET, option, reinterpret_cast<const char *>(&value), sizeof value) ==
+         0;
 }
 
 // Waits of Connect: 2.5 s.
@@ -30,7 +30,9 @@ constexpr Network::Time connectWait{2, 500000};
 
 string Network::hostname(hostnameStorage, sizeof hostnameStorage);
 
-int Network::Init() { return platform::startup(); }
+int Network::Init() {
+  return platform::startup();
+}
 
 void Network::Release() {}
 
@@ -103,8 +105,8 @@ int Network::Send(Socket *socket, const void *data, int length) {
     return 0;
   if (socket->fd == -1 || length < 0 || (data == nullptr && length > 0))
     return -1;
-  return static_cast<int>(::send(socket->fd, static_cast<const char *>(data), length,
-                                 platform::sendFlags()));
+  return static_cast<int>(
+      ::send(socket->fd, static_cast<const char *>(data), length, platform::sendFlags()));
 }
 
 int Network::SendTo(Socket *socket, std::uint32_t address, unsigned int port, const void *data,
@@ -119,8 +121,8 @@ int Network::SendTo(Socket *socket, std::uint32_t address, unsigned int port, co
 #endif
   const sockaddr_in peer = ipv4(address, port);
   return static_cast<int>(::sendto(socket->fd, static_cast<const char *>(data), length,
-                                   platform::sendFlags(),
-                                   reinterpret_cast<const sockaddr *>(&peer), sizeof peer));
+                                   platform::sendFlags(), reinterpret_cast<const sockaddr *>(&peer),
+                                   sizeof peer));
 }
 
 int Network::RecvFrom(Socket *socket, std::uint32_t *address, unsigned int *port, void *buffer,
@@ -130,9 +132,10 @@ int Network::RecvFrom(Socket *socket, std::uint32_t *address, unsigned int *port
   sockaddr_in sender;
   std::memset(&sender, 0, sizeof sender);
   socklen_t senderSize = sizeof sender;
-  const int received =
-      static_cast<int>(::recvfrom(socket->fd, static_cast<char *>(buffer), size, 0,
-                                  reinterpret_cast<sockaddr *>(&sender), &senderSize));
+  int received = static_cast<int>(::recvfrom(socket->fd, static_cast<char *>(buffer), size, 0,
+                                             reinterpret_cast<sockaddr *>(&sender), &senderSize));
+  if (received < 0 && platform::datagramCut())
+    received = size;
   if (received <= 0)
     return 0;
   if (address != nullptr)
@@ -216,7 +219,9 @@ unsigned int Network::GetPort(Socket *socket) {
   return ntohs(local.sin_port);
 }
 
-int Network::GetLocalInterfacesCount() { return platform::interfaces(-1, nullptr, nullptr); }
+int Network::GetLocalInterfacesCount() {
+  return platform::interfaces(-1, nullptr, nullptr);
+}
 
 int Network::GetLocalInterface(int index, std::uint32_t *address, std::uint32_t *netmask) {
   if (index < 0 || address == nullptr || netmask == nullptr)

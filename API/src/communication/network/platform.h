@@ -46,6 +46,10 @@ int wait(std::int32_t fd, bool read, bool write, const Network::Time *timeout);
 // Pauses for the time-out (Select with nothing to wait for).
 void pause(const Network::Time &timeout);
 
+// After a failed receive: whether the datagram was only cut to the buffer
+// (Windows reports that as an error, POSIX as a full buffer).
+bool datagramCut();
+
 // Flags for send and sendto: never raise the broken-pipe signal.
 int sendFlags();
 

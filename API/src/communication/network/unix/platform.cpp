@@ -14,9 +14,13 @@
 
 namespace platform {
 
-int startup() { return 1; }
+int startup() {
+  return 1;
+}
 
-std::int32_t open(int type, int protocol) { return ::socket(AF_INET, type, protocol); }
+std::int32_t open(int type, int protocol) {
+  return ::socket(AF_INET, type, protocol);
+}
 
 void close(std::int32_t fd) {
   ::shutdown(fd, SHUT_RDWR);
@@ -94,6 +98,10 @@ void pause(const Network::Time &timeout) {
   }
 }
 
+bool datagramCut() {
+  return false;
+}
+
 int sendFlags() {
 #ifdef MSG_NOSIGNAL
   return MSG_NOSIGNAL;
@@ -108,7 +116,9 @@ std::uint32_t hostOrder(const sockaddr *address) {
   return ntohl(reinterpret_cast<const sockaddr_in *>(address)->sin_addr.s_addr);
 }
 
-bool isIPv4(const sockaddr *address) { return address != nullptr && address->sa_family == AF_INET; }
+bool isIPv4(const sockaddr *address) {
+  return address != nullptr && address->sa_family == AF_INET;
+}
 
 // The broadcast address an interface entry really has, or 0 when the probe
 // must not go out on it. getifaddrs repeats the entry's own address in the

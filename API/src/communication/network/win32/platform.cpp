@@ -6,7 +6,9 @@
 namespace platform {
 
 namespace {
-SOCKET native(std::int32_t fd) { return static_cast<SOCKET>(static_cast<std::intptr_t>(fd)); }
+SOCKET native(std::int32_t fd) {
+  return static_cast<SOCKET>(static_cast<std::intptr_t>(fd));
+}
 } // namespace
 
 int startup() {
@@ -20,7 +22,9 @@ std::int32_t open(int type, int protocol) {
   return fd == INVALID_SOCKET ? -1 : static_cast<std::int32_t>(fd);
 }
 
-void close(std::int32_t fd) { ::closesocket(native(fd)); }
+void close(std::int32_t fd) {
+  ::closesocket(native(fd));
+}
 
 void setBlocking(std::int32_t fd, bool blocking) {
   u_long nonBlocking = blocking ? 0 : 1;
@@ -84,7 +88,13 @@ void pause(const Network::Time &timeout) {
     ::Sleep(static_cast<DWORD>(limit));
 }
 
-int sendFlags() { return 0; }
+bool datagramCut() {
+  return WSAGetLastError() == WSAEMSGSIZE;
+}
+
+int sendFlags() {
+  return 0;
+}
 
 int broadcast(std::int32_t fd, unsigned int port, const void *data, int length) {
   sockaddr_in peer{};

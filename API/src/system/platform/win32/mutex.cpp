@@ -5,7 +5,9 @@
 // A Win32 mutex is recursive for its owner and knows its owner, so the handle
 // itself serves as the mutex object.
 namespace {
-HANDLE native(Mutex::Handle mutex) { return reinterpret_cast<HANDLE>(mutex); }
+HANDLE native(Mutex::Handle mutex) {
+  return reinterpret_cast<HANDLE>(mutex);
+}
 } // namespace
 
 Mutex::Handle Mutex::Create() {

@@ -19,7 +19,9 @@ DWORD WINAPI run(LPVOID block) {
   return static_cast<DWORD>(start.function(start.argument));
 }
 
-HANDLE native(Thread::Handle thread) { return reinterpret_cast<HANDLE>(thread); }
+HANDLE native(Thread::Handle thread) {
+  return reinterpret_cast<HANDLE>(thread);
+}
 
 } // namespace
 
