@@ -264,6 +264,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{"QuitWithWords", "quit now", "quit: expected no arguments"}),
     [](const ::testing::TestParamInfo<BadLine> &info) { return info.param.title; });
 
+TEST_F(Kithost, RefusesMessagesTooLongForTheHost) {
+  std::string line = "send e list";
+  for (int i = 0; i < 32768; ++i)
+    line += " 1";
+  Result run = script("obj e kt-echo\n" + line + "\n");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, Lines{diagnostic(2, "send: too many atoms in one message (at most 32767)")});
+}
+
 TEST_F(Kithost, SearchesPathThenScriptFolderThenWorkingFolder) {
   TempDir elsewhere;
   dir.write("first/f.txt", "abc");

@@ -25,20 +25,11 @@ struct PromptState {
   Runner *runner = nullptr;
   Output *output = nullptr;
   bool done = false;
+  int line_number = 0; ///< for diagnostics
   Runner::Status status = Runner::Status::ok;
   std::vector<std::string> candidates;
 };
 PromptState state;
-
-// Line numbers for diagnostics; the lines themselves come from readline.
-class PromptLines {
-public:
-  std::string next_where() { return "<stdin>:" + std::to_string(++number_); }
-
-private:
-  int number_ = 0;
-};
-PromptLines prompt_lines;
 
 // Removing the handler here keeps readline from showing one more prompt.
 void finish() {
@@ -54,7 +45,7 @@ void on_line(char *line) {
   }
   const std::string text(line);
   std::free(line);
-  const std::string where = prompt_lines.next_where();
+  const std::string where = "<stdin>:" + std::to_string(++state.line_number);
   if (text.find_first_not_of(" \t") != std::string::npos)
     add_history(text.c_str());
   state.output->hold(false);
@@ -149,7 +140,7 @@ char **complete(const char *text, int start, int) {
 } // namespace
 
 Runner::Status run_prompt(kit::Host &host, Runner &runner, Output &output) {
-  state = PromptState{&host, &runner, &output, false, Runner::Status::ok, {}};
+  state = PromptState{&host, &runner, &output, false, 0, Runner::Status::ok, {}};
   rl_readline_name = "kithost";
   rl_attempted_completion_function = complete;
   output.hold(true);

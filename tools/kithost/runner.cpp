@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 
 namespace kithost {
 
@@ -241,6 +242,9 @@ Outcome Runner::send(const Words &args) {
   kit::ParsedMessage message = to_message(std::span(args).subspan(1));
   if (message.selector == gensym("FullPacket"))
     return failure("send: FullPacket cannot come from text (use packet)");
+  // Messages reach methods with a 16-bit atom count.
+  if (message.atoms.size() > static_cast<std::size_t>(std::numeric_limits<short>::max()))
+    return failure("send: too many atoms in one message (at most 32767)");
   if (!host_.send(object->x, inlet, message.selector, message.atoms))
     return failure("send: " + args[0].text + " has no inlet " + std::to_string(inlet));
   return {};

@@ -218,6 +218,7 @@ static void ktecho_assist(t_ktecho *x, void *b, long kind, long index, char *tex
 }
 
 static void ktecho_free(t_ktecho *x) {
+  ktecho_chatter_join(x);
   freeobject((t_object *)x->clock);
 }
 
