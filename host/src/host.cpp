@@ -9,6 +9,7 @@
 #include "objects.hpp"
 #include "scheduler.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -187,8 +188,12 @@ bool Host::connect(t_object *src, int outlet, t_object *dst, int inlet, std::str
     error = std::string(to->cls->name->s_name) + " has no inlet " + std::to_string(inlet);
     return false;
   }
-  connect_outlet(*from->outlets[static_cast<size_t>(outlet)],
-                 *to->inlets[static_cast<size_t>(inlet)]);
+  Outlet &out = *from->outlets[static_cast<size_t>(outlet)];
+  Inlet &in = *to->inlets[static_cast<size_t>(inlet)];
+  // Connecting twice is connecting once: a message never arrives twice by
+  // the same way.
+  if (std::find(out.connections.begin(), out.connections.end(), &in) == out.connections.end())
+    connect_outlet(out, in);
   return true;
 }
 

@@ -243,6 +243,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{"MissingInlet", "send e:7 1", "send: e:7 has no inlet 7"},
         BadLine{"MissingMessage", "send e", "send: expected NAME[:INLET] MESSAGE ..."},
         BadLine{"ClassNotLoadable", "obj n kt-nosuch", ""},
+        BadLine{"ClassNameLeavesTheFolder", "obj n ../modules/kt-echo", ""},
         BadLine{
             "ObjectRefused", "obj n kt-echo refuse", "", {"error: kt-echo: refused to be made"}},
         BadLine{"NameInUse", "obj e kt-echo", "obj: the name 'e' is already in use"},
@@ -254,8 +255,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{"ConnectBadNumber", "connect e -1 e 0", "connect: bad outlet number '-1'"},
         BadLine{"ConnectMissingWords", "connect e 0 e", "connect: expected SRC OUTLET DST INLET"},
         BadLine{"PrintNoSuchOutlet", "print e 2", "print: e has no outlet 2"},
-        BadLine{"WaitNegative", "wait -5", "wait: bad time '-5' (milliseconds, 0 or more)"},
-        BadLine{"WaitNotANumber", "wait soon", "wait: bad time 'soon' (milliseconds, 0 or more)"},
+        BadLine{"WaitNegative", "wait -5", "wait: bad time '-5' (milliseconds, 0 to 10000000000)"},
+        BadLine{"WaitTooLong", "wait 1e300",
+                "wait: bad time '1e300' (milliseconds, 0 to 10000000000)"},
+        BadLine{"WaitNotANumber", "wait soon",
+                "wait: bad time 'soon' (milliseconds, 0 to 10000000000)"},
         BadLine{"FreeUnknown", "free x", "unknown object 'x'"},
         BadLine{"QuitWithWords", "quit now", "quit: expected no arguments"}),
     [](const ::testing::TestParamInfo<BadLine> &info) { return info.param.title; });
