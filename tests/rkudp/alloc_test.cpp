@@ -24,13 +24,14 @@
 namespace {
 std::atomic<long> getbytes_calls{0};
 std::atomic<long> new_calls{0};
+std::atomic<bool> refuse_getbytes{false};
 } // namespace
 
 extern "C" char *getbytes(t_getbytes_size size) {
   using Getbytes = char *(*)(t_getbytes_size);
   static const Getbytes host_getbytes = (Getbytes)dlsym(RTLD_NEXT, "getbytes");
   ++getbytes_calls;
-  return host_getbytes(size);
+  return refuse_getbytes ? nullptr : host_getbytes(size);
 }
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -67,7 +68,27 @@ void operator delete[](void *p, std::size_t) noexcept {
 
 namespace {
 
+using kittest::Lines;
 using kittest::long_atom;
+
+TEST(RkudpAllocation, NoMemoryForTheListsSkipsOnlyTheData) {
+  kittest::Patch p;
+  auto *u = p.make("u", "rkudp-unpack");
+  // Buffer 1 from index 100: bytes 1 to 5; buffer 2 at index 7: byte 9.
+  const std::vector<unsigned char> datagram = {0xC0, 0xB7, 0x00, 0x00, 0xCA, 0x01, 0x00, 0x0B,
+                                               0x00, 0x64, 1,    2,    3,    4,    5,    0x00,
+                                               0xCA, 0x02, 0x00, 0x07, 0x00, 0x07, 9};
+  refuse_getbytes = true;
+  p.packet(u, datagram);
+  refuse_getbytes = false;
+  EXPECT_EQ(p.take(),
+            (Lines{"u.3: 202", "u.2: 1", "u.1: 100",
+                   "error: rkudp-unpack: error allocating memory (5 atoms)", "u.3: 202", "u.2: 2",
+                   "u.1: 7", "error: rkudp-unpack: error allocating memory (1 atoms)"}));
+  p.packet(u, datagram);
+  EXPECT_EQ(p.take(), (Lines{"u.3: 202", "u.2: 1", "u.1: 100", "u.0: 1 2 3 4 5", "u.3: 202",
+                             "u.2: 2", "u.1: 7", "u.0: 9"}));
+}
 
 TEST(RkudpAllocation, NoMemoryTakenPerDatagram) {
   kittest::Patch p;

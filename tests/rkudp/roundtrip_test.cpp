@@ -60,7 +60,7 @@ void round_trip(unsigned seed, const std::string &unpack_box) {
   int type = 0xCA;
   int id = 0;
   long reached = 0; // next index the packer writes; 0 when unset
-  for (int round = 0; round < 300; ++round) {
+  for (int round = 0; round < 200; ++round) {
     if (id == 0 || pick(0, 3) == 0) {
       id = (int)pick(1, 255);
       p.send(k, "id " + std::to_string(id));
