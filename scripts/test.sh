@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the kit and runs every test: the default build, the
 # AddressSanitizer+UndefinedBehaviorSanitizer build and the
-# ThreadSanitizer build of the threaded tests.
+# ThreadSanitizer build of the threaded tests, and a bounded fuzzing run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -17,4 +17,7 @@ run_preset() {
 
 run_preset default
 run_preset asan-ubsan
+
+echo "==== fuzzing (bounded) ===="
+fuzz/run.sh 60
 run_preset tsan
