@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the kit and runs every test: the default build, the
-# AddressSanitizer+UndefinedBehaviorSanitizer build and the
-# ThreadSanitizer build of the threaded tests.
+# AddressSanitizer+UndefinedBehaviorSanitizer build, the
+# ThreadSanitizer build of the threaded tests, and the Windows build
+# (mingw-w64) with its tests under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -18,3 +19,4 @@ run_preset() {
 run_preset default
 run_preset asan-ubsan
 run_preset tsan
+run_preset windows
