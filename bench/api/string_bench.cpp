@@ -23,8 +23,8 @@ void printfTarget(benchmark::State &state) {
   string s(storage, sizeof storage);
   int target = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(s.printf("<OSC target=\"%d\" ip=\"%s\" port=\"%d\"/>", target & 7,
-                                      "192.168.1.10", 9000));
+    benchmark::DoNotOptimize(
+        s.printf("<OSC target=\"%d\" ip=\"%s\" port=\"%d\"/>", target & 7, "192.168.1.10", 9000));
     ++target;
   }
 }
