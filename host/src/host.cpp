@@ -9,6 +9,7 @@
 #include "objects.hpp"
 #include "scheduler.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -23,7 +24,7 @@ Host &Host::instance() {
 }
 
 Host::Host() {
-  Scheduler::get();
+  Scheduler::get().set_main_thread();
 }
 
 Host::~Host() = default;
@@ -187,8 +188,12 @@ bool Host::connect(t_object *src, int outlet, t_object *dst, int inlet, std::str
     error = std::string(to->cls->name->s_name) + " has no inlet " + std::to_string(inlet);
     return false;
   }
-  connect_outlet(*from->outlets[static_cast<size_t>(outlet)],
-                 *to->inlets[static_cast<size_t>(inlet)]);
+  Outlet &out = *from->outlets[static_cast<size_t>(outlet)];
+  Inlet &in = *to->inlets[static_cast<size_t>(inlet)];
+  // Connecting twice is connecting once: a message never arrives twice by
+  // the same way.
+  if (std::find(out.connections.begin(), out.connections.end(), &in) == out.connections.end())
+    connect_outlet(out, in);
   return true;
 }
 
@@ -196,7 +201,9 @@ void Host::watch(t_object *x, int outlet, OutletSink sink) {
   ObjectState *state = object_state(x);
   if (!state || outlet < 0 || static_cast<size_t>(outlet) >= state->outlets.size() || !sink)
     return;
-  state->outlets[static_cast<size_t>(outlet)]->sinks.push_back(std::move(sink));
+  Outlet &out = *state->outlets[static_cast<size_t>(outlet)];
+  out.sinks.push_back(std::move(sink));
+  update_shortcut(out);
 }
 
 bool Host::send(t_object *x, int inlet, t_symbol *selector, std::span<const t_atom> atoms) {

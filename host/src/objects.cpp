@@ -21,8 +21,10 @@ CreationScope *current_scope = nullptr;
 // Undoes everything the host keeps for `x` and releases its record.
 void release(t_object *x, ObjectState *state) {
   for (auto &in : state->inlets) {
-    for (Outlet *source : in->sources)
+    for (Outlet *source : in->sources) {
       std::erase(source->connections, in.get());
+      update_shortcut(*source);
+    }
   }
   for (auto &out : state->outlets) {
     for (Inlet *target : out->connections) {
@@ -122,6 +124,11 @@ void resolve_fast_paths(Inlet &in) {
 void connect_outlet(Outlet &out, Inlet &in) {
   out.connections.push_back(&in);
   in.sources.push_back(&out);
+  update_shortcut(out);
+}
+
+void update_shortcut(Outlet &out) {
+  out.only = out.connections.size() == 1 && out.sinks.empty() ? out.connections.front() : nullptr;
 }
 
 } // namespace kit::rt

@@ -22,6 +22,9 @@ struct Outlet {
   t_object *owner;
   /// Inlets in the order the connections were made: fan-out runs in this order.
   std::vector<Inlet *> connections;
+  /// The one connection when there is exactly one and no watcher: the
+  /// common case, delivered without a loop.
+  Inlet *only = nullptr;
   /// Watchers (kithost's print, the tests' recorders) run before connections.
   std::vector<OutletSink> sinks;
 };
@@ -79,5 +82,7 @@ void resolve_fast_paths(Inlet &in);
 
 /// Connects; both exist.
 void connect_outlet(Outlet &out, Inlet &in);
+/// Recomputes Outlet::only after its connections or watchers changed.
+void update_shortcut(Outlet &out);
 
 } // namespace kit::rt

@@ -45,6 +45,30 @@ void send_general(Outlet &out, t_symbol *selector, short argc, t_atom *argv) {
     deliver(*out.connections[i], selector, argc, argv);
 }
 
+// Every other int: watchers, several connections, general delivery.
+[[gnu::noinline]] void send_int(Outlet &out, t_atom_long n) {
+  DepthGuard guard;
+  if (!guard)
+    return;
+  t_symbol *int_selector = common_symbols().int_;
+  if (!out.sinks.empty()) {
+    t_atom value;
+    atom_setlong(&value, n);
+    notify_sinks(out, int_selector, 1, &value);
+  }
+  // By index: a method may connect this outlet further.
+  for (size_t i = 0; i < out.connections.size(); ++i) {
+    Inlet *in = out.connections[i];
+    if (in->int_fn) {
+      in->int_fn(in->receiver, n);
+    } else {
+      t_atom value;
+      atom_setlong(&value, n);
+      deliver(*in, int_selector, 1, &value);
+    }
+  }
+}
+
 } // namespace
 } // namespace kit::rt
 
@@ -52,27 +76,17 @@ using namespace kit::rt;
 
 void *outlet_int(void *o, t_atom_long n) {
   auto *out = static_cast<Outlet *>(o);
-  if (!out)
+  if (!out) [[unlikely]]
     return nullptr;
-  DepthGuard guard;
-  if (!guard)
+  // One connection to a method taking a long: nothing else to do, and
+  // nothing to keep across the call.
+  if (Inlet *in = out->only; in && in->int_fn && depth < max_depth) [[likely]] {
+    ++depth;
+    in->int_fn(in->receiver, n);
+    --depth;
     return nullptr;
-  if (!out->sinks.empty()) {
-    t_atom value;
-    atom_setlong(&value, n);
-    notify_sinks(*out, common_symbols().int_, 1, &value);
   }
-  // By index: a method may connect this outlet further.
-  for (size_t i = 0; i < out->connections.size(); ++i) {
-    Inlet *in = out->connections[i];
-    if (in->int_fn) {
-      in->int_fn(in->receiver, n);
-    } else {
-      t_atom value;
-      atom_setlong(&value, n);
-      deliver(*in, common_symbols().int_, 1, &value);
-    }
-  }
+  send_int(*out, n);
   return nullptr;
 }
 
@@ -102,16 +116,22 @@ void *outlet_bang(void *o) {
 
 void *outlet_list(void *o, t_symbol *, short ac, t_atom *av) {
   auto *out = static_cast<Outlet *>(o);
-  if (!out)
+  if (!out) [[unlikely]]
     return nullptr;
-  if (ac < 0 || (ac > 0 && !av)) {
+  if (ac < 0 || (ac > 0 && !av)) [[unlikely]] {
     error("outlet_list: bad list (%d atoms at %p)", ac, static_cast<void *>(av));
+    return nullptr;
+  }
+  t_symbol *list = common_symbols().list;
+  if (Inlet *in = out->only; in && in->list_fn && depth < max_depth) [[likely]] {
+    ++depth;
+    in->list_fn(in->receiver, list, ac, av);
+    --depth;
     return nullptr;
   }
   DepthGuard guard;
   if (!guard)
     return nullptr;
-  t_symbol *list = common_symbols().list;
   if (!out->sinks.empty())
     notify_sinks(*out, list, ac, av);
   for (size_t i = 0; i < out->connections.size(); ++i) {

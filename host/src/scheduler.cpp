@@ -26,8 +26,7 @@ Scheduler &Scheduler::get() {
   return *instance;
 }
 
-Scheduler::Scheduler()
-    : steady_base_(std::chrono::steady_clock::now()), main_thread_(std::this_thread::get_id()) {}
+Scheduler::Scheduler() : steady_base_(std::chrono::steady_clock::now()) {}
 
 double Scheduler::now_locked(SteadyTime at) const {
   if (manual_)
@@ -184,6 +183,7 @@ double Scheduler::run_due(double until, bool move_time) {
 }
 
 void Scheduler::advance(double ms) {
+  set_main_thread();
   bool manual;
   {
     std::lock_guard lock(mutex_);
@@ -203,6 +203,7 @@ void Scheduler::advance(double ms) {
 }
 
 void Scheduler::run_for(double ms) {
+  set_main_thread();
   using std::chrono::steady_clock;
   const auto deadline =
       steady_clock::now() + std::chrono::duration_cast<steady_clock::duration>(
@@ -232,6 +233,7 @@ void Scheduler::run_for(double ms) {
 }
 
 bool Scheduler::run_until_readable(int fd, std::chrono::milliseconds max_wait) {
+  set_main_thread();
   const double logical = now();
   const double next = run_due(logical, false);
   bool manual, more;

@@ -11,6 +11,7 @@
 #include "ext.h"
 #include "platform.hpp"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -24,8 +25,7 @@ namespace kit::rt {
 
 class Scheduler {
 public:
-  /// The process's scheduler; the thread that first asks for it is the main
-  /// thread.
+  /// The process's scheduler.
   static Scheduler &get();
 
   // ---- Clocks (any thread unless noted) -----------------------------------------
@@ -45,7 +45,12 @@ public:
   void defer(void *ob, method fn, t_symbol *selector, short argc, const t_atom *argv);
   /// Drops the calls queued for a freed object.
   void drop_deferred(const void *ob);
-  bool on_main_thread() const { return std::this_thread::get_id() == main_thread_; }
+  /// Whether the caller is the main thread: the one that made the host or
+  /// last ran the loop.
+  bool on_main_thread() const {
+    return std::this_thread::get_id() == main_thread_.load(std::memory_order_relaxed);
+  }
+  void set_main_thread() { main_thread_.store(std::this_thread::get_id()); }
 
   // ---- Time and the loop (main thread) ---------------------------------------------
   double now();
@@ -88,7 +93,7 @@ private:
   bool manual_ = false;
   double logical_at_base_ = 0;
   SteadyTime steady_base_;
-  std::thread::id main_thread_;
+  std::atomic<std::thread::id> main_thread_;
   platform::Waker waker_;
 };
 

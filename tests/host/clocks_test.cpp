@@ -23,7 +23,8 @@ protected:
     for (std::string &line : lines) {
       auto at = line.find(" fired at ");
       if (at != std::string::npos) {
-        const double t = std::round((std::stod(line.substr(at + 10)) - start) * 1e5) / 1e5;
+        // Rounded off the printed digits; + 0.0 turns -0 into 0.
+        const double t = std::round((std::stod(line.substr(at + 10)) - start) * 1e5) / 1e5 + 0.0;
         char text[64];
         std::snprintf(text, sizeof text, "%g", t);
         line = line.substr(0, at + 10) + text;

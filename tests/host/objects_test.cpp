@@ -59,6 +59,7 @@ TEST_F(Objects, FanOutRunsInTheOrderConnectionsWereMade) {
   p.connect(src, 1, b, 0);
   p.connect(src, 1, c, 1);
   p.connect(src, 1, a, 0);
+  p.connect(src, 1, b, 0); // already made: changes nothing
   p.take();
   p.send(src, "out 6");
   EXPECT_EQ(p.take(), (Lines{"src.1: 6", "post: test-floaty: float 6", "post: test-probe: size 6",

@@ -40,10 +40,16 @@ private:
 };
 PromptLines prompt_lines;
 
+// Removing the handler here keeps readline from showing one more prompt.
+void finish() {
+  rl_callback_handler_remove();
+  state.done = true;
+}
+
 void on_line(char *line) {
   if (!line) {
     std::fputs("\n", stdout);
-    state.done = true;
+    finish();
     return;
   }
   const std::string text(line);
@@ -58,7 +64,8 @@ void on_line(char *line) {
     state.output->diagnostic(where, outcome.error);
   if (outcome.status == Runner::Status::quit) {
     state.status = outcome.status;
-    state.done = true;
+    finish();
+    return;
   }
   state.output->hold(true);
 }
@@ -112,7 +119,8 @@ std::vector<std::string> candidates_for(const std::vector<std::string> &before) 
     std::vector<std::string> selectors;
     if (auto info = state.host->describe(state.runner->class_of(before[1])))
       for (const auto &method : info->methods)
-        if (method.arg_types.empty() || method.arg_types.front() != A_CANT)
+        if (method.selector != "anything" &&
+            (method.arg_types.empty() || method.arg_types.front() != A_CANT))
           selectors.push_back(method.selector);
     return selectors;
   }
@@ -152,7 +160,6 @@ Runner::Status run_prompt(kit::Host &host, Runner &runner, Output &output) {
     if (readable)
       rl_callback_read_char();
   }
-  rl_callback_handler_remove();
   output.hold(false);
   for (const auto &line : output.take_held())
     output.line(line);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 
 namespace kithost {
 
@@ -286,8 +285,11 @@ Outcome Runner::wait(const Words &args) {
     value = static_cast<double>(ms.a_w.w_long);
   else if (ms.a_type == A_FLOAT)
     value = ms.a_w.w_float;
-  if (!(value >= 0) || !std::isfinite(value))
-    return failure("wait: bad time " + quote(args[0].text) + " (milliseconds, 0 or more)");
+  // The bound keeps the deadline well inside the clock's range (about 115
+  // days), far from where the time arithmetic would overflow.
+  constexpr double longest_wait = 1e10;
+  if (!(value >= 0 && value <= longest_wait))
+    return failure("wait: bad time " + quote(args[0].text) + " (milliseconds, 0 to 10000000000)");
   output_.flush();
   host_.run_for(value);
   output_.flush();

@@ -54,7 +54,7 @@ struct ClassInfo {
   std::vector<AttrInfo> attributes;
 };
 
-class Host {
+class C74_API Host {
 public:
   /// The process's host. Made on first use.
   static Host &instance();
@@ -100,7 +100,8 @@ public:
   int outlet_count(t_object *x) const;
   /// Connects outlet `outlet` of `src` to inlet `inlet` of `dst`; false with
   /// a reason when either index does not exist. Fan-out from one outlet runs
-  /// in the order the connections were made.
+  /// in the order the connections were made; connecting the same outlet and
+  /// inlet again changes nothing.
   bool connect(t_object *src, int outlet, t_object *dst, int inlet, std::string &error);
   /// Calls `sink` with everything that comes out of the outlet; more than one
   /// sink per outlet is allowed. Watching runs before connections.
