@@ -19,12 +19,16 @@ using IntMethod = void (*)(void *x, t_atom_long n);
 using GimmeMethod = void (*)(void *x, t_symbol *s, short argc, t_atom *argv);
 
 struct Outlet {
-  t_object *owner;
+  /// With exactly one connection and no watcher (the common case), the
+  /// receiving method copied here, so an int or a list is delivered with one
+  /// load and one call; null otherwise.
+  IntMethod only_int = nullptr;
+  GimmeMethod only_list = nullptr;
+  t_object *only_receiver = nullptr;
+
+  t_object *owner = nullptr;
   /// Inlets in the order the connections were made: fan-out runs in this order.
   std::vector<Inlet *> connections;
-  /// The one connection when there is exactly one and no watcher: the
-  /// common case, delivered without a loop.
-  Inlet *only = nullptr;
   /// Watchers (kithost's print, the tests' recorders) run before connections.
   std::vector<OutletSink> sinks;
 };
