@@ -1,0 +1,835 @@
+// nexio: a client socket object. It keeps one connection, stream or
+// datagram, over IPv4 or IPv6, to the host and service of its configuration.
+// Numbers arriving at the inlet go out as bytes; bytes from the peer come out
+// of the left outlet one int each; the right outlet reports the status
+// (0 not connected, 1 connecting, 2 connected).
+//
+// Threads and what they may touch:
+// - Host threads run everything from nexio_new to nexio_free, the message
+//   handlers and the notify clock. Only they call outlets and read the
+//   record.
+// - A connection thread (nexio_thread), one per connection attempt, looks
+//   up the host, connects and receives. It touches only the nexio_handle it
+//   shares with the object and, while it owns the connection (checked under
+//   the handle's lock), the owner's notify clock through clock_delay.
+//
+// The handle's lock guards owner, thread, fd, status, recon and refcount
+// (every write of them is made under it) and is held across pthread_create,
+// shutdown, the non-blocking send, clock_delay and console posts, never
+// across a blocking call. thread, fd, recon, status_out, head and tail are
+// atomics because some readers look at them without the lock: a stale value
+// there only delays a decision that is made again under the lock. The ring
+// has one writer per index: the owning thread moves head, notify moves tail.
+//
+// The handle outlives the object while connection threads still run: it is
+// freed by whoever drops refcount to 0. Threads are detached and never
+// joined; a replaced thread is disowned (thread no longer names it) and
+// leaves quietly when it next looks. Sending happens on the host thread
+// with non-blocking sends; a peer that takes nothing for 5 seconds ends the
+// connection with a write error rather than holding the host.
+
+#include "ext.h"
+#include "ext_obex.h"
+
+#include <errno.h>
+#include <math.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <pthread.h>
+#include <sched.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/socket.h>
+#include <sys/types.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <new>
+
+#ifdef MSG_NOSIGNAL
+#define NEXIO_SEND_FLAGS (MSG_DONTWAIT | MSG_NOSIGNAL)
+#else
+#define NEXIO_SEND_FLAGS MSG_DONTWAIT
+#endif
+
+static constexpr int nexio_ringsize = 256;
+// A stream is read in pieces of this size, then fed into the ring.
+static constexpr int nexio_readsize = 16384;
+// Yields of a thread waiting for ring space before it sleeps.
+static constexpr int nexio_spins = 64;
+// A sender whose bytes the system has not taken for this long gives up.
+static constexpr long nexio_send_timeout_ms = 5000;
+
+static t_messlist *nexio_class;
+
+struct nexio_object;
+
+struct nexio_handle {
+  pthread_mutex_t lock;
+  nexio_object *owner;
+  std::atomic<pthread_t> thread; // the owning connection thread, or none
+  std::atomic<int> fd;
+  uint8_t refcount; // the object plus every thread still running
+  std::atomic<uint8_t> recon;
+  uint8_t status;
+  std::atomic<uint8_t> status_out;
+  std::atomic<uint16_t> head;
+  std::atomic<uint16_t> tail;
+  unsigned char buf[nexio_ringsize];
+  // Signalled (under the lock) when notify has freed ring slots or the
+  // connection changed hands, so a thread waiting for space goes on at once.
+  pthread_cond_t space;
+};
+
+struct nexio_conninfo {
+  nexio_handle *handle;
+  const char *host;
+  const char *serv;
+  struct addrinfo hints;
+};
+
+struct nexio_object {
+  t_object hdr;
+  t_clock *notify;
+  void *outstat;
+  void *outdata;
+  nexio_conninfo info;
+};
+
+static_assert(sizeof(nexio_handle) < 65536 && sizeof(nexio_conninfo) < 65536,
+              "getbytes takes a 16-bit size");
+
+static void nexio_notify(nexio_object *x);
+static void *nexio_thread(void *arg);
+
+// The host calls every method through the one generic method type.
+template <class F> static method nexio_method(F f) {
+  return reinterpret_cast<method>(reinterpret_cast<void (*)(void)>(f));
+}
+
+// ---- Small helpers ---------------------------------------------------------------
+
+static const pthread_t nexio_nothread{};
+
+static void nexio_lock(nexio_handle *h) {
+  pthread_mutex_lock(&h->lock);
+}
+static void nexio_unlock(nexio_handle *h) {
+  pthread_mutex_unlock(&h->lock);
+}
+
+// strerror_r comes in two flavours (GNU returns the text, XSI fills buf).
+[[maybe_unused]] static const char *nexio_errtext_result(int, const char *buf) {
+  return buf;
+}
+[[maybe_unused]] static const char *nexio_errtext_result(const char *text, const char *) {
+  return text;
+}
+
+// The system's text for an error code, safe on any thread.
+static const char *nexio_errtext(int code, char *buf, size_t size) {
+  buf[0] = 0;
+  return nexio_errtext_result(strerror_r(code, buf, size), buf);
+}
+
+static long nexio_elapsed_ms(const struct timespec &since) {
+  struct timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return (now.tv_sec - since.tv_sec) * 1000 + (now.tv_nsec - since.tv_nsec) / 1000000;
+}
+
+// A float truncated toward zero to a long, saturated at the long's range
+// (NaN gives 0), so that no value is undefined behaviour.
+static t_atom_long nexio_float_to_long(double f) {
+  if (isnan(f)) {
+    return 0;
+  }
+  constexpr double limit = 9223372036854775808.0; // 2^63
+  if (sizeof(t_atom_long) == 8) {
+    if (f >= limit) {
+      return INTPTR_MAX;
+    }
+    if (f <= -limit) {
+      return INTPTR_MIN;
+    }
+  } else {
+    if (f >= 2147483648.0) {
+      return INTPTR_MAX;
+    }
+    if (f <= -2147483648.0) {
+      return INTPTR_MIN;
+    }
+  }
+  return static_cast<t_atom_long>(f);
+}
+
+// The byte an atom stands for on the wire: the low 8 bits of its integer.
+static unsigned char nexio_atom_byte(const t_atom *a) {
+  t_atom_long v = a->a_type == A_FLOAT ? nexio_float_to_long(a->a_w.w_float) : a->a_w.w_long;
+  return static_cast<unsigned char>(static_cast<t_ptr_uint>(v) & 0xFF);
+}
+
+// The text of an atom as the configuration parser compares and stores it.
+// Numbers are interned so that the text lives as long as the process.
+static const char *nexio_tostr(const t_atom *a) {
+  char text[32];
+  switch (a->a_type) {
+  case A_SYM:
+    return a->a_w.w_sym ? a->a_w.w_sym->s_name : "";
+  case A_LONG:
+    snprintf(text, sizeof text, "%lu",
+             static_cast<unsigned long>(static_cast<uint32_t>(a->a_w.w_long)));
+    return gensym(text)->s_name;
+  case A_FLOAT: {
+    double f = a->a_w.w_float;
+    uint32_t v = 0;
+    if (f >= 4294967295.0) {
+      v = UINT32_MAX;
+    } else if (f > 0) { // also false for NaN
+      v = static_cast<uint32_t>(f);
+    }
+    snprintf(text, sizeof text, "%lu", static_cast<unsigned long>(v));
+    return gensym(text)->s_name;
+  }
+  default:
+    return "";
+  }
+}
+
+// Whether word (beginning with "@") names the option full: a prefix of it
+// of at least one letter.
+static bool nexio_names(const char *word, const char *full) {
+  size_t n = strlen(word);
+  return n >= 2 && n <= strlen(full) && strncmp(word, full, n) == 0;
+}
+
+// The configuration parser. Host thread; the caller holds the lock.
+static void nexio_parse(nexio_conninfo *info, nexio_handle *h, long ac, const t_atom *av) {
+  h->recon.store(1);
+  info->host = nullptr;
+  info->serv = nullptr;
+  memset(&info->hints, 0, sizeof info->hints);
+
+  long i = 0;
+  if (ac >= 2) {
+    const char *first = nexio_tostr(&av[0]);
+    const char *second = nexio_tostr(&av[1]);
+    if (first[0] != '@' && second[0] != '@') {
+      info->host = first;
+      info->serv = second;
+      info->hints.ai_socktype = SOCK_STREAM;
+      i = 2;
+    }
+  }
+
+  for (; i < ac; i += 2) {
+    const char *word = nexio_tostr(&av[i]);
+    if (word[0] != '@') {
+      error("nexio: invalid configuration");
+      break;
+    }
+    if (i + 1 >= ac) {
+      error("nexio: missing argument for %s", word);
+      error("nexio: invalid configuration");
+      break;
+    }
+    const char *value = nexio_tostr(&av[i + 1]);
+    struct addrinfo *hints = &info->hints;
+    switch (word[1]) {
+    case 'a':
+      if (nexio_names(word, "@address")) {
+        info->host = value;
+        hints->ai_flags |= AI_NUMERICHOST;
+        continue;
+      }
+      break;
+    case 'h':
+      if (nexio_names(word, "@hostname")) {
+        info->host = value;
+        hints->ai_flags &= ~AI_NUMERICHOST;
+        continue;
+      }
+      break;
+    case 's':
+      if (nexio_names(word, "@service")) {
+        info->serv = value;
+        continue;
+      }
+      break;
+    case 'f':
+      if (nexio_names(word, "@family")) {
+        hints->ai_family = AF_UNSPEC;
+        if (strcmp(value, "inet") == 0) {
+          hints->ai_family = AF_INET;
+        } else if (strcmp(value, "inet6") == 0) {
+          hints->ai_family = AF_INET6;
+        } else if (strcmp(value, "unspec") != 0 && strcmp(value, "*") != 0) {
+          error("nexio: unknown family (%s)", value);
+        }
+        continue;
+      }
+      break;
+    case 't':
+      if (nexio_names(word, "@type")) {
+        hints->ai_socktype = 0;
+        if (strcmp(value, "stream") == 0) {
+          hints->ai_socktype = SOCK_STREAM;
+        } else if (strcmp(value, "dgram") == 0) {
+          hints->ai_socktype = SOCK_DGRAM;
+        } else if (strcmp(value, "0") != 0 && strcmp(value, "*") != 0) {
+          error("nexio: unknown socket type (%s)", value);
+        }
+        continue;
+      }
+      break;
+    case 'p':
+      if (nexio_names(word, "@protocol")) {
+        hints->ai_protocol = 0;
+        if (strcmp(value, "tcp") == 0) {
+          hints->ai_protocol = IPPROTO_TCP;
+        } else if (strcmp(value, "udp") == 0) {
+          hints->ai_protocol = IPPROTO_UDP;
+        } else if (strcmp(value, "0") != 0 && strcmp(value, "*") != 0) {
+          error("nexio: unknown protocol (%s)", value);
+        }
+        continue;
+      }
+      break;
+    default:
+      break;
+    }
+    error("nexio: unknown option (%s)", word);
+  }
+
+  if (info->host && !info->host[0]) {
+    info->host = nullptr;
+  }
+  if (info->serv && !info->serv[0]) {
+    info->serv = nullptr;
+  }
+}
+
+// Drops the handle's connection: the socket is shut down (its thread closes
+// it) and the thread disowned. Caller holds the lock.
+static void nexio_drop(nexio_handle *h) {
+  int fd = h->fd.load();
+  if (fd >= 0) {
+    shutdown(fd, SHUT_RDWR);
+  }
+  h->fd.store(-1);
+  h->thread.store(nexio_nothread);
+  h->status = 0;
+  pthread_cond_broadcast(&h->space);
+}
+
+static void nexio_handle_free(nexio_handle *h) {
+  pthread_cond_destroy(&h->space);
+  pthread_mutex_destroy(&h->lock);
+  h->~nexio_handle();
+  freebytes(h, sizeof(nexio_handle));
+}
+
+// ---- Object ----------------------------------------------------------------------
+
+static void *nexio_new(t_symbol *, short ac, t_atom *av) {
+  void *mem = getbytes(sizeof(nexio_handle));
+  if (!mem) {
+    return nullptr;
+  }
+  nexio_object *x = static_cast<nexio_object *>(newobject(nexio_class));
+  if (!x) {
+    freebytes(mem, sizeof(nexio_handle));
+    return nullptr;
+  }
+  x->notify = clock_new(x, nexio_method(nexio_notify));
+  x->outstat = intout(x);
+  x->outdata = intout(x);
+
+  nexio_handle *h = new (mem) nexio_handle{};
+  pthread_mutex_init(&h->lock, nullptr);
+  pthread_condattr_t attr;
+  pthread_condattr_init(&attr);
+  pthread_condattr_setclock(&attr, CLOCK_MONOTONIC);
+  pthread_cond_init(&h->space, &attr);
+  pthread_condattr_destroy(&attr);
+  h->owner = x;
+  h->fd.store(-1);
+  h->refcount = 1;
+  x->info.handle = h;
+
+  nexio_lock(h);
+  nexio_parse(&x->info, h, ac, av);
+  nexio_unlock(h);
+  return x;
+}
+
+static void nexio_bang(nexio_object *x) {
+  nexio_handle *h = x->info.handle;
+  if (!h->recon.load()) {
+    return;
+  }
+  nexio_conninfo *start = reinterpret_cast<nexio_conninfo *>(getbytes(sizeof(nexio_conninfo)));
+  if (!start) {
+    error("nexio: out of memory");
+    return;
+  }
+
+  bool started = false;
+  nexio_lock(h);
+  if (h->recon.load()) {
+    *start = x->info;
+    nexio_drop(h);
+    if (!x->info.host || !x->info.serv) {
+      error("nexio: hostname or service not specified");
+    } else {
+      // The count is 8 bits wide: a 256th holder fails as if no thread
+      // could be started.
+      int err = EAGAIN;
+      if (h->refcount < UINT8_MAX) {
+        pthread_attr_t attr;
+        pthread_attr_init(&attr);
+        pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
+        pthread_t tid;
+        err = pthread_create(&tid, &attr, nexio_thread, start);
+        pthread_attr_destroy(&attr);
+        if (err == 0) {
+          h->thread.store(tid);
+          h->status = 1;
+          h->recon.store(0);
+          h->refcount++;
+          started = true;
+        }
+      }
+      if (!started) {
+        char text[256];
+        error("nexio: connect failed (%s)", nexio_errtext(err, text, sizeof text));
+      }
+    }
+  }
+  nexio_unlock(h);
+
+  if (!started) {
+    freebytes(start, sizeof(nexio_conninfo));
+  }
+  clock_delay(x->notify, 0);
+}
+
+// Sends each atom as one byte, in groups of at most 256 per send (so one
+// datagram per group on a datagram socket).
+static void nexio_list(nexio_object *x, t_symbol *, short ac, t_atom *av) {
+  nexio_handle *h = x->info.handle;
+  for (short i = 0; i < ac; i++) {
+    if (av[i].a_type != A_LONG && av[i].a_type != A_FLOAT) {
+      // Sending the rest without it would shift every following byte.
+      error("nexio: list of numbers expected, nothing sent (%s)", nexio_tostr(&av[i]));
+      return;
+    }
+  }
+
+  const int fd = h->fd.load();
+  const pthread_t thread = h->thread.load();
+  if (fd < 0) {
+    return;
+  }
+
+  unsigned char out[nexio_ringsize];
+  struct timespec progress;
+  clock_gettime(CLOCK_MONOTONIC, &progress);
+  int i = 0;
+  while (i < ac) {
+    int n = ac - i < nexio_ringsize ? ac - i : nexio_ringsize;
+    for (int k = 0; k < n; k++) {
+      out[k] = nexio_atom_byte(&av[i + k]);
+    }
+
+    ssize_t sent = 0;
+    int err = 0;
+    nexio_lock(h);
+    if (h->fd.load() == fd && pthread_equal(h->thread.load(), thread)) {
+      sent = send(fd, out, static_cast<size_t>(n), NEXIO_SEND_FLAGS);
+      err = errno;
+    }
+    nexio_unlock(h);
+
+    if (sent > 0) {
+      i += static_cast<int>(sent);
+      clock_gettime(CLOCK_MONOTONIC, &progress);
+      continue;
+    }
+    if (sent == 0) {
+      return;
+    }
+    if (err == EINTR) {
+      continue;
+    }
+    if (err == EAGAIN || err == EWOULDBLOCK || err == ENOBUFS) {
+      if (nexio_elapsed_ms(progress) < nexio_send_timeout_ms) {
+        // Wait for room, at most 1 ms. The descriptor may be gone by now;
+        // the check under the lock above decides whether it is still ours.
+        struct pollfd p = {fd, POLLOUT, 0};
+        poll(&p, 1, 1);
+        continue;
+      }
+      err = ETIMEDOUT;
+    }
+    nexio_lock(h);
+    if (h->fd.load() == fd && pthread_equal(h->thread.load(), thread)) {
+      char text[256];
+      h->fd.store(-1);
+      shutdown(fd, SHUT_RDWR);
+      error("nexio: write error (%s)", nexio_errtext(err, text, sizeof text));
+    }
+    nexio_unlock(h);
+    return;
+  }
+}
+
+static void nexio_int(nexio_object *x, t_atom_long v) {
+  t_atom a;
+  atom_setlong(&a, v);
+  nexio_list(x, nullptr, 1, &a);
+}
+
+static void nexio_float(nexio_object *x, double f) {
+  t_atom a;
+  atom_setlong(&a, nexio_float_to_long(f));
+  nexio_list(x, nullptr, 1, &a);
+}
+
+static void nexio_config(nexio_object *x, t_symbol *, short ac, t_atom *av) {
+  nexio_handle *h = x->info.handle;
+  nexio_lock(h);
+  nexio_parse(&x->info, h, ac, av);
+  nexio_unlock(h);
+}
+
+static void nexio_disconnect(nexio_object *x) {
+  nexio_handle *h = x->info.handle;
+  nexio_lock(h);
+  int fd = h->fd.load();
+  if (fd >= 0) {
+    shutdown(fd, SHUT_RDWR);
+  }
+  h->fd.store(-1);
+  h->recon.store(1);
+  nexio_unlock(h);
+}
+
+static void nexio_connect(nexio_object *x, t_symbol *s, short ac, t_atom *av) {
+  nexio_config(x, s, ac, av);
+  nexio_bang(x);
+}
+
+static void nexio_assist(nexio_object *, void *, long kind, long index, char *text) {
+  static const char *const texts[] = {"Data (int, list), bang to connect", "Data (int)", "???",
+                                      "Status (int)"};
+  long k = kind + 2 * index - 1;
+  const char *t = k >= 0 && k <= 3 ? texts[k] : "???";
+  memcpy(text, t, strlen(t) + 1);
+}
+
+// Moves received bytes and status changes to the outlets.
+static void nexio_notify(nexio_object *x) {
+  nexio_handle *h = x->info.handle;
+  int t = h->tail.load(std::memory_order_relaxed);
+  int head = h->head.load(std::memory_order_acquire);
+  int count = head - t;
+  if (count < 0) {
+    count = nexio_ringsize - t; // up to the end of buf; the rest next run
+  }
+  if (count > 0) {
+    if (h->status_out.load() != 2) {
+      h->status_out.store(2);
+      outlet_int(x->outstat, 2);
+    }
+    // Each slot is freed before its byte goes out, so the thread can refill
+    // the ring while the patch is busy with the output.
+    int end = t + count;
+    for (int p = t; p < end; p++) {
+      h->tail.store(static_cast<uint16_t>(p), std::memory_order_release);
+      outlet_int(x->outdata, h->buf[p]);
+    }
+    h->tail.store(static_cast<uint16_t>(end == nexio_ringsize ? 0 : end),
+                  std::memory_order_release);
+  }
+
+  nexio_lock(h);
+  uint8_t before = h->status_out.load();
+  if (h->head.load(std::memory_order_acquire) == h->tail.load(std::memory_order_relaxed)) {
+    h->status_out.store(h->status);
+  }
+  uint8_t after = h->status_out.load();
+  pthread_cond_broadcast(&h->space);
+  nexio_unlock(h);
+
+  if (after != before) {
+    outlet_int(x->outstat, after);
+  }
+  if (h->head.load(std::memory_order_acquire) != h->tail.load(std::memory_order_relaxed)) {
+    clock_delay(x->notify, 0);
+  }
+}
+
+// ---- Connection thread -------------------------------------------------------------
+
+static bool nexio_owns(nexio_handle *h, pthread_t self) {
+  return pthread_equal(h->thread.load(), self) != 0;
+}
+
+// Free space of the ring from head h with tail t. One slot stays empty so
+// that a full ring differs from an empty one.
+static int nexio_freespace(int h, int t) {
+  return (t - h - 1 + nexio_ringsize) % nexio_ringsize;
+}
+
+enum class nexio_wait { ready, full, disowned };
+
+// Waits until the ring has `need` free slots, or at most about 1 ms. While
+// the patch is taking bytes out, space comes back within microseconds, so a
+// few yields come first; then the thread sleeps until notify signals that
+// it freed slots.
+static nexio_wait nexio_wait_space(nexio_handle *h, pthread_t self, int need) {
+  const int head = h->head.load(std::memory_order_relaxed);
+  for (int spin = 0; spin < nexio_spins; spin++) {
+    if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) >= need) {
+      return nexio_wait::ready;
+    }
+    sched_yield();
+  }
+  nexio_wait result = nexio_wait::ready;
+  nexio_lock(h);
+  if (!nexio_owns(h, self)) {
+    result = nexio_wait::disowned;
+  } else if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) < need) {
+    struct timespec until;
+    clock_gettime(CLOCK_MONOTONIC, &until);
+    until.tv_nsec += 1000000;
+    if (until.tv_nsec >= 1000000000) {
+      until.tv_nsec -= 1000000000;
+      until.tv_sec++;
+    }
+    pthread_cond_timedwait(&h->space, &h->lock, &until);
+    if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) < need) {
+      result = nexio_wait::full;
+    }
+  }
+  nexio_unlock(h);
+  return result;
+}
+
+static void *nexio_thread(void *arg) {
+  nexio_conninfo *start = static_cast<nexio_conninfo *>(arg);
+  nexio_handle *h = start->handle;
+  const pthread_t self = pthread_self();
+  struct addrinfo *rootai = nullptr;
+  int res = 0;
+  int fd = -1;
+  int socktype = 0;
+  char text[256];
+  unsigned char in[nexio_readsize];
+  bool owner_end = false; // lock held and owner: end the connection
+
+  // Wait until "bang", which holds the lock across pthread_create, has
+  // stored this thread's identity.
+  nexio_lock(h);
+  nexio_unlock(h);
+
+  if (!nexio_owns(h, self)) {
+    freebytes(start, sizeof(nexio_conninfo));
+    goto finish;
+  }
+
+  {
+    struct addrinfo hints = start->hints;
+    res = getaddrinfo(start->host, start->serv, &hints, &rootai);
+    int lookup_errno = errno;
+    freebytes(start, sizeof(nexio_conninfo));
+    start = nullptr;
+
+    if (!nexio_owns(h, self)) {
+      goto finish;
+    }
+    if (res == 0 && !rootai) {
+      res = EAI_NONAME;
+    }
+    if (res != 0) {
+      nexio_lock(h);
+      if (!nexio_owns(h, self)) {
+        goto leave;
+      }
+      error("nexio: name lookup failed (%s)",
+            res == EAI_SYSTEM ? nexio_errtext(lookup_errno, text, sizeof text) : gai_strerror(res));
+      owner_end = true;
+      goto leave;
+    }
+  }
+
+  for (struct addrinfo *ai = rootai; ai && fd < 0; ai = ai->ai_next) {
+    fd = socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
+    if (fd < 0) {
+      res = errno;
+    } else if (connect(fd, ai->ai_addr, ai->ai_addrlen) != 0) {
+      res = errno;
+      close(fd);
+      fd = -1;
+    } else {
+      socktype = ai->ai_socktype;
+    }
+    if (!nexio_owns(h, self)) {
+      goto finish;
+    }
+  }
+  freeaddrinfo(rootai);
+  rootai = nullptr;
+
+#ifdef SO_NOSIGPIPE
+  if (fd >= 0) {
+    int one = 1;
+    setsockopt(fd, SOL_SOCKET, SO_NOSIGPIPE, &one, sizeof one);
+  }
+#endif
+
+  nexio_lock(h);
+  if (!nexio_owns(h, self)) {
+    goto leave;
+  }
+  if (fd < 0) {
+    error("nexio: connect failed (%s)", nexio_errtext(res, text, sizeof text));
+    owner_end = true;
+    goto leave;
+  }
+  h->fd.store(fd);
+  h->status = 2;
+  clock_delay(h->owner->notify, 0);
+  nexio_unlock(h);
+
+  // A stream is received in large reads into the thread's own buffer and fed
+  // into the ring as notify frees it, so that a busy stream costs few system
+  // calls and wake-ups. A datagram is received only into an empty ring, so
+  // that it is never cut because the patch was slow: only a datagram longer
+  // than the ring loses its tail. Bytes go into the ring only while this
+  // thread is the owner: a thread disowned during recv never touches slots
+  // that a newer owner may have filled.
+  for (;;) {
+    const bool dgram = socktype == SOCK_DGRAM;
+    if (dgram) {
+      switch (nexio_wait_space(h, self, nexio_ringsize - 1)) {
+      case nexio_wait::disowned:
+        nexio_lock(h);
+        goto leave;
+      case nexio_wait::full:
+        continue;
+      case nexio_wait::ready:
+        break;
+      }
+    }
+    ssize_t n = recv(fd, in, dgram ? nexio_ringsize - 1 : sizeof in, 0);
+    if (n == 0) {
+      break; // the peer closed, or the object shut the socket down
+    }
+    if (n < 0) {
+      int err = errno;
+      if (err == EINTR) {
+        continue;
+      }
+      nexio_lock(h);
+      if (!nexio_owns(h, self)) {
+        goto leave;
+      }
+      error("nexio: read error (%s)", nexio_errtext(err, text, sizeof text));
+      owner_end = true;
+      goto leave;
+    }
+
+    for (ssize_t done = 0; done < n;) {
+      nexio_wait room = nexio_wait_space(h, self, 1);
+      if (room == nexio_wait::full) {
+        continue;
+      }
+      nexio_lock(h);
+      if (room == nexio_wait::disowned || !nexio_owns(h, self)) {
+        goto leave;
+      }
+      int head = h->head.load(std::memory_order_relaxed);
+      int tail = h->tail.load(std::memory_order_acquire);
+      int k = nexio_freespace(head, tail);
+      if (k > n - done) {
+        k = static_cast<int>(n - done);
+      }
+      int first = nexio_ringsize - head < k ? nexio_ringsize - head : k;
+      memcpy(h->buf + head, in + done, static_cast<size_t>(first));
+      memcpy(h->buf, in + done + first, static_cast<size_t>(k - first));
+      h->head.store(static_cast<uint16_t>((head + k) % nexio_ringsize), std::memory_order_release);
+      if (head == tail) {
+        clock_delay(h->owner->notify, 0);
+      }
+      nexio_unlock(h);
+      done += k;
+    }
+  }
+
+finish:
+  if (rootai) {
+    freeaddrinfo(rootai);
+  }
+  nexio_lock(h);
+  owner_end = nexio_owns(h, self);
+
+leave:
+  // The lock is held here.
+  if (owner_end) {
+    h->thread.store(nexio_nothread);
+    h->fd.store(-1);
+    h->status = 0;
+    h->recon.store(1);
+    clock_delay(h->owner->notify, 0);
+  }
+  {
+    int left = --h->refcount;
+    nexio_unlock(h);
+    if (left == 0) {
+      nexio_handle_free(h);
+    }
+  }
+  if (fd >= 0) {
+    close(fd);
+  }
+  return nullptr;
+}
+
+static void nexio_free(nexio_object *x) {
+  nexio_handle *h = x->info.handle;
+  if (h) {
+    nexio_lock(h);
+    h->owner = nullptr;
+    nexio_drop(h);
+    int left = --h->refcount;
+    nexio_unlock(h);
+    clock_unset(x->notify);
+    if (left == 0) {
+      nexio_handle_free(h);
+    }
+    x->info.handle = nullptr;
+  }
+  if (x->notify) {
+    freeobject(static_cast<t_object *>(x->notify));
+    x->notify = nullptr;
+  }
+}
+
+C74_EXPORT int main(void) {
+  setup(&nexio_class, nexio_method(nexio_new), nexio_method(nexio_free),
+        static_cast<short>(sizeof(nexio_object)), nullptr, A_GIMME, 0);
+  addmess(nexio_method(nexio_bang), "bang", 0);
+  addmess(nexio_method(nexio_list), "list", A_GIMME, 0);
+  addmess(nexio_method(nexio_int), "int", A_LONG, 0);
+  addmess(nexio_method(nexio_float), "float", A_FLOAT, 0);
+  addmess(nexio_method(nexio_config), "config", A_GIMME, 0);
+  addmess(nexio_method(nexio_disconnect), "disconnect", 0);
+  addmess(nexio_method(nexio_connect), "connect", A_GIMME, 0);
+  addmess(nexio_method(nexio_assist), "assist", A_CANT, 0);
+  return 0;
+}

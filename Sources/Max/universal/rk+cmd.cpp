@@ -1,0 +1,123 @@
+// rk+cmd: encodes the data bytes of a controller command in the controller's
+// text form. A message opens with an asterisk, carries each data byte as two
+// upper-case hexadecimal digits and ends with a number sign; every character
+// goes out of the only outlet as an int holding its code.
+//
+//   int 1, int 171, bang  ->  42 48 49 65 66 35   ("*01AB#")
+//
+// Only the low 8 bits of a data byte count (256 encodes as "00", -1 as
+// "FF"). List elements that are floats count by their value truncated toward
+// zero (saturated at the limits of a long, NaN as 0); symbols count as 0.
+#include "ext.h"
+
+static t_messlist *rkpcmd_class;
+
+typedef struct _rkpcmd {
+  t_object hdr;
+  int32_t inmsg; // 1 while a message is open: its asterisk is out, its number sign is not
+  void *outdata; // encoded characters (int)
+} t_rkpcmd;
+
+static const char hex[] = "0123456789ABCDEF";
+
+static const t_atom_long rkpcmd_asterisk = 42;
+static const t_atom_long rkpcmd_eom = 35;
+
+static void *rkpcmd_new(void) {
+  t_rkpcmd *x = (t_rkpcmd *)newobject(rkpcmd_class);
+  if (!x) {
+    return 0;
+  }
+  x->outdata = intout(x);
+  x->inmsg = 0;
+  return x;
+}
+
+// Sends the asterisk when no message is open yet.
+static void rkpcmd_open(t_rkpcmd *x) {
+  if (!x->inmsg) {
+    x->inmsg = 1;
+    outlet_int(x->outdata, rkpcmd_asterisk);
+  }
+}
+
+static void rkpcmd_encode(t_rkpcmd *x, t_atom_long v) {
+  const unsigned byte = (unsigned)(v & 0xFF);
+  outlet_int(x->outdata, hex[byte >> 4]);
+  outlet_int(x->outdata, hex[byte & 0xF]);
+}
+
+// The integer value of a list element. Converting a float that a long cannot
+// hold is undefined, so out-of-range and infinite values are clamped first.
+static t_atom_long rkpcmd_atomvalue(const t_atom *a) {
+  if (a->a_type == A_LONG) {
+    return a->a_w.w_long;
+  }
+  if (a->a_type != A_FLOAT) {
+    return 0;
+  }
+  const t_ptr_uint top = (t_ptr_uint)1 << (sizeof(t_atom_long) * 8 - 1);
+  const double limit = (double)top; // exact: a power of two
+  const t_atom_long longmax = (t_atom_long)(top - 1);
+  const double f = a->a_w.w_float;
+  if (f != f) {
+    return 0;
+  }
+  if (f >= limit) {
+    return longmax;
+  }
+  if (f <= -limit) {
+    return -longmax - 1;
+  }
+  return (t_atom_long)f;
+}
+
+static void rkpcmd_int(t_rkpcmd *x, t_atom_long n) {
+  rkpcmd_open(x);
+  rkpcmd_encode(x, n);
+}
+
+static void rkpcmd_list(t_rkpcmd *x, t_symbol *s, short argc, t_atom *argv) {
+  (void)s;
+  rkpcmd_open(x);
+  for (short i = 0; i < argc; i++) {
+    rkpcmd_encode(x, rkpcmd_atomvalue(argv + i));
+  }
+}
+
+static void rkpcmd_bang(t_rkpcmd *x) {
+  if (x->inmsg) {
+    x->inmsg = 0;
+    outlet_int(x->outdata, rkpcmd_eom);
+  }
+}
+
+static void rkpcmd_reset(t_rkpcmd *x) {
+  x->inmsg = 0;
+}
+
+static void rkpcmd_copytext(char *dst, const char *src) {
+  while ((*dst++ = *src++)) {
+  }
+}
+
+static void rkpcmd_assist(t_rkpcmd *x, void *b, long m, long a, char *s) {
+  (void)x;
+  (void)b;
+  (void)a;
+  if (m == ASSIST_INLET) {
+    rkpcmd_copytext(s, "Message data bytes (int or list), bang for EOM");
+  } else if (m == ASSIST_OUTLET) {
+    rkpcmd_copytext(s, "Encoded data bytes (int)");
+  }
+}
+
+C74_EXPORT int main(void) {
+  setup(&rkpcmd_class, (method)rkpcmd_new, 0L, (short)sizeof(t_rkpcmd), 0L, 0);
+  addmess((method)rkpcmd_list, "list", A_GIMME, 0);
+  addint((method)rkpcmd_int);
+  addbang((method)rkpcmd_bang);
+  addmess((method)rkpcmd_reset, "reset", 0);
+  addmess((method)rkpcmd_assist, "assist", A_CANT, 0);
+  return 0;
+}

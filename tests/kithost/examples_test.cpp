@@ -1,0 +1,99 @@
+// The example scripts run with the kit's own modules, found by kithost
+// beside itself, and print what the objects are specified to print.
+#include "run_kithost.hpp"
+
+#include "patch.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace kithost_test;
+namespace fs = std::filesystem;
+
+namespace {
+
+/// The example's output without "post:" lines (module banners).
+Lines run_example(const std::string &class_name) {
+  const fs::path module = fs::path(kittest::module_dir()) / (class_name + ".so");
+  if (!fs::exists(module))
+    return {"(module not built)"};
+  Result run = run_kithost({std::string(KIT_EXAMPLES_DIR) + "/" + class_name + ".kit"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, Lines{});
+  Lines lines;
+  for (auto &line : run.out)
+    if (line.rfind("post: ", 0) != 0)
+      lines.push_back(line);
+  return lines;
+}
+
+#define SKIP_WITHOUT_MODULE(lines)                                                                 \
+  if ((lines) == Lines{"(module not built)"})                                                      \
+  GTEST_SKIP() << "module not in this build"
+
+TEST(Examples, CommandEncoder) {
+  Lines lines = run_example("rk+cmd");
+  SKIP_WITHOUT_MODULE(lines);
+  Lines expected;
+  for (int code :
+       {42, 48, 49, 65, 66, 35, 42, 48, 48, 70, 70, 49, 48, 42, 48, 48, 70, 70, 35, 42, 35})
+    expected.push_back("cmd.0: " + std::to_string(code));
+  EXPECT_EQ(lines, expected);
+}
+
+TEST(Examples, ListBuffer) {
+  Lines lines = run_example("rklbuf");
+  SKIP_WITHOUT_MODULE(lines);
+  EXPECT_EQ(lines, (Lines{
+                       "buf.0: 10 20 0 0",
+                       "buf.1: 3",
+                       "buf.1: 7",
+                       "buf.1: 8",
+                       "buf.1: 1",
+                       "buf.1: 2",
+                       "buf.0: 0.1 20 0 0",
+                       "buf.0: 0.1 hello 0 0",
+                       "buf.1: 3",
+                       "buf.0: 0.1 hello 0 0 0 0",
+                       "error: lbuf: invalid buffer size (300)",
+                       "buf.1: 13",
+                       "buf.1: 8",
+                       "buf.0: 4 5 0 0 0 0",
+                       "buf.1: 13",
+                       "buf.1: 266",
+                       "buf.1: 269",
+                       "buf.1: 11",
+                       "buf.0: 4 5 0",
+                       "buf.1: 0",
+                       "error: lbuf: invalid buffer size (300)",
+                       "bad.1: 1",
+                   }));
+}
+
+TEST(Examples, FileSizeReporter) {
+  Lines lines = run_example("mensor");
+  SKIP_WITHOUT_MODULE(lines);
+  EXPECT_EQ(lines, (Lines{"m.0: 45", "m.0: 0", "m.0: 0", "m.0: -1", "m.0: 0"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(Examples, DescribeShowsTheAssistTextsInPlaceOrder) {
+  if (!fs::exists(fs::path(kittest::module_dir()) / "rklbuf.so"))
+    GTEST_SKIP() << "module not in this build";
+  Result run = run_kithost({"--describe", "rklbuf"});
+  EXPECT_EQ(run.status, 0);
+  const Lines out = run.out;
+  const auto inlets = std::find(out.begin(), out.end(), "inlets:");
+  ASSERT_NE(inlets, out.end()) << ::testing::PrintToString(out);
+  EXPECT_EQ(
+      Lines(inlets, out.end()),
+      (Lines{"inlets:", "  0: Elements (list, int, float, symbol)", "  1: Set current index (int)",
+             "  2: Buffer size (int)", "  3: Buffer base (int)",
+             "outlets:", "  0: Entire buffer (list)", "  1: Current index (int)"}));
+}
+
+} // namespace

@@ -1,0 +1,95 @@
+#include "run_kithost.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+
+extern char **environ;
+
+namespace kithost_test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+Lines read_lines(const fs::path &file) {
+  std::ifstream in(file, std::ios::binary);
+  Lines lines;
+  std::string line;
+  while (std::getline(in, line))
+    lines.push_back(line);
+  return lines;
+}
+
+} // namespace
+
+TempDir::TempDir() {
+  std::string pattern = (fs::temp_directory_path() / "kithost-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data()))
+    throw std::runtime_error(std::string("mkdtemp: ") + std::strerror(errno));
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+fs::path TempDir::write(const std::string &name, const std::string &text) const {
+  const fs::path file = path_ / name;
+  fs::create_directories(file.parent_path());
+  std::ofstream out(file, std::ios::binary);
+  out << text;
+  return file;
+}
+
+Result run_kithost(const std::vector<std::string> &args, const std::string &input,
+                   const fs::path &cwd) {
+  TempDir io;
+  const fs::path in = io.write("stdin", input);
+  const fs::path out = io.path() / "stdout";
+  const fs::path err = io.path() / "stderr";
+
+  std::vector<std::string> words{KITHOST_PATH};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char *> argv;
+  for (auto &word : words)
+    argv.push_back(word.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (!cwd.empty())
+    posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  Result run;
+  if (spawned != 0) {
+    ADD_FAILURE() << "cannot start " << KITHOST_PATH << ": " << std::strerror(spawned);
+    return run;
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = read_lines(out);
+  run.err = read_lines(err);
+  return run;
+}
+
+std::string test_modules() {
+  return KITHOST_TEST_MODULES;
+}
+
+} // namespace kithost_test

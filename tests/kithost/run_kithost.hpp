@@ -1,0 +1,42 @@
+// Runs the built kithost as a separate process, as a user or an outside
+// script would, and collects what it printed.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kithost_test {
+
+using Lines = std::vector<std::string>;
+
+struct Result {
+  Lines out;       ///< standard output, one entry per line
+  Lines err;       ///< standard error
+  int status = -1; ///< exit status; -1 when it did not exit normally
+};
+
+/// A fresh folder, removed with everything in it at the end of the test.
+class TempDir {
+public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir &) = delete;
+  TempDir &operator=(const TempDir &) = delete;
+  const std::filesystem::path &path() const { return path_; }
+  /// Writes a file (making its folders) and returns its path.
+  std::filesystem::path write(const std::string &name, const std::string &text) const;
+
+private:
+  std::filesystem::path path_;
+};
+
+/// Runs kithost with `args`, `input` on its standard input, in the folder
+/// `cwd` (the current one when empty).
+Result run_kithost(const std::vector<std::string> &args, const std::string &input = {},
+                   const std::filesystem::path &cwd = {});
+
+/// The folder of the test modules (kt-echo).
+std::string test_modules();
+
+} // namespace kithost_test

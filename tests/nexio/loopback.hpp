@@ -1,0 +1,73 @@
+// Peers for the nexio tests: listeners, streams and datagram sockets on the
+// loopback addresses only, every wait bounded in time. Also counters of the
+// process's descriptors and threads, to show that nothing leaks.
+#pragma once
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <cstddef>
+#include <string>
+
+namespace nexiotest {
+
+/// A socket that closes itself.
+class Fd {
+public:
+  Fd() = default;
+  explicit Fd(int fd) : fd_(fd) {}
+  Fd(Fd &&other) noexcept : fd_(other.release()) {}
+  Fd &operator=(Fd &&other) noexcept;
+  Fd(const Fd &) = delete;
+  Fd &operator=(const Fd &) = delete;
+  ~Fd() { reset(); }
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  int release();
+  void reset();
+
+private:
+  int fd_ = -1;
+};
+
+/// "127.0.0.1" for AF_INET, "::1" for AF_INET6.
+const char *loopback(int family);
+
+/// A stream listener on the loopback address of `family`, on a free port.
+Fd tcp_listen(int family, int backlog, int &port);
+/// Accepts a connection within `ms`; invalid when none came.
+Fd accept_within(int listener, int ms);
+/// A listener whose accept queue is full: a connect to it hangs until the
+/// queue has room or the listener is closed. `filler` holds the connection
+/// that fills the queue.
+Fd stuck_listener(int family, int &port, Fd &filler);
+/// A port on which nothing listens, held so that no one else takes it:
+/// connects to it are refused on 127.0.0.1 and, when possible, on ::1.
+struct RefusingPort {
+  Fd v4, v6;
+  int port = 0;
+};
+RefusingPort refusing_port();
+
+/// Sends everything within `ms`.
+bool send_all(int fd, const void *data, size_t size, int ms);
+bool send_all(int fd, const std::string &data, int ms);
+/// Reads until `size` bytes came, the peer closed, or `ms` passed.
+std::string recv_upto(int fd, size_t size, int ms);
+/// Whether the peer closes the stream (possibly after some data) within `ms`.
+bool wait_eof(int fd, int ms);
+/// Closes the stream with a reset instead of an orderly close.
+void reset_close(Fd &fd);
+
+/// A datagram socket bound to the loopback address of `family`.
+Fd udp_bind(int family, int &port);
+/// Receives one datagram within `ms`; false when none came.
+bool udp_recv(int fd, std::string &data, sockaddr_storage &from, int ms);
+bool udp_send(int fd, const std::string &data, const sockaddr_storage &to);
+
+/// Open descriptors and running threads of this process.
+int open_fds();
+int running_threads();
+
+} // namespace nexiotest

@@ -1,0 +1,13 @@
+#include "platform.hpp"
+
+#include <system_error>
+
+namespace kithost {
+
+std::filesystem::path executable_path() {
+  std::error_code error;
+  auto path = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path() : path;
+}
+
+} // namespace kithost

@@ -1,0 +1,169 @@
+// The prompt on readline's callback interface: the host keeps running (clocks,
+// deferred calls, network wake-ups) while the prompt waits for keys, and
+// what comes out meanwhile is printed above the line being edited.
+#include "prompt.hpp"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <readline/history.h>
+#include <readline/readline.h>
+#include <unistd.h>
+
+namespace kithost {
+
+namespace {
+
+// readline calls plain C functions; this is the state they reach.
+struct PromptState {
+  kit::Host *host = nullptr;
+  Runner *runner = nullptr;
+  Output *output = nullptr;
+  bool done = false;
+  Runner::Status status = Runner::Status::ok;
+  std::vector<std::string> candidates;
+};
+PromptState state;
+
+// Line numbers for diagnostics; the lines themselves come from readline.
+class PromptLines {
+public:
+  std::string next_where() { return "<stdin>:" + std::to_string(++number_); }
+
+private:
+  int number_ = 0;
+};
+PromptLines prompt_lines;
+
+// Removing the handler here keeps readline from showing one more prompt.
+void finish() {
+  rl_callback_handler_remove();
+  state.done = true;
+}
+
+void on_line(char *line) {
+  if (!line) {
+    std::fputs("\n", stdout);
+    finish();
+    return;
+  }
+  const std::string text(line);
+  std::free(line);
+  const std::string where = prompt_lines.next_where();
+  if (text.find_first_not_of(" \t") != std::string::npos)
+    add_history(text.c_str());
+  state.output->hold(false);
+  auto outcome = state.runner->run_line(text);
+  state.output->flush();
+  if (outcome.status == Runner::Status::failed)
+    state.output->diagnostic(where, outcome.error);
+  if (outcome.status == Runner::Status::quit) {
+    state.status = outcome.status;
+    finish();
+    return;
+  }
+  state.output->hold(true);
+}
+
+// Prints what came out while the prompt waited, then redraws the prompt and
+// the line being edited below it.
+void show_held() {
+  auto lines = state.output->take_held();
+  if (lines.empty())
+    return;
+  rl_clear_visible_line();
+  for (const auto &line : lines) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+  }
+  std::fflush(stdout);
+  rl_forced_update_display();
+}
+
+std::vector<std::string> words_before(int end) {
+  std::vector<std::string> words;
+  std::string word;
+  for (int i = 0; i < end && rl_line_buffer[i]; ++i) {
+    const char c = rl_line_buffer[i];
+    if (c == ' ' || c == '\t') {
+      if (!word.empty())
+        words.push_back(std::exchange(word, {}));
+    } else {
+      word += c;
+    }
+  }
+  if (!word.empty())
+    words.push_back(word);
+  return words;
+}
+
+std::vector<std::string> candidates_for(const std::vector<std::string> &before) {
+  static const std::vector<std::string> commands{"connect", "free", "obj",  "packet",
+                                                 "print",   "quit", "send", "wait"};
+  if (before.empty())
+    return commands;
+  const std::string &command = before[0];
+  const std::size_t index = before.size();
+  if (command == "obj" && index == 2)
+    return state.host->available_classes();
+  if (((command == "print" || command == "free" || command == "send" || command == "packet") &&
+       index == 1) ||
+      (command == "connect" && (index == 1 || index == 3)))
+    return state.runner->object_names();
+  if (command == "send" && index == 2) {
+    std::vector<std::string> selectors;
+    if (auto info = state.host->describe(state.runner->class_of(before[1])))
+      for (const auto &method : info->methods)
+        if (method.selector != "anything" &&
+            (method.arg_types.empty() || method.arg_types.front() != A_CANT))
+          selectors.push_back(method.selector);
+    return selectors;
+  }
+  return {};
+}
+
+char *next_candidate(const char *text, int turn) {
+  static std::size_t next = 0;
+  if (turn == 0)
+    next = 0;
+  const std::size_t length = std::strlen(text);
+  while (next < state.candidates.size()) {
+    const std::string &candidate = state.candidates[next++];
+    if (candidate.compare(0, length, text) == 0)
+      return strdup(candidate.c_str());
+  }
+  return nullptr;
+}
+
+char **complete(const char *text, int start, int) {
+  rl_attempted_completion_over = 1; // never fall back to file names
+  state.candidates = candidates_for(words_before(start));
+  return rl_completion_matches(text, next_candidate);
+}
+
+} // namespace
+
+Runner::Status run_prompt(kit::Host &host, Runner &runner, Output &output) {
+  state = PromptState{&host, &runner, &output, false, Runner::Status::ok, {}};
+  rl_readline_name = "kithost";
+  rl_attempted_completion_function = complete;
+  output.hold(true);
+  rl_callback_handler_install("kithost> ", on_line);
+  while (!state.done) {
+    const bool readable = host.run_until_readable(STDIN_FILENO, std::chrono::milliseconds(50));
+    show_held();
+    if (readable)
+      rl_callback_read_char();
+  }
+  output.hold(false);
+  for (const auto &line : output.take_held())
+    output.line(line);
+  return state.status;
+}
+
+} // namespace kithost
