@@ -214,10 +214,20 @@ bool Host::send(t_object *x, int inlet, t_symbol *selector, std::span<const t_at
     error("%s: message too long or without selector", state->cls->name->s_name);
     return true;
   }
-  // Methods may write into their atoms: they get a copy, as from a message box.
-  std::vector<t_atom> copy(atoms.begin(), atoms.end());
+  // Methods may write into their atoms: they get a copy, as from a message
+  // box. The copy's memory is reused from send to send; a send from inside
+  // a method (nested) gets its own.
+  static std::vector<t_atom> reused;
+  static bool reused_busy = false;
+  std::vector<t_atom> nested;
+  const bool outermost = !reused_busy;
+  std::vector<t_atom> &copy = outermost ? reused : nested;
+  reused_busy = true;
+  copy.assign(atoms.begin(), atoms.end());
   deliver(*state->inlets[static_cast<size_t>(inlet)], selector, static_cast<short>(copy.size()),
           copy.empty() ? nullptr : copy.data());
+  if (outermost)
+    reused_busy = false;
   return true;
 }
 
