@@ -118,7 +118,7 @@ t_object *Host::make(std::string_view class_name, std::span<const t_atom> args,
     } else {
       Word words[max_typed_args];
       const Signature &sig = c->creation;
-      bool fits = atoms.size() <= sig.count;
+      bool fits = true;
       for (int i = 0; fits && i < sig.count; ++i) {
         const int type = sig.types[i];
         const t_atom *a = static_cast<size_t>(i) < atoms.size() ? &atoms[i] : nullptr;
@@ -143,6 +143,9 @@ t_object *Host::make(std::string_view class_name, std::span<const t_atom> args,
         error = std::string(name) + ": bad creation arguments";
         return nullptr;
       }
+      // As with messages: extra atoms are reported and dropped.
+      if (atoms.size() > sig.count)
+        ::error("%s: extra creation arguments ignored", name);
       made = sig.creation_caller(c->new_fn, words);
     }
     if (made && object_state(made))
