@@ -19,7 +19,8 @@ void write_to_stdout(ConsoleLevel level, std::string_view text) {
 }
 
 struct Console {
-  std::mutex mutex;
+  // Recursive: a sink that posts itself must not deadlock.
+  std::recursive_mutex mutex;
   ConsoleSink sink = write_to_stdout;
 };
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace kithost_test;
 namespace fs = std::filesystem;
 
@@ -73,6 +75,25 @@ TEST(Examples, FileSizeReporter) {
   Lines lines = run_example("mensor");
   SKIP_WITHOUT_MODULE(lines);
   EXPECT_EQ(lines, (Lines{"m.0: 45", "m.0: 0", "m.0: 0", "m.0: -1", "m.0: 0"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(Examples, DescribeShowsTheAssistTextsInPlaceOrder) {
+  if (!fs::exists(fs::path(kittest::module_dir()) / "rklbuf.so"))
+    GTEST_SKIP() << "module not in this build";
+  Result run = run_kithost({"--describe", "rklbuf"});
+  EXPECT_EQ(run.status, 0);
+  const Lines out = run.out;
+  const auto inlets = std::find(out.begin(), out.end(), "inlets:");
+  ASSERT_NE(inlets, out.end()) << ::testing::PrintToString(out);
+  EXPECT_EQ(
+      Lines(inlets, out.end()),
+      (Lines{"inlets:", "  0: Elements (list, int, float, symbol)", "  1: Set current index (int)",
+             "  2: Buffer size (int)", "  3: Buffer base (int)",
+             "outlets:", "  0: Entire buffer (list)", "  1: Current index (int)"}));
 }
 
 } // namespace

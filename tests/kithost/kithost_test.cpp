@@ -212,6 +212,7 @@ struct BadLine {
   const char *title;
   std::string line;
   std::string message; ///< empty: any message will do (the host's own words)
+  Lines printed{};     ///< what the bad line itself prints before it fails
 };
 
 class KithostBadLine : public Kithost, public ::testing::WithParamInterface<BadLine> {};
@@ -220,7 +221,9 @@ TEST_P(KithostBadLine, StopsTheRunWithItsDiagnostic) {
   const BadLine &bad = GetParam();
   Result run = script("obj e kt-echo\nprint e\nsend e 1\n" + bad.line + "\nsend e 2\n");
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.out, Lines{"e.0: 1"});
+  Lines out{"e.0: 1"};
+  out.insert(out.end(), bad.printed.begin(), bad.printed.end());
+  EXPECT_EQ(run.out, out);
   ASSERT_EQ(run.err.size(), 1u) << ::testing::PrintToString(run.err);
   if (bad.message.empty())
     EXPECT_EQ(run.err[0].rfind(diagnostic(4, ""), 0), 0u) << run.err[0];
@@ -240,7 +243,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{"MissingInlet", "send e:7 1", "send: e:7 has no inlet 7"},
         BadLine{"MissingMessage", "send e", "send: expected NAME[:INLET] MESSAGE ..."},
         BadLine{"ClassNotLoadable", "obj n kt-nosuch", ""},
-        BadLine{"ObjectRefused", "obj n kt-echo refuse", ""},
+        BadLine{"ClassNameLeavesTheFolder", "obj n ../modules/kt-echo", ""},
+        BadLine{
+            "ObjectRefused", "obj n kt-echo refuse", "", {"error: kt-echo: refused to be made"}},
         BadLine{"NameInUse", "obj e kt-echo", "obj: the name 'e' is already in use"},
         BadLine{"SendFullPacket", "send e FullPacket 4 1234",
                 "send: FullPacket cannot come from text (use packet)"},
@@ -250,17 +255,22 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{"ConnectBadNumber", "connect e -1 e 0", "connect: bad outlet number '-1'"},
         BadLine{"ConnectMissingWords", "connect e 0 e", "connect: expected SRC OUTLET DST INLET"},
         BadLine{"PrintNoSuchOutlet", "print e 2", "print: e has no outlet 2"},
-        BadLine{"WaitNegative", "wait -5", "wait: bad time '-5' (milliseconds, 0 or more)"},
-        BadLine{"WaitNotANumber", "wait soon", "wait: bad time 'soon' (milliseconds, 0 or more)"},
+        BadLine{"WaitNegative", "wait -5", "wait: bad time '-5' (milliseconds, 0 to 10000000000)"},
+        BadLine{"WaitTooLong", "wait 1e300",
+                "wait: bad time '1e300' (milliseconds, 0 to 10000000000)"},
+        BadLine{"WaitNotANumber", "wait soon",
+                "wait: bad time 'soon' (milliseconds, 0 to 10000000000)"},
         BadLine{"FreeUnknown", "free x", "unknown object 'x'"},
         BadLine{"QuitWithWords", "quit now", "quit: expected no arguments"}),
     [](const ::testing::TestParamInfo<BadLine> &info) { return info.param.title; });
 
-TEST_F(Kithost, ObjectRefusalShowsTheObjectsOwnError) {
-  Result run = script("obj n kt-echo refuse\n");
+TEST_F(Kithost, RefusesMessagesTooLongForTheHost) {
+  std::string line = "send e list";
+  for (int i = 0; i < 32768; ++i)
+    line += " 1";
+  Result run = script("obj e kt-echo\n" + line + "\n");
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.out, Lines{"error: kt-echo: refused to be made"});
-  ASSERT_EQ(run.err.size(), 1u);
+  EXPECT_EQ(run.err, Lines{diagnostic(2, "send: too many atoms in one message (at most 32767)")});
 }
 
 TEST_F(Kithost, SearchesPathThenScriptFolderThenWorkingFolder) {

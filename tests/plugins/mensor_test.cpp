@@ -140,6 +140,16 @@ TEST_F(Mensor, NameLongerThanTheBufferIsNotFound) {
   EXPECT_EQ(open(longest + "x"), Lines{"m.0: -1"});
   EXPECT_EQ(open(std::string(4000, 'z')), Lines{"m.0: -1"});
   EXPECT_EQ(bang(), Lines{"m.0: 7"});
+
+  // The host finds absolute names too; one that exists but is too long for
+  // the buffer is still not looked up.
+  EXPECT_EQ(open((dir.path() / "five.txt").string()), Lines{"m.0: 5"});
+  const fs::path deep = dir.path() / std::string(120, 'a') / std::string(120, 'b');
+  fs::create_directories(deep);
+  const std::string far = (deep / "far.txt").string();
+  std::ofstream(far) << "12";
+  ASSERT_GT(far.size(), 255u);
+  EXPECT_EQ(open(far), Lines{"m.0: -1"});
 }
 
 TEST_F(Mensor, OpenWithoutNameAsksTheDialog) {

@@ -25,30 +25,27 @@ struct PromptState {
   Runner *runner = nullptr;
   Output *output = nullptr;
   bool done = false;
+  int line_number = 0; ///< for diagnostics
   Runner::Status status = Runner::Status::ok;
   std::vector<std::string> candidates;
 };
 PromptState state;
 
-// Line numbers for diagnostics; the lines themselves come from readline.
-class PromptLines {
-public:
-  std::string next_where() { return "<stdin>:" + std::to_string(++number_); }
-
-private:
-  int number_ = 0;
-};
-PromptLines prompt_lines;
+// Removing the handler here keeps readline from showing one more prompt.
+void finish() {
+  rl_callback_handler_remove();
+  state.done = true;
+}
 
 void on_line(char *line) {
   if (!line) {
     std::fputs("\n", stdout);
-    state.done = true;
+    finish();
     return;
   }
   const std::string text(line);
   std::free(line);
-  const std::string where = prompt_lines.next_where();
+  const std::string where = "<stdin>:" + std::to_string(++state.line_number);
   if (text.find_first_not_of(" \t") != std::string::npos)
     add_history(text.c_str());
   state.output->hold(false);
@@ -58,7 +55,8 @@ void on_line(char *line) {
     state.output->diagnostic(where, outcome.error);
   if (outcome.status == Runner::Status::quit) {
     state.status = outcome.status;
-    state.done = true;
+    finish();
+    return;
   }
   state.output->hold(true);
 }
@@ -112,7 +110,8 @@ std::vector<std::string> candidates_for(const std::vector<std::string> &before) 
     std::vector<std::string> selectors;
     if (auto info = state.host->describe(state.runner->class_of(before[1])))
       for (const auto &method : info->methods)
-        if (method.arg_types.empty() || method.arg_types.front() != A_CANT)
+        if (method.selector != "anything" &&
+            (method.arg_types.empty() || method.arg_types.front() != A_CANT))
           selectors.push_back(method.selector);
     return selectors;
   }
@@ -141,7 +140,7 @@ char **complete(const char *text, int start, int) {
 } // namespace
 
 Runner::Status run_prompt(kit::Host &host, Runner &runner, Output &output) {
-  state = PromptState{&host, &runner, &output, false, Runner::Status::ok, {}};
+  state = PromptState{&host, &runner, &output, false, 0, Runner::Status::ok, {}};
   rl_readline_name = "kithost";
   rl_attempted_completion_function = complete;
   output.hold(true);
@@ -152,7 +151,6 @@ Runner::Status run_prompt(kit::Host &host, Runner &runner, Output &output) {
     if (readable)
       rl_callback_read_char();
   }
-  rl_callback_handler_remove();
   output.hold(false);
   for (const auto &line : output.take_held())
     output.line(line);

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
+#include <limits>
 
 namespace kithost {
 
@@ -242,6 +242,9 @@ Outcome Runner::send(const Words &args) {
   kit::ParsedMessage message = to_message(std::span(args).subspan(1));
   if (message.selector == gensym("FullPacket"))
     return failure("send: FullPacket cannot come from text (use packet)");
+  // Messages reach methods with a 16-bit atom count.
+  if (message.atoms.size() > static_cast<std::size_t>(std::numeric_limits<short>::max()))
+    return failure("send: too many atoms in one message (at most 32767)");
   if (!host_.send(object->x, inlet, message.selector, message.atoms))
     return failure("send: " + args[0].text + " has no inlet " + std::to_string(inlet));
   return {};
@@ -286,8 +289,11 @@ Outcome Runner::wait(const Words &args) {
     value = static_cast<double>(ms.a_w.w_long);
   else if (ms.a_type == A_FLOAT)
     value = ms.a_w.w_float;
-  if (!(value >= 0) || !std::isfinite(value))
-    return failure("wait: bad time " + quote(args[0].text) + " (milliseconds, 0 or more)");
+  // The bound keeps the deadline well inside the clock's range (about 115
+  // days), far from where the time arithmetic would overflow.
+  constexpr double longest_wait = 1e10;
+  if (!(value >= 0 && value <= longest_wait))
+    return failure("wait: bad time " + quote(args[0].text) + " (milliseconds, 0 to 10000000000)");
   output_.flush();
   host_.run_for(value);
   output_.flush();

@@ -16,16 +16,16 @@ namespace kit {
 /// and may hold blanks; \" and \\ escape inside quotes. Returns nullopt with
 /// a reason in `error` when a quote is left open. `quoted` (when given)
 /// tells for each word whether it was quoted.
-std::optional<std::vector<std::string>> split_words(std::string_view line, std::string &error,
-                                                    std::vector<bool> *quoted = nullptr);
+C74_API std::optional<std::vector<std::string>>
+split_words(std::string_view line, std::string &error, std::vector<bool> *quoted = nullptr);
 
 /// One word as an atom: a whole decimal integer (optional leading '-') is a
 /// long, a whole decimal number with '.' or an exponent a float, anything
 /// else (and any quoted word) a symbol.
-t_atom word_to_atom(std::string_view word, bool quoted = false);
+C74_API t_atom word_to_atom(std::string_view word, bool quoted = false);
 
 /// Words to atoms; nullopt with a reason when the line is malformed.
-std::optional<std::vector<t_atom>> parse_atoms(std::string_view line, std::string &error);
+C74_API std::optional<std::vector<t_atom>> parse_atoms(std::string_view line, std::string &error);
 
 struct ParsedMessage {
   t_symbol *selector = nullptr;
@@ -36,20 +36,21 @@ struct ParsedMessage {
 /// message, a number followed by more words a list, "bang" alone a bang,
 /// otherwise the first word is the selector. Nullopt with a reason when the
 /// line is malformed or empty.
-std::optional<ParsedMessage> parse_message(std::string_view line, std::string &error);
+C74_API std::optional<ParsedMessage> parse_message(std::string_view line, std::string &error);
 
 /// Atoms as kithost prints them: single blanks between, longs in decimal,
 /// floats as %g, symbols bare or quoted (with \" and \\) when empty or
 /// holding a blank, a quote or a backslash.
-std::string format_atoms(std::span<const t_atom> atoms);
+C74_API std::string format_atoms(std::span<const t_atom> atoms);
 
 /// The TEXT of an outlet line: "bang"; the atoms alone for int, float and
 /// list; "FullPacket" then the bytes as upper-case hex (the packet's length
 /// and address are its two long atoms); else the selector and its atoms.
-std::string format_message(t_symbol *selector, std::span<const t_atom> atoms);
+C74_API std::string format_message(t_symbol *selector, std::span<const t_atom> atoms);
 
 /// Bytes from hex text ("C0 B7 0007", blanks optional between bytes);
 /// nullopt with a reason when a digit is not hex or a byte is cut.
-std::optional<std::vector<unsigned char>> parse_hex(std::string_view text, std::string &error);
+C74_API std::optional<std::vector<unsigned char>> parse_hex(std::string_view text,
+                                                            std::string &error);
 
 } // namespace kit

@@ -6,6 +6,7 @@
 #include "ext.h"
 #include "ext_obex.h"
 
+#include <pthread.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -17,6 +18,9 @@ typedef struct _ktecho {
   t_atom_long ticks;
   t_atom_long level; ///< attribute, shown by --describe
   unsigned char bytes[256];
+  pthread_t chatter; ///< a thread posting console lines, joined before the next or at free
+  int chattering;
+  long chatter_lines;
 } t_ktecho;
 
 static t_class *ktecho_class;
@@ -182,6 +186,29 @@ static void ktecho_fullpacket(t_ktecho *x, t_atom_long count, t_atom_long addres
   outlet_anything(x->out_echo, gensym("FullPacket"), 2, packet);
 }
 
+// Console lines from a thread of the object's own, as network objects post.
+static void *ktecho_chatter_thread(void *p) {
+  t_ktecho *x = (t_ktecho *)p;
+  for (long i = 1; i <= x->chatter_lines; ++i)
+    error("kt-echo: chatter %ld", i);
+  return NULL;
+}
+
+static void ktecho_chatter_join(t_ktecho *x) {
+  if (x->chattering)
+    pthread_join(x->chatter, NULL);
+  x->chattering = 0;
+}
+
+static void ktecho_chatter(t_ktecho *x, t_atom_long lines) {
+  ktecho_chatter_join(x);
+  x->chatter_lines = (long)lines;
+  if (pthread_create(&x->chatter, NULL, ktecho_chatter_thread, x) == 0)
+    x->chattering = 1;
+  else
+    error("kt-echo: cannot start a thread");
+}
+
 static void ktecho_assist(t_ktecho *x, void *b, long kind, long index, char *text) {
   (void)x, (void)b;
   if (kind == ASSIST_INLET)
@@ -191,6 +218,7 @@ static void ktecho_assist(t_ktecho *x, void *b, long kind, long index, char *tex
 }
 
 static void ktecho_free(t_ktecho *x) {
+  ktecho_chatter_join(x);
   freeobject((t_object *)x->clock);
 }
 
@@ -214,6 +242,7 @@ C74_EXPORT void ext_main(void *r) {
   class_addmethod(c, (method)ktecho_dialog, "dialog", 0);
   class_addmethod(c, (method)ktecho_emit, "emit", A_GIMME, 0);
   class_addmethod(c, (method)ktecho_fullpacket, "FullPacket", A_LONG, A_LONG, 0);
+  class_addmethod(c, (method)ktecho_chatter, "chatter", A_LONG, 0);
   class_addmethod(c, (method)ktecho_assist, "assist", A_CANT, 0);
   class_addattr(c, attr_offset_new("level", gensym("long"), 0, 0, 0, calcoffset(t_ktecho, level)));
   class_register(gensym(CLASS_BOX), c);

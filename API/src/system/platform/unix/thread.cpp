@@ -1,0 +1,115 @@
+#include "system/thread.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <ctime>
+#include <pthread.h>
+#include <sched.h>
+
+#include "system/memory.h"
+
+static_assert(sizeof(pthread_t) <= sizeof(Thread::Handle), "a thread identifier fits a handle");
+
+namespace {
+
+// The platform's thread function has another signature than Thread::Function;
+// the start block carries the pair across and is freed by the new thread.
+struct Start {
+  Thread::Function function;
+  void *argument;
+};
+
+void *run(void *block) {
+  Start start = *static_cast<Start *>(block);
+  Memory::Free(block);
+  return reinterpret_cast<void *>(static_cast<std::intptr_t>(start.function(start.argument)));
+}
+
+// pthread_t is an integer on some systems and a pointer on others.
+pthread_t identifier(Thread::Handle thread) {
+  pthread_t id{};
+  std::memcpy(&id, &thread, sizeof id);
+  return id;
+}
+
+Thread::Handle handle(pthread_t id) {
+  Thread::Handle thread = 0;
+  std::memcpy(&thread, &id, sizeof id);
+  return thread;
+}
+
+} // namespace
+
+Thread::Handle Thread::Create(Function function, void *argument) {
+  if (function == nullptr)
+    return 0;
+  auto *start = static_cast<Start *>(Memory::Alloc(sizeof(Start)));
+  if (start == nullptr)
+    return 0;
+  start->function = function;
+  start->argument = argument;
+  pthread_attr_t attributes;
+  if (pthread_attr_init(&attributes) != 0) {
+    Memory::Free(start);
+    return 0;
+  }
+  pthread_t thread;
+  const int result = pthread_create(&thread, &attributes, run, start);
+  pthread_attr_destroy(&attributes);
+  if (result != 0) {
+    Memory::Free(start);
+    return 0;
+  }
+  return handle(thread);
+}
+
+void Thread::Sleep(int milliseconds) {
+  if (milliseconds <= 0)
+    return;
+  timespec left{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1000000L};
+  // A signal handled on this thread must not cut the pause short.
+  while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+  }
+}
+
+int Thread::Join(Handle thread) {
+  if (thread == 0)
+    return -1;
+  void *result = nullptr;
+  if (pthread_join(identifier(thread), &result) != 0 || result == PTHREAD_CANCELED)
+    return -1;
+  return static_cast<int>(reinterpret_cast<std::intptr_t>(result));
+}
+
+int Thread::Terminate(Handle thread) {
+  if (thread == 0)
+    return ESRCH;
+  return pthread_cancel(identifier(thread));
+}
+
+int Thread::SetPriority(Handle thread, int level) {
+  if (thread == 0)
+    return ESRCH;
+  int policy = 0;
+  sched_param current{};
+  int result = pthread_getschedparam(identifier(thread), &policy, &current);
+  if (result != 0)
+    return result;
+  sched_param wanted{};
+  if (level >= -1 && level <= 1) {
+    // Low, normal and high around the middle of the policy's range.
+    const int low = sched_get_priority_min(policy);
+    const int high = sched_get_priority_max(policy);
+    int priority = (low + high) / 2 + level;
+    if (priority < low)
+      priority = low;
+    if (priority > high)
+      priority = high;
+    wanted.sched_priority = priority;
+  }
+  return pthread_setschedparam(identifier(thread), policy, &wanted);
+}
+
+void Thread::Suspend(Handle) {}
+void Thread::Resume(Handle) {}

@@ -1,0 +1,70 @@
+#include "system/thread.h"
+
+#include <windows.h>
+
+#include "system/memory.h"
+
+namespace {
+
+// The start block carries the function and its argument across the
+// platform's thread entry and is freed by the new thread.
+struct Start {
+  Thread::Function function;
+  void *argument;
+};
+
+DWORD WINAPI run(LPVOID block) {
+  Start start = *static_cast<Start *>(block);
+  Memory::Free(block);
+  return static_cast<DWORD>(start.function(start.argument));
+}
+
+HANDLE native(Thread::Handle thread) {
+  return reinterpret_cast<HANDLE>(thread);
+}
+
+} // namespace
+
+Thread::Handle Thread::Create(Function function, void *argument) {
+  if (function == nullptr)
+    return 0;
+  auto *start = static_cast<Start *>(Memory::Alloc(sizeof(Start)));
+  if (start == nullptr)
+    return 0;
+  start->function = function;
+  start->argument = argument;
+  HANDLE thread = CreateThread(nullptr, 0, run, start, 0, nullptr);
+  if (thread == nullptr) {
+    Memory::Free(start);
+    return 0;
+  }
+  return reinterpret_cast<Handle>(thread);
+}
+
+void Thread::Sleep(int milliseconds) {
+  if (milliseconds > 0)
+    ::Sleep(static_cast<DWORD>(milliseconds));
+}
+
+int Thread::Join(Handle thread) {
+  if (thread == 0 || WaitForSingleObject(native(thread), INFINITE) != WAIT_OBJECT_0)
+    return -1;
+  DWORD code = 0;
+  const BOOL read = GetExitCodeThread(native(thread), &code);
+  CloseHandle(native(thread));
+  return read ? static_cast<int>(code) : -1;
+}
+
+int Thread::SetPriority(Handle thread, int level) {
+  if (thread == 0)
+    return ERROR_INVALID_HANDLE;
+  int priority = THREAD_PRIORITY_NORMAL;
+  if (level == 1)
+    priority = THREAD_PRIORITY_ABOVE_NORMAL;
+  else if (level == -1)
+    priority = THREAD_PRIORITY_BELOW_NORMAL;
+  return SetThreadPriority(native(thread), priority) ? 0 : static_cast<int>(GetLastError());
+}
+
+void Thread::Suspend(Handle) {}
+void Thread::Resume(Handle) {}

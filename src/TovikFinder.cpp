@@ -1,0 +1,131 @@
+#include "TovikFinder.h"
+
+#include "system/memory.h"
+
+namespace {
+
+// Set when the module unloads; the thread leaves its loop at the next pass.
+std::atomic<bool> FindStop{false};
+
+const char TovikProbe[8] = {'/', 't', 'o', 'v', 'i', 'k', 0, 0};
+
+} // namespace
+
+TOVIKLIST::TOVIKLIST() : count(0), first(nullptr), last(nullptr), mutex(Mutex::Create()) {}
+
+TOVIKLIST::~TOVIKLIST() {
+  Mutex::Lock(mutex);
+  Clear();
+  Mutex::Unlock(mutex);
+  Mutex::Destroy(mutex);
+  mutex = nullptr;
+}
+
+void TOVIKLIST::Unlink(TOVIK *t) {
+  if (t->prev)
+    t->prev->next = t->next;
+  else
+    first = t->next;
+  if (t->next)
+    t->next->prev = t->prev;
+  else
+    last = t->prev;
+  --count;
+  t->list = nullptr;
+  t->prev = nullptr;
+  t->next = nullptr;
+}
+
+void TOVIKLIST::Clear() {
+  while (first) {
+    TOVIK *t = first;
+    Unlink(t);
+    Memory::Free(t);
+  }
+}
+
+void TOVIKLIST::Add(std::uint32_t ip) {
+  TOVIK *t = first;
+  while (t && t->ip != ip)
+    t = t->next;
+  if (!t) {
+    t = static_cast<TOVIK *>(Memory::Alloc(sizeof(TOVIK)));
+    if (!t)
+      return;
+    t->list = this;
+    t->prev = last;
+    t->next = nullptr;
+    if (last)
+      last->next = t;
+    last = t;
+    if (!first)
+      first = t;
+    ++count;
+  }
+  t->ip = ip;
+  t->port = TovikUploadPort;
+}
+
+TOVIKLIST FoundToviks;
+std::atomic<int> Find{0};
+Socket *FindSock = nullptr;
+Thread::Handle FindThread = 0;
+
+namespace {
+
+// Destroyed before FoundToviks (it is defined after it in this file), so the
+// thread has ended and the socket is closed before the list goes.
+struct TovikFinderGuard {
+  ~TovikFinderGuard() { StopTovikFinder(); }
+} FinderGuard;
+
+} // namespace
+
+void InitTovikFinder() {
+  FindSock = Network::CreateSocket(Network::UDP, 16384, 16384);
+  if (!FindSock)
+    return;
+  Network::SetOption(FindSock, Network::Blocking, 1);
+  FindThread = Thread::Create(TovikFinderThread, nullptr);
+}
+
+int TovikFinderThread(void *) {
+  while (!FindStop.load()) {
+    if (Find.load() == 1 && FindSock) {
+      Network::Time timeout = {2, 500000};
+      if (Network::Select(FindSock, 1, 0, &timeout) && !FindStop.load()) {
+        char answer[512];
+        std::uint32_t ip = 0;
+        unsigned int port = 0;
+        if (Network::RecvFrom(FindSock, &ip, &port, answer, sizeof answer) > 0) {
+          Mutex::Lock(FoundToviks.mutex);
+          FoundToviks.Add(ip);
+          Mutex::Unlock(FoundToviks.mutex);
+        }
+      }
+    }
+    Thread::Sleep(100);
+  }
+  return 0;
+}
+
+void StopTovikFinder() {
+  if (FindThread) {
+    FindStop.store(true);
+    // The thread may wait up to 2.5 s for an answer: one byte from the
+    // socket to itself on loopback ends that wait at once.
+    const unsigned int port = Network::GetPort(FindSock);
+    if (port)
+      Network::SendTo(FindSock, 0x7F000001u, port, TovikProbe, 1);
+    Thread::Join(FindThread);
+    FindThread = 0;
+  }
+  FindSock = Network::CloseSocket(FindSock);
+}
+
+int SendTovikProbe() {
+  if (!FindSock)
+    return 0;
+  return Network::SendTo(FindSock, Network::Broadcast, TovikProbePort, TovikProbe,
+                         sizeof TovikProbe);
+}

@@ -1,0 +1,535 @@
+// TovikLoader: uploads project files to a Tovik over TCP ("load", "import"),
+// finds devices by a UDP broadcast ("scan") and sets a device's OSC targets
+// ("target"). Outlets: left, "error" code text and the scan reports; right,
+// a bang when a message went out whole.
+//
+// Threads: every method and clock runs on a host thread, which a transfer
+// blocks (up to 2.5 s per connect and per wait for writability, and 100 ms
+// before the bang). The discovery thread (TovikFinder.h) only fills the
+// device list.
+#include "ext.h"
+#include "ext_obex.h"
+
+#include "TovikFinder.h"
+
+#include "communication/network.h"
+#include "system/memory.h"
+#include "system/mutex.h"
+#include "system/thread.h"
+#include "types/string.h"
+#include "types/text.h"
+
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+t_class *TovikLoader_class = nullptr;
+
+struct t_TovikLoader {
+  t_object ob;
+  std::int32_t targetIndex;
+  char targetIP[16];
+  std::int32_t targetPort;
+  unsigned char *message;
+  std::int32_t messageSize;
+  t_clock *scanClock;
+  t_clock *sendClock;
+  t_clock *targetClock;
+  t_symbol *host;
+  t_atom_long port; // the host stores a "long" attribute as a t_atom_long
+  void *bangOut;
+  void *listOut;
+};
+
+// The largest payload whose framed message still has a 32-bit signed size.
+constexpr long long MaxPayload = INT_MAX - 24;
+
+void TovikLoader_scanresult(t_TovikLoader *x);
+void TovikLoader_sendmsg(t_TovikLoader *x);
+void TovikLoader_finishsendmsg(t_TovikLoader *x);
+void TovikLoader_sendipmsg(t_TovikLoader *x);
+void TovikLoader_finishsendipmsg(t_TovikLoader *x);
+
+// Methods are registered as the host's generic function type; the host calls
+// each with the signature its argument types declare.
+template <class Function> method AsMethod(Function f) {
+  return reinterpret_cast<method>(reinterpret_cast<void (*)()>(f));
+}
+
+bool IsAuto(const t_symbol *host) {
+  return host && std::strcmp(host->s_name, "auto") == 0;
+}
+
+void PostError(t_TovikLoader *x, int code, const char *text) {
+  t_atom atoms[2];
+  atom_setlong(&atoms[0], code);
+  if (text)
+    atom_setsym(&atoms[1], gensym(text));
+  outlet_anything(x->listOut, gensym("error"), text ? 2 : 1, atoms);
+}
+
+void *TovikLoader_new(t_symbol *, long argc, t_atom *argv) {
+  auto *x = static_cast<t_TovikLoader *>(object_alloc(TovikLoader_class));
+  if (!x)
+    return nullptr;
+  x->port = TovikUploadPort;
+  x->scanClock = clock_new(x, AsMethod(TovikLoader_scanresult));
+  x->sendClock = clock_new(x, AsMethod(TovikLoader_finishsendmsg));
+  x->targetClock = clock_new(x, AsMethod(TovikLoader_finishsendipmsg));
+  x->message = nullptr;
+  x->messageSize = 0;
+  x->targetIP[0] = 0;
+  attr_args_process(x, static_cast<short>(argc), argv);
+  x->bangOut = bangout(x);
+  x->listOut = listout(x);
+  return x;
+}
+
+// ---- Upload ------------------------------------------------------------------
+
+// Puts a message of `n` payload bytes into the slot with its framing written;
+// returns the payload area, or null when the block cannot be had.
+unsigned char *InitMessage(t_TovikLoader *x, int n) {
+  const int size = static_cast<int>((static_cast<long long>(n) + 24) & ~3LL);
+  auto *m = static_cast<unsigned char *>(Memory::Alloc(size));
+  if (!m)
+    return nullptr;
+  auto put = [m](int at, std::uint32_t v) {
+    m[at] = static_cast<unsigned char>(v >> 24);
+    m[at + 1] = static_cast<unsigned char>(v >> 16);
+    m[at + 2] = static_cast<unsigned char>(v >> 8);
+    m[at + 3] = static_cast<unsigned char>(v);
+  };
+  put(0, static_cast<std::uint32_t>(size - 4));
+  std::memcpy(m + 4, "/vxdl\0\0\0", 8);
+  std::memcpy(m + 12, ",b\0\0", 4);
+  put(16, static_cast<std::uint32_t>(n));
+  x->message = m;
+  x->messageSize = size;
+  return m + 20;
+}
+
+void FreeMessage(t_TovikLoader *x) {
+  Memory::Free(x->message);
+  x->message = nullptr;
+  x->messageSize = 0;
+}
+
+// Writes the closing zero bytes after a payload that ends at `end`.
+void PadMessage(t_TovikLoader *x, unsigned char *end) {
+  const long long used = end - x->message;
+  std::memset(end, 0, static_cast<std::size_t>(x->messageSize - used));
+}
+
+// The file's size, or -1 when it cannot be told. Leaves the file at its start.
+long long NativeFileSize(std::FILE *f) {
+#ifdef _WIN32
+  if (_fseeki64(f, 0, SEEK_END) != 0)
+    return -1;
+  const long long size = _ftelli64(f);
+  if (_fseeki64(f, 0, SEEK_SET) != 0)
+    return -1;
+#else
+  if (fseeko(f, 0, SEEK_END) != 0)
+    return -1;
+  const long long size = ftello(f);
+  if (fseeko(f, 0, SEEK_SET) != 0)
+    return -1;
+#endif
+  return size;
+}
+
+// Reads the file, natively or through the host's search path, into a new
+// message framed with the prefix and suffix, and hands it on. Nothing that
+// was not read whole is ever sent.
+void Load(t_TovikLoader *x, t_symbol *name, const char *prefix, const char *suffix) {
+  if (x->message) {
+    PostError(x, 4, "sending queue is full");
+    return;
+  }
+  if (!x->host || x->port == 0) {
+    PostError(x, 1, "missing host argument");
+    return;
+  }
+  const long long prefixLength = prefix ? std::strlen(prefix) : 0;
+  const long long suffixLength = suffix ? std::strlen(suffix) : 0;
+
+  std::FILE *file = std::fopen(name->s_name, "rb");
+  t_handle text = nullptr;
+  long long size = -1;
+  if (file) {
+    size = NativeFileSize(file);
+  } else if (std::strlen(name->s_name) < MAX_FILENAME_CHARS) {
+    // The host's search path, for a name that fits its 512-byte buffer
+    // whole: a cut name could find some other file.
+    char buffer[MAX_FILENAME_CHARS];
+    std::strcpy(buffer, name->s_name);
+    short path = 0;
+    t_fourcc type = 0;
+    t_fourcc types[1] = {0x54455854}; // 'TEXT'
+    t_filehandle hostFile = nullptr;
+    if (locatefile_extended(buffer, &path, &type, types, 1) == 0 &&
+        path_opensysfile(buffer, path, &hostFile, PATH_READ_PERM) == 0) {
+      text = sysmem_newhandle(0);
+      if (text && sysfile_readtextfile(hostFile, text, 0, TEXT_LB_NATIVE) == MAX_ERR_NONE)
+        size = static_cast<long long>(sysmem_handlesize(text));
+      sysfile_close(hostFile);
+    }
+  }
+
+  unsigned char *payload = nullptr;
+  if (size >= 0 && size <= MaxPayload - prefixLength - suffixLength)
+    payload = InitMessage(x, static_cast<int>(size + prefixLength + suffixLength));
+  bool read = false;
+  if (payload) {
+    if (prefixLength)
+      std::memcpy(payload, prefix, static_cast<std::size_t>(prefixLength));
+    unsigned char *content = payload + prefixLength;
+    if (file) {
+      read = std::fread(content, 1, static_cast<std::size_t>(size), file) ==
+             static_cast<std::size_t>(size);
+    } else {
+      if (size)
+        std::memcpy(content, *text, static_cast<std::size_t>(size));
+      read = true;
+    }
+    if (suffixLength)
+      std::memcpy(content + size, suffix, static_cast<std::size_t>(suffixLength));
+    PadMessage(x, content + size + suffixLength);
+  }
+  if (file)
+    std::fclose(file);
+  if (text)
+    sysmem_freehandle(text);
+
+  if (!read) {
+    FreeMessage(x);
+    PostError(x, 3, "couldn't open file");
+    return;
+  }
+  TovikLoader_sendmsg(x);
+}
+
+void TovikLoader_load(t_TovikLoader *x, t_symbol *name) {
+  Load(x, name, "<RESET/>\n", nullptr);
+}
+
+void TovikLoader_import(t_TovikLoader *x, t_symbol *, long argc, t_atom *argv) {
+  if (argc <= 0 || argv[0].a_type != A_SYM)
+    return;
+  char prefixBuffer[512], suffixBuffer[512], wordBuffer[512];
+  string prefix(prefixBuffer, sizeof prefixBuffer);
+  string suffix(suffixBuffer, sizeof suffixBuffer);
+  string word(wordBuffer, sizeof wordBuffer);
+  int levels = 0;
+  if (argc == 2 && argv[1].a_type == A_SYM) {
+    const char *at = argv[1].a_w.w_sym->s_name;
+    if (*at == '/')
+      ++at;
+    for (;;) {
+      word.clear();
+      at = word.getword(at, "/");
+      if (word.length == 0)
+        break;
+      prefix.catf("<WINDOW text=\"%s\">\n", word.buffer);
+      ++levels;
+      if (*at)
+        ++at;
+    }
+  }
+  prefix.strcat("<COPY>\n");
+  suffix.strcpy("</COPY>\n");
+  for (int i = 0; i < levels; ++i)
+    suffix.strcat("</WINDOW>\n");
+  // The wrapper texts live in 512-byte buffers: a window path too long for
+  // them would send cut tags, so such an import is refused instead.
+  if (prefix.length == prefix.capacity - 1 || suffix.length == suffix.capacity - 1 ||
+      word.length == word.capacity - 1) {
+    PostError(x, 3, "window path too long");
+    return;
+  }
+  Load(x, argv[0].a_w.w_sym, prefixBuffer, suffixBuffer);
+}
+
+void TovikLoader_sendmsg(t_TovikLoader *x) {
+  if (IsAuto(x->host)) {
+    Mutex::Lock(FoundToviks.mutex);
+    const int count = FoundToviks.count;
+    Mutex::Unlock(FoundToviks.mutex);
+    if (count == 0) {
+      SendTovikProbe();
+      Find.store(1);
+      clock_fdelay(x->sendClock, 1000);
+      return;
+    }
+  }
+  TovikLoader_finishsendmsg(x);
+}
+
+void TovikLoader_finishsendmsg(t_TovikLoader *x) {
+  if (!x->message)
+    return;
+  Socket *socket = Network::CreateSocket(Network::TCP, 16384, 16384);
+  if (!x->host || !socket) {
+    FreeMessage(x);
+    Network::CloseSocket(socket);
+    return;
+  }
+  std::uint32_t address = 0;
+  unsigned int port = 0;
+  if (IsAuto(x->host)) {
+    Find.store(0);
+    Mutex::Lock(FoundToviks.mutex);
+    if (FoundToviks.first) {
+      address = FoundToviks.first->ip;
+      port = FoundToviks.first->port;
+    }
+    Mutex::Unlock(FoundToviks.mutex);
+    if (!port) {
+      FreeMessage(x);
+      PostError(x, 2, "no Tovik found");
+      Network::CloseSocket(socket);
+      return;
+    }
+  } else {
+    String::getip(x->host->s_name, &address);
+    if (address == 0) {
+      FreeMessage(x);
+      PostError(x, 1, "couldn't read host argument");
+      Network::CloseSocket(socket);
+      return;
+    }
+    port = static_cast<unsigned int>(x->port);
+  }
+
+  Network::SetOption(socket, Network::Blocking, 0);
+  if (!Network::Connect(socket, address, port)) {
+    std::printf("connection failed\n");
+    std::fflush(stdout);
+    Network::CloseSocket(socket);
+    FreeMessage(x);
+    return;
+  }
+  int sent = 0;
+  while (sent < x->messageSize) {
+    Network::Time timeout = {2, 500000};
+    const int ready = Network::Select(socket, 0, 1, &timeout);
+    const int n = Network::Send(socket, x->message + sent, x->messageSize - sent);
+    if (n > 0)
+      sent += n;
+    else if (n < 0 || !ready)
+      break; // a socket that stayed unwritable for the whole wait
+  }
+  if (sent < x->messageSize) {
+    PostError(x, 4, "couldn't send data to Tovik");
+  } else {
+    Thread::Sleep(100);
+    outlet_bang(x->bangOut);
+  }
+  FreeMessage(x);
+  Network::CloseSocket(socket);
+}
+
+// ---- Discovery ---------------------------------------------------------------
+
+void TovikLoader_scan(t_TovikLoader *x) {
+  Mutex::Lock(FoundToviks.mutex);
+  FoundToviks.Clear();
+  Mutex::Unlock(FoundToviks.mutex);
+  if (!FindSock)
+    return;
+  if (SendTovikProbe() == 0)
+    return;
+  Find.store(1);
+  clock_fdelay(x->scanClock, 1000);
+}
+
+void TovikLoader_scanresult(t_TovikLoader *x) {
+  Find.store(0);
+  // The report works on a copy taken under the mutex: the patch may react to
+  // a line by scanning again (which frees the records) or by sending (which
+  // blocks), neither of which may happen while the list is walked or locked.
+  Mutex::Lock(FoundToviks.mutex);
+  const int count = FoundToviks.count;
+  auto *ips = static_cast<std::uint32_t *>(Memory::Alloc(count * int(sizeof(std::uint32_t))));
+  auto *ports = static_cast<std::uint16_t *>(Memory::Alloc(count * int(sizeof(std::uint16_t))));
+  int taken = 0;
+  if (ips && ports) {
+    for (TOVIK *t = FoundToviks.first; t && taken < count; t = t->next, ++taken) {
+      ips[taken] = t->ip;
+      ports[taken] = t->port;
+    }
+  }
+  Mutex::Unlock(FoundToviks.mutex);
+
+  t_symbol *scan = gensym("scan");
+  t_atom atoms[2];
+  atom_setsym(&atoms[0], gensym("start"));
+  outlet_anything(x->listOut, scan, 1, atoms);
+  for (int i = 0; i < taken; ++i) {
+    char text[16];
+    string ip(text, sizeof text);
+    ip.putip(ips[i]);
+    atom_setsym(&atoms[0], gensym(text));
+    atom_setlong(&atoms[1], ports[i]);
+    outlet_anything(x->listOut, scan, 2, atoms);
+  }
+  atom_setsym(&atoms[0], gensym("done"));
+  outlet_anything(x->listOut, scan, 1, atoms);
+  Memory::Free(ips);
+  Memory::Free(ports);
+}
+
+// ---- Targets -----------------------------------------------------------------
+
+// Writes the address of the first local interface on the device's network
+// into `out` (16 bytes); 1 when one was found, else 0.
+int GetBestLocalIP(char *out, std::uint32_t device) {
+  const int count = Network::GetLocalInterfacesCount();
+  for (int i = 0; i < count; ++i) {
+    std::uint32_t address = 0, mask = 0;
+    if (!Network::GetLocalInterface(i, &address, &mask))
+      continue;
+    if ((mask & device) == (mask & address)) {
+      char text[16];
+      string ip(text, sizeof text);
+      ip.putip(address);
+      std::memcpy(out, text, sizeof text);
+      return 1;
+    }
+  }
+  return 0;
+}
+
+void TovikLoader_target(t_TovikLoader *x, t_symbol *, long argc, t_atom *argv) {
+  if (argc < 2)
+    return;
+  if (!x->host || x->port == 0) {
+    PostError(x, 1, "missing host argument");
+    return;
+  }
+  if (argv[0].a_type != A_LONG || argv[0].a_w.w_long < 0 || argv[0].a_w.w_long > 7)
+    return;
+  x->targetIndex = static_cast<std::int32_t>(argv[0].a_w.w_long);
+  const t_atom *port = &argv[1];
+  if (argc == 2) {
+    x->targetIP[0] = 0;
+  } else {
+    if (argv[1].a_type != A_SYM)
+      return;
+    // An address that does not fit the 15 characters is not cut: the
+    // request is ignored like the other malformed ones.
+    const char *ip = argv[1].a_w.w_sym->s_name;
+    if (std::strlen(ip) >= sizeof x->targetIP)
+      return;
+    std::strcpy(x->targetIP, ip);
+    port = &argv[2];
+  }
+  if (port->a_type != A_LONG)
+    return;
+  x->targetPort = static_cast<std::int32_t>(port->a_w.w_long);
+  // The slot holds a load or import that waits for its device: refuse
+  // rather than overwrite it.
+  if (x->message) {
+    PostError(x, 4, "sending queue is full");
+    return;
+  }
+  TovikLoader_sendipmsg(x);
+}
+
+void TovikLoader_sendipmsg(t_TovikLoader *x) {
+  if (IsAuto(x->host)) {
+    Mutex::Lock(FoundToviks.mutex);
+    const int count = FoundToviks.count;
+    Mutex::Unlock(FoundToviks.mutex);
+    if (count == 0) {
+      SendTovikProbe();
+      Find.store(1);
+      clock_fdelay(x->targetClock, 1000);
+      return;
+    }
+  }
+  TovikLoader_finishsendipmsg(x);
+}
+
+void TovikLoader_finishsendipmsg(t_TovikLoader *x) {
+  if (!x->host) {
+    PostError(x, 1, "missing host argument");
+    return;
+  }
+  // A load or import came in while this request waited for its device.
+  if (x->message) {
+    PostError(x, 4, "sending queue is full");
+    return;
+  }
+  if (x->targetIP[0] == 0) {
+    std::uint32_t device = 0;
+    if (IsAuto(x->host)) {
+      bool found = false;
+      Mutex::Lock(FoundToviks.mutex);
+      if (FoundToviks.first) {
+        device = FoundToviks.first->ip;
+        found = true;
+      }
+      Mutex::Unlock(FoundToviks.mutex);
+      if (!found) {
+        PostError(x, 2, "no Tovik found");
+        return;
+      }
+    } else {
+      String::getip(x->host->s_name, &device);
+      if (device == 0) {
+        PostError(x, 1, "couldn't read host argument");
+        return;
+      }
+    }
+    if (!GetBestLocalIP(x->targetIP, device)) {
+      PostError(x, 5, "couldn't find matching local IP");
+      return;
+    }
+  }
+  char text[512];
+  string payload(text, sizeof text);
+  payload.printf("<OSC target=\"%d\" ip=\"%s\" port=\"%d\"/>", static_cast<int>(x->targetIndex),
+                 x->targetIP, static_cast<int>(x->targetPort));
+  unsigned char *area = InitMessage(x, payload.length);
+  if (!area)
+    return;
+  std::memcpy(area, text, static_cast<std::size_t>(payload.length));
+  PadMessage(x, area + payload.length);
+  TovikLoader_finishsendmsg(x);
+}
+
+void TovikLoader_free(t_TovikLoader *x) {
+  clock_unset(x->sendClock);
+  freeobject(static_cast<t_object *>(x->sendClock));
+  clock_unset(x->targetClock);
+  freeobject(static_cast<t_object *>(x->targetClock));
+  clock_unset(x->scanClock);
+  freeobject(static_cast<t_object *>(x->scanClock));
+  // A message still waiting for its device goes with the object, unsent.
+  FreeMessage(x);
+}
+
+} // namespace
+
+extern "C" C74_EXPORT int main(void) {
+  Network::Init();
+  t_class *c = class_new("TovikLoader", AsMethod(TovikLoader_new), AsMethod(TovikLoader_free),
+                         sizeof(t_TovikLoader), nullptr, A_GIMME, 0);
+  class_addmethod(c, AsMethod(TovikLoader_load), "load", A_SYM, 0);
+  class_addmethod(c, AsMethod(TovikLoader_import), "import", A_GIMME, 0);
+  class_addmethod(c, AsMethod(TovikLoader_scan), "scan", 0);
+  class_addmethod(c, AsMethod(TovikLoader_target), "target", A_GIMME, 0);
+  class_addattr(c, attr_offset_new("host", gensym("symbol"), 0, nullptr, nullptr,
+                                   calcoffset(t_TovikLoader, host)));
+  class_addattr(c, attr_offset_new("port", gensym("long"), 0, nullptr, nullptr,
+                                   calcoffset(t_TovikLoader, port)));
+  class_register(gensym(CLASS_BOX), c);
+  TovikLoader_class = c;
+  InitTovikFinder();
+  return 0;
+}

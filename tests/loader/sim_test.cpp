@@ -1,0 +1,77 @@
+// TovikLoader against tovik-sim on loopback: the whole job as a user does it,
+// and what the device made of each message.
+#include "net.hpp"
+#include "patch.hpp"
+
+#include <gtest/gtest.h>
+
+using kittest::Lines;
+using kittest::long_atom;
+using kittest::sym_atom;
+using namespace loadertest;
+
+namespace {
+
+const char *const Project = "<WINDOW text=\"Main\">\n"
+                            "  <FADER text=\"Volume\" osc=\"/vol\"/>\n"
+                            "  <WINDOW text=\"Pads\">\n"
+                            "    <BUTTON text=\"A\" osc=\"/pad/a\"/>\n"
+                            "  </WINDOW>\n"
+                            "</WINDOW>\n";
+
+TEST(LoaderWithSim, LoadImportAndTargetReachTheDeviceModel) {
+  Sim sim({"--bind", "127.0.0.1", "--udp-port", "0", "--tcp-port", "0"});
+  ASSERT_TRUE(sim.started());
+  TempDir dir;
+  kittest::Patch p;
+  auto *t = p.make("t", "TovikLoader @host 127.0.0.1 @port " + std::to_string(sim.tcp_port));
+
+  p.send(t, "load " + dir.write("project.txt", Project));
+  auto m = sim.wait_for("message");
+  ASSERT_TRUE(m);
+  EXPECT_EQ((*m)["kind"], "load");
+  EXPECT_EQ((*m)["windows"], 2);
+  EXPECT_EQ((*m)["controls"], 2);
+  EXPECT_FALSE(m->contains("error")) << m->dump();
+
+  p.send(t, 0, gensym("import"),
+         {sym_atom(dir.write("more.txt", "<BUTTON text=\"B\" osc=\"/pad/b\"/>\n").c_str()),
+          sym_atom("/Main/Pads")});
+  m = sim.wait_for("message");
+  ASSERT_TRUE(m);
+  EXPECT_EQ((*m)["kind"], "import");
+  EXPECT_EQ((*m)["path"], "/Main/Pads");
+  EXPECT_EQ((*m)["controls"], 1);
+  EXPECT_FALSE(m->contains("warnings")) << "the window path exists";
+
+  p.send(t, 0, gensym("target"), {long_atom(2), long_atom(9000)});
+  m = sim.wait_for("message");
+  ASSERT_TRUE(m);
+  EXPECT_EQ((*m)["target"], 2);
+  EXPECT_EQ((*m)["ip"], "127.0.0.1");
+  EXPECT_EQ((*m)["port"], 9000);
+
+  EXPECT_EQ(p.take(), Lines(3, "t.1: bang"));
+  const auto rest = sim.stop();
+  ASSERT_FALSE(rest.empty());
+  const auto &state = rest.back();
+  EXPECT_EQ(state["event"], "state");
+  EXPECT_EQ(state["windows"], (std::vector<std::string>{"/Main", "/Main/Pads"}));
+  EXPECT_EQ(state["targets"][0]["ip"], "127.0.0.1");
+}
+
+TEST(LoaderWithSim, AProjectTheDeviceCannotReadStillGoesOutWhole) {
+  // The loader passes file bytes untouched; the device says what is wrong.
+  Sim sim({"--bind", "127.0.0.1", "--udp-port", "0", "--tcp-port", "0"});
+  ASSERT_TRUE(sim.started());
+  TempDir dir;
+  kittest::Patch p;
+  auto *t = p.make("t", "TovikLoader @host 127.0.0.1 @port " + std::to_string(sim.tcp_port));
+  p.send(t, "load " + dir.write("broken.txt", "<WINDOW text=\"Main\">\n"));
+  EXPECT_EQ(p.take(), (Lines{"t.1: bang"}));
+  auto m = sim.wait_for("message");
+  ASSERT_TRUE(m);
+  EXPECT_EQ((*m)["error"], "<WINDOW text=\"Main\"> is not closed");
+}
+
+} // namespace

@@ -1,0 +1,44 @@
+// tovik-sim: a stand-in for the device, for developing patches without
+// hardware and for the tests. See --help.
+#include "server.hpp"
+
+#include <CLI/CLI.hpp>
+
+int main(int argc, char **argv) {
+  tovik::Options o;
+  CLI::App app{"tovik-sim: a simulated device. Answers discovery probes on UDP, takes project\n"
+               "uploads, imports and target settings on TCP, checks their framing, keeps a model\n"
+               "of the device and prints a line per event."};
+  app.add_option("-b,--bind", o.bind, "local IPv4 address to listen on (discovery needs 0.0.0.0)")
+      ->capture_default_str();
+  app.add_option("-u,--udp-port", o.udp_port, "UDP port for discovery probes (0: any free port)")
+      ->capture_default_str()
+      ->check(CLI::Range(0, 65535));
+  app.add_option("-t,--tcp-port", o.tcp_port, "TCP port for uploads (0: any free port)")
+      ->capture_default_str()
+      ->check(CLI::Range(0, 65535));
+  app.add_option("-s,--save", o.save_dir, "folder in which to save every payload received")
+      ->check(CLI::ExistingDirectory);
+  app.add_flag("-j,--json", o.json, "print one JSON object per event");
+  app.add_option("--answer", o.answer, "content of the answer to a probe")->capture_default_str();
+  app.add_option("--answers", o.answers, "answers sent per probe (0: none)")
+      ->capture_default_str()
+      ->check(CLI::Range(0, 16));
+  app.add_option("--max-length", o.max_length, "largest message length accepted, in bytes")
+      ->capture_default_str()
+      ->check(CLI::Range(20u, 0xFFFFFFFCu));
+  app.add_option("--exit-after", o.exit_after, "stop after this many messages (0: never)")
+      ->capture_default_str()
+      ->check(CLI::NonNegativeNumber);
+  app.add_option("--idle-timeout", o.idle_timeout_s,
+                 "seconds after which a silent connection is dropped")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 3600));
+  CLI11_PARSE(app, argc, argv);
+  if (o.answer.empty()) {
+    std::fprintf(stderr,
+                 "tovik-sim: --answer must not be empty (an answer has at least one byte)\n");
+    return 2;
+  }
+  return tovik::run(o);
+}

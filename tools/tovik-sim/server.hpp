@@ -1,0 +1,29 @@
+// The simulated device's network side: a UDP port that answers discovery
+// probes and a TCP port that takes upload messages, one per connection,
+// applied to a Device model. One thread, one poll loop; every event is one
+// line on standard output.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tovik {
+
+struct Options {
+  std::string bind = "0.0.0.0"; ///< local IPv4 address of both ports
+  int udp_port = 8001;          ///< 0: any free port (reported at start)
+  int tcp_port = 8002;
+  std::string save_dir;                ///< when set, every payload is saved there
+  bool json = false;                   ///< one JSON object per line instead of text
+  std::string answer = "tovik-sim";    ///< the content of a probe's answer
+  int answers = 1;                     ///< answers sent per probe (0: stay silent)
+  std::uint32_t max_length = 1u << 30; ///< largest length field accepted
+  int exit_after = 0;                  ///< stop after this many messages (0: never)
+  int idle_timeout_s = 10;             ///< a connection that sends nothing that long is dropped
+};
+
+/// Runs until SIGINT or SIGTERM (or `exit_after` messages). Returns the
+/// process's exit status: 0, or 1 when the ports could not be opened.
+int run(const Options &options);
+
+} // namespace tovik
