@@ -33,8 +33,9 @@ TEST(HelpPatches, EveryClassHasOneAndItRunsCleanly) {
       printed = printed || line.rfind("post: ", 0) == 0;
     }
     // Every help patch but the network ones shows its object at work.
-    if (class_name != "nexio" && class_name != "TovikLoader")
+    if (class_name != "nexio" && class_name != "TovikLoader") {
       EXPECT_TRUE(printed) << class_name << " printed nothing";
+    }
   }
 }
 
