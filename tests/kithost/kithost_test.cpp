@@ -315,7 +315,9 @@ TEST_F(Kithost, DialogAnswersWithTheGivenFileOrIsCancelled) {
 TEST(KithostOptions, ListsAndDescribesClasses) {
   Result run = run_kithost({"--modules", test_modules(), "--list"});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, Lines{"kt-echo"});
+  // The host's own classes for patchers are there too.
+  EXPECT_EQ(run.out, (Lines{"button", "delay", "inlet", "kt-echo", "loadbang", "message", "metro",
+                            "outlet", "print"}));
 
   run = run_kithost({"--modules", test_modules(), "--describe", "kt-echo"});
   EXPECT_EQ(run.status, 0) << ::testing::PrintToString(run.err);
@@ -330,6 +332,39 @@ TEST(KithostOptions, ListsAndDescribesClasses) {
   EXPECT_EQ(run.status, 2);
   ASSERT_EQ(run.err.size(), 1u);
   EXPECT_EQ(run.err[0].rfind("kithost: cannot describe kt-nosuch: ", 0), 0u) << run.err[0];
+}
+
+TEST(KithostOptions, DescribesAsJsonAndMarkdown) {
+  Result run = run_kithost({"--modules", test_modules(), "--describe", "kt-echo", "--json"});
+  EXPECT_EQ(run.status, 0) << ::testing::PrintToString(run.err);
+  std::string text;
+  for (const auto &line : run.out)
+    text += line + "\n";
+  // Messages with their argument types, host calls left out, the attribute,
+  // and the places with their assist texts.
+  for (const char *part : {R"("class": "kt-echo")", R"("arguments": [
+    "atoms..."
+  ])",
+                           R"("selector": "FullPacket")", R"("name": "level",)",
+                           R"("type": "long")", R"("assist": "Int to the right outlet",)"})
+    EXPECT_NE(text.find(part), std::string::npos) << part << " in\n" << text;
+  EXPECT_EQ(text.find(R"("selector": "assist")"), std::string::npos);
+
+  run = run_kithost({"--modules", test_modules(), "--describe", "kt-echo", "--markdown"});
+  EXPECT_EQ(run.status, 0);
+  for (const char *line : {"# kt-echo", "| `FullPacket` | long long |", "| `level` | long |",
+                           "| 1 | Right ints, ticks, file answers |"})
+    EXPECT_TRUE(contains(run.out, line)) << line;
+
+  for (std::vector<std::string> bad : {std::vector<std::string>{"--json"},
+                                       {"--describe", "kt-echo", "--json", "--markdown"},
+                                       {"--describe", "kt-nosuch", "--json"}}) {
+    bad.insert(bad.begin(), {"--modules", test_modules()});
+    run = run_kithost(bad);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, Lines{});
+    ASSERT_EQ(run.err.size(), 1u);
+  }
 }
 
 TEST(KithostOptions, HelpVersionAndBadOptions) {

@@ -140,8 +140,10 @@ int run_scripts(kit::Host &host, const Options &options, kithost::Output &output
       }
       std::ifstream in(script, std::ios::binary);
       if (!in) {
+        const char *kind = kithost::is_patcher_file(script) ? "patcher" : "script";
         output.diagnostic(script,
-                          fs::exists(script, error) ? "cannot open the script" : "no such script");
+                          std::string(fs::exists(script, error) ? "cannot open the " : "no such ") +
+                              kind);
         return exit_failed;
       }
       set_search_path(host, options, absolute_path(script).parent_path());

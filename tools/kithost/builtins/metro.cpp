@@ -12,6 +12,7 @@ struct Metro {
   void *out;
   t_clock *clock;
   double ms;
+  double next_due; ///< logical time the next bang is meant for
   bool on;
 };
 
@@ -26,10 +27,14 @@ double usable_interval(double ms) {
   return ms >= shortest_interval ? ms : shortest_interval;
 }
 
+// Each bang is scheduled from when the last one was meant to come, not
+// from when it came: a late tick does not push the later ones back, so the
+// number of bangs in a stretch of logical time never depends on load.
 void metro_tick(Metro *x) {
   if (!x->on)
     return;
-  clock_fdelay(x->clock, x->ms);
+  x->next_due += x->ms;
+  clock_fdelay(x->clock, x->next_due - gettime_forobject(&x->header));
   outlet_bang(x->out);
 }
 
@@ -55,6 +60,7 @@ void metro_stop(Metro *x) {
 }
 void metro_bang(Metro *x) {
   x->on = true;
+  x->next_due = gettime_forobject(&x->header);
   metro_tick(x);
 }
 void metro_int(Metro *x, t_atom_long n) {

@@ -1,0 +1,27 @@
+# Checks that the committed reference pages are exactly those the build
+# generated from the classes:
+#   cmake -DGENERATED=<build>/docs/reference -DCOMMITTED=<source>/docs/reference -P ...
+cmake_minimum_required(VERSION 3.25)
+file(GLOB generated RELATIVE ${GENERATED} ${GENERATED}/*.md)
+file(GLOB committed RELATIVE ${COMMITTED} ${COMMITTED}/*.md)
+set(faults "")
+foreach(page ${generated})
+  if(NOT EXISTS ${COMMITTED}/${page})
+    string(APPEND faults "  ${page}: missing from docs/reference\n")
+    continue()
+  endif()
+  file(READ ${GENERATED}/${page} made)
+  file(READ ${COMMITTED}/${page} kept)
+  if(NOT made STREQUAL kept)
+    string(APPEND faults "  ${page}: differs from what the class registers\n")
+  endif()
+endforeach()
+foreach(page ${committed})
+  if(NOT page IN_LIST generated)
+    string(APPEND faults "  ${page}: no such class in this build\n")
+  endif()
+endforeach()
+if(faults)
+  message(FATAL_ERROR "docs/reference is out of date:\n${faults}"
+                      "Run: cmake --build <build> --target update-reference")
+endif()
