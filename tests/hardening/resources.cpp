@@ -44,6 +44,20 @@ long resident_kb() {
   return status_field("VmRSS");
 }
 
+bool sanitized_build() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+  return true;
+#else
+  return false;
+#endif
+#else
+  return false;
+#endif
+}
+
 HighDescriptors::HighDescriptors(int above) {
   rlimit limit{};
   if (getrlimit(RLIMIT_NOFILE, &limit) != 0)

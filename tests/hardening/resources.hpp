@@ -31,3 +31,20 @@ private:
 };
 
 } // namespace hardening
+
+namespace hardening {
+
+/// Whether this build runs under a sanitizer, whose allocator keeps freed
+/// memory in quarantine: resident memory says nothing about leaks there (the
+/// leak checker does).
+bool sanitized_build();
+
+/// What the process holds at one moment.
+struct Holdings {
+  int descriptors;
+  int threads;
+  long resident;
+  static Holdings now() { return {open_descriptors(), thread_count(), hardening::resident_kb()}; }
+};
+
+} // namespace hardening
