@@ -1,5 +1,7 @@
 #include "describe.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include <vector>
 
 namespace kithost {
@@ -49,7 +51,82 @@ void print_places(kit::Host &host, t_object *x, long kind, int count, std::ostre
   }
 }
 
+nlohmann::json type_names(const std::vector<int> &types) {
+  nlohmann::json names = nlohmann::json::array();
+  for (int type : types) {
+    if (type == A_NOTHING)
+      break;
+    names.push_back(type_name(type));
+  }
+  return names;
+}
+
+nlohmann::json places(kit::Host &host, t_object *x, long kind, int count) {
+  nlohmann::json list = nlohmann::json::array();
+  for (int index = 0; index < count; ++index)
+    list.push_back({{"index", index}, {"assist", host.assist(x, kind, index)}});
+  return list;
+}
+
 } // namespace
+
+std::optional<nlohmann::json> class_reference(kit::Host &host, const std::string &class_name,
+                                              std::string &error) {
+  if (!host.load_class(class_name, error))
+    return std::nullopt;
+  auto info = host.describe(class_name);
+  if (!info) {
+    error = "the class " + class_name + " did not register";
+    return std::nullopt;
+  }
+  nlohmann::json reference;
+  reference["class"] = info->name;
+  reference["arguments"] = type_names(info->creation_arg_types);
+  nlohmann::json messages = nlohmann::json::array();
+  for (const auto &method : info->methods) {
+    // Host calls (assist and the like) are not messages a patch can send.
+    if (!method.arg_types.empty() && method.arg_types.front() == A_CANT)
+      continue;
+    messages.push_back(
+        {{"selector", method.selector}, {"arguments", type_names(method.arg_types)}});
+  }
+  reference["messages"] = messages;
+  nlohmann::json attributes = nlohmann::json::array();
+  for (const auto &attribute : info->attributes)
+    attributes.push_back({{"name", attribute.name}, {"type", attribute.type}});
+  reference["attributes"] = attributes;
+  // Inlets, outlets and assist texts belong to an object, not to the class:
+  // null when no object can be made without arguments.
+  std::string refusal;
+  t_object *x = host.make(class_name, {}, refusal);
+  if (x) {
+    reference["inlets"] = places(host, x, ASSIST_INLET, host.inlet_count(x));
+    reference["outlets"] = places(host, x, ASSIST_OUTLET, host.outlet_count(x));
+    host.free(x);
+  } else {
+    reference["inlets"] = nullptr;
+    reference["outlets"] = nullptr;
+  }
+  return reference;
+}
+
+bool describe_class_json(kit::Host &host, const std::string &class_name, std::ostream &out,
+                         std::string &error) {
+  auto reference = class_reference(host, class_name, error);
+  if (!reference)
+    return false;
+  out << reference->dump(2) << "\n";
+  return true;
+}
+
+bool describe_class_markdown(kit::Host &host, const std::string &class_name, std::ostream &out,
+                             std::string &error) {
+  auto reference = class_reference(host, class_name, error);
+  if (!reference)
+    return false;
+  out << reference_markdown(*reference);
+  return true;
+}
 
 void list_classes(kit::Host &host, std::ostream &out) {
   for (const auto &name : host.available_classes())

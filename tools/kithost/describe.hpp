@@ -3,6 +3,9 @@
 
 #include "kit/host.hpp"
 
+#include <nlohmann/json.hpp>
+
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -17,5 +20,24 @@ void list_classes(kit::Host &host, std::ostream &out);
 /// in `error` when the class cannot be loaded.
 bool describe_class(kit::Host &host, const std::string &class_name, std::ostream &out,
                     std::string &error);
+
+/// The class's reference as JSON: "class", "arguments" (type names),
+/// "messages" (each "selector" and "arguments"), "attributes" (each "name"
+/// and "type"), "inlets" and "outlets" (each "index" and "assist"; null when
+/// no object can be made without arguments). Nullopt with a reason in
+/// `error` when the class cannot be loaded.
+std::optional<nlohmann::json> class_reference(kit::Host &host, const std::string &class_name,
+                                              std::string &error);
+
+/// Prints class_reference() as indented JSON.
+bool describe_class_json(kit::Host &host, const std::string &class_name, std::ostream &out,
+                         std::string &error);
+
+/// Prints the reference page made from class_reference().
+bool describe_class_markdown(kit::Host &host, const std::string &class_name, std::ostream &out,
+                             std::string &error);
+
+/// The reference page (Markdown) of a class_reference() document.
+std::string reference_markdown(const nlohmann::json &reference);
 
 } // namespace kithost

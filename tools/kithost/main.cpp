@@ -1,7 +1,9 @@
 // kithost: the kit's headless host. Options, the module folders and search
-// path, then the scripts in order, in one host.
+// path, then the scripts and patchers in order, in one host.
+#include "builtins/builtins.hpp"
 #include "describe.hpp"
 #include "output.hpp"
+#include "patcher.hpp"
 #include "platform.hpp"
 #include "prompt.hpp"
 #include "runner.hpp"
@@ -14,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -29,9 +32,14 @@ struct Options {
   std::string dialog;
   bool list = false;
   std::string describe;
+  bool json = false;
+  bool markdown = false;
+  std::optional<double> run_ms;
+  bool fail_on_error = false;
   std::vector<std::string> scripts;
 };
 
+constexpr int exit_console_error = 1;
 constexpr int exit_failed = 2;
 
 /// The module folder of a build (<bin>/../modules) or of an install
@@ -92,7 +100,28 @@ kithost::Runner::Status run_stream(std::istream &in, const std::string &name,
   return kithost::Runner::Status::ok;
 }
 
+/// Builds a patcher; it runs until kithost exits.
+kithost::Runner::Status run_patcher(kit::Host &host, const std::string &file,
+                                    std::vector<std::unique_ptr<kithost::Patch>> &patches,
+                                    kithost::Output &output) {
+  kithost::PatchError failure;
+  auto patch = kithost::Patch::load(host, file, failure);
+  output.flush();
+  if (!patch) {
+    output.diagnostic(failure.where, failure.message);
+    return kithost::Runner::Status::failed;
+  }
+  patches.push_back(std::move(patch));
+  // What the loadbangs set going at once runs now, as after a script's `wait 0`.
+  host.run_for(0);
+  output.flush();
+  return kithost::Runner::Status::ok;
+}
+
 int run_scripts(kit::Host &host, const Options &options, kithost::Output &output) {
+  // Patches outlive the runner's objects: both are freed before exit, the
+  // script objects first.
+  std::vector<std::unique_ptr<kithost::Patch>> patches;
   kithost::Runner runner(host, output);
   std::vector<std::string> scripts = options.scripts;
   if (scripts.empty())
@@ -116,12 +145,17 @@ int run_scripts(kit::Host &host, const Options &options, kithost::Output &output
         return exit_failed;
       }
       set_search_path(host, options, absolute_path(script).parent_path());
-      status = run_stream(in, script, runner, output);
+      status = kithost::is_patcher_file(script) ? run_patcher(host, script, patches, output)
+                                                : run_stream(in, script, runner, output);
     }
     if (status == kithost::Runner::Status::failed)
       return exit_failed;
     if (status == kithost::Runner::Status::quit)
       break;
+  }
+  if (options.run_ms) {
+    output.flush();
+    host.run_for(*options.run_ms);
   }
   output.flush();
   return 0;
@@ -154,7 +188,17 @@ int main(int argc, char **argv) {
   app.add_option("--describe", options.describe,
                  "print the class's messages, attributes, inlets and outlets")
       ->type_name("CLASS");
-  app.add_option("SCRIPT", options.scripts, "script files, '-' for standard input")->type_name("");
+  app.add_flag("--json", options.json, "with --describe: the reference as JSON");
+  app.add_flag("--markdown", options.markdown, "with --describe: the reference page (Markdown)");
+  app.add_option("--run", options.run_ms,
+                 "after the last script or patcher, let the host run for MS milliseconds")
+      ->type_name("MS")
+      ->check(CLI::Range(0.0, 1e10).description(""));
+  app.add_flag("--fail-on-error", options.fail_on_error,
+               "exit with status 1 when an object posted a console error");
+  app.add_option("SCRIPT", options.scripts,
+                 "script files, patcher files (.maxpat, .maxhelp), '-' for standard input")
+      ->type_name("");
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success &done) {
@@ -165,6 +209,14 @@ int main(int argc, char **argv) {
   }
   if (options.list && !options.describe.empty()) {
     std::cerr << "kithost: --list and --describe go alone (see --help)\n";
+    return exit_failed;
+  }
+  if ((options.json || options.markdown) && options.describe.empty()) {
+    std::cerr << "kithost: --json and --markdown go with --describe (see --help)\n";
+    return exit_failed;
+  }
+  if (options.json && options.markdown) {
+    std::cerr << "kithost: --json and --markdown go alone (see --help)\n";
     return exit_failed;
   }
 
@@ -179,6 +231,7 @@ int main(int argc, char **argv) {
   }
   for (const auto &dir : options.module_dirs)
     host.add_module_dir(absolute_path(dir));
+  kithost::builtins::define_all(host);
   if (options.dialog.empty())
     host.set_dialog_answer(std::nullopt);
   else
@@ -190,12 +243,20 @@ int main(int argc, char **argv) {
   }
   if (!options.describe.empty()) {
     std::string error;
-    if (!kithost::describe_class(host, options.describe, std::cout, error)) {
+    const bool described =
+        options.json ? kithost::describe_class_json(host, options.describe, std::cout, error)
+        : options.markdown
+            ? kithost::describe_class_markdown(host, options.describe, std::cout, error)
+            : kithost::describe_class(host, options.describe, std::cout, error);
+    if (!described) {
       std::cout.flush();
       output.diagnostic({}, "cannot describe " + options.describe + ": " + error);
       return exit_failed;
     }
     return 0;
   }
-  return run_scripts(host, options, output);
+  const int status = run_scripts(host, options, output);
+  if (status == 0 && options.fail_on_error && output.errors_seen() > 0)
+    return exit_console_error;
+  return status;
 }

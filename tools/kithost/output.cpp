@@ -46,6 +46,8 @@ void Output::diagnostic(std::string_view where, std::string_view message) {
 
 void Output::attach_console(kit::Host &host, bool to_stderr) {
   host.set_console_sink([this, to_stderr](kit::ConsoleLevel level, std::string_view text) {
+    if (level == kit::ConsoleLevel::error)
+      errors_seen_.fetch_add(1);
     std::string whole = level == kit::ConsoleLevel::error ? "error: " : "post: ";
     whole += text;
     if (to_stderr)

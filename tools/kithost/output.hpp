@@ -6,6 +6,7 @@
 
 #include "kit/host.hpp"
 
+#include <atomic>
 #include <mutex>
 #include <span>
 #include <string>
@@ -30,6 +31,9 @@ public:
   /// standard output is the reference alone).
   void attach_console(kit::Host &host, bool to_stderr = false);
 
+  /// Console error lines seen so far (for --fail-on-error). Any thread.
+  long errors_seen() const { return errors_seen_.load(); }
+
   /// While holding, line() queues instead of writing: the interactive prompt
   /// owns the terminal line and prints queued lines around its redisplay.
   void hold(bool on);
@@ -37,6 +41,7 @@ public:
   std::vector<std::string> take_held();
 
 private:
+  std::atomic<long> errors_seen_{0};
   std::mutex mutex_;
   bool holding_ = false;
   std::vector<std::string> held_;

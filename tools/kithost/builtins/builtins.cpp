@@ -1,0 +1,35 @@
+#include "builtins_internal.hpp"
+
+#include <algorithm>
+#include <string_view>
+
+namespace kithost::builtins {
+
+namespace {
+
+struct Builtin {
+  std::string_view name;
+  void (*define)();
+};
+
+constexpr Builtin all[] = {
+    {"button", define_button},     {"delay", define_delay},     {"inlet", define_inlet},
+    {"loadbang", define_loadbang}, {"message", define_message}, {"metro", define_metro},
+    {"outlet", define_outlet},     {"print", define_print},
+};
+
+} // namespace
+
+void define_all(kit::Host &host) {
+  for (const Builtin &builtin : all)
+    host.define_module(builtin.name, builtin.define);
+}
+
+std::vector<std::string> class_names() {
+  std::vector<std::string> names;
+  for (const Builtin &builtin : all)
+    names.emplace_back(builtin.name);
+  return names;
+}
+
+} // namespace kithost::builtins

@@ -1,0 +1,338 @@
+#include "patcher.hpp"
+
+#include "box_text.hpp"
+#include "builtins/builtins.hpp"
+
+#include "kit/text.hpp"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace kithost {
+
+namespace {
+
+using json = nlohmann::json;
+
+/// A structural fault, thrown inside the builder and turned into a
+/// PatchError at its edge.
+struct Fault {
+  std::string message;
+};
+
+std::string quote(std::string_view text) {
+  return "'" + std::string(text) + "'";
+}
+
+/// "LINE:COLUMN" (from 1) of a byte offset, for parse errors.
+std::string line_and_column(const std::string &text, std::size_t byte) {
+  std::size_t line = 1;
+  std::size_t column = 1;
+  for (std::size_t i = 0; i < byte && i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      column = 1;
+    } else {
+      ++column;
+    }
+  }
+  return std::to_string(line) + ":" + std::to_string(column);
+}
+
+const json *member(const json &object, const char *key) {
+  auto it = object.find(key);
+  return it == object.end() ? nullptr : &*it;
+}
+
+/// Where a connection ends: an object and one of its inlets or outlets.
+struct Port {
+  t_object *x = nullptr;
+  int index = 0;
+};
+
+/// A box as lines see it: a plain object, or a subpatcher whose inlets and
+/// outlets are the inlet and outlet boxes inside it, left to right.
+struct BoxEnd {
+  t_object *x = nullptr;
+  std::vector<t_object *> inlets;  ///< subpatcher only
+  std::vector<t_object *> outlets; ///< subpatcher only
+  bool subpatcher = false;
+  double left = 0; ///< horizontal position, for fan-out order
+};
+
+struct LineEnds {
+  Port from;
+  Port to;
+  double to_left;
+  std::size_t order;
+};
+
+} // namespace
+
+class PatchBuilder {
+public:
+  explicit PatchBuilder(Patch &patch) : patch_(patch) {}
+
+  /// Builds one patcher level; returns its inlet and outlet boxes (left to
+  /// right) for the level above.
+  void build(const json &patcher, const std::string &path, std::vector<t_object *> &inlets,
+             std::vector<t_object *> &outlets) {
+    // Each level is a call deeper: the nesting is bounded, so a hostile file
+    // cannot exhaust the stack.
+    if (++depth_ > max_depth)
+      throw Fault{path + ": subpatchers nested more than " + std::to_string(max_depth) + " deep"};
+    struct Leave {
+      int &depth;
+      ~Leave() { --depth; }
+    } leave{depth_};
+    if (!patcher.is_object())
+      throw Fault{path + ": a patcher must be a JSON object"};
+    std::map<std::string, BoxEnd, std::less<>> boxes;
+    std::vector<std::pair<double, t_object *>> inlet_boxes, outlet_boxes;
+    std::vector<t_object *> loadbangs;
+
+    if (const json *list = member(patcher, "boxes")) {
+      if (!list->is_array())
+        throw Fault{path + "/boxes: must be an array"};
+      for (std::size_t i = 0; i < list->size(); ++i) {
+        const std::string box_path = path + "/boxes/" + std::to_string(i);
+        const json &entry = (*list)[i];
+        const json *box = entry.is_object() ? member(entry, "box") : nullptr;
+        if (!box || !box->is_object())
+          throw Fault{box_path + ": expected an object with a \"box\" object"};
+        make_box(*box, box_path + "/box", boxes, inlet_boxes, outlet_boxes, loadbangs);
+      }
+    }
+    if (const json *list = member(patcher, "lines")) {
+      if (!list->is_array())
+        throw Fault{path + "/lines: must be an array"};
+      std::vector<LineEnds> lines;
+      for (std::size_t i = 0; i < list->size(); ++i)
+        lines.push_back(read_line((*list)[i], path + "/lines/" + std::to_string(i), boxes, i));
+      // One outlet reaching several inlets sends to the rightmost first; the
+      // file's order breaks ties.
+      std::stable_sort(lines.begin(), lines.end(),
+                       [](const LineEnds &a, const LineEnds &b) { return a.to_left > b.to_left; });
+      for (const LineEnds &line : lines) {
+        std::string error;
+        if (!patch_.host_.connect(line.from.x, line.from.index, line.to.x, line.to.index, error))
+          throw Fault{path + "/lines/" + std::to_string(line.order) + ": " + error};
+      }
+    }
+    auto by_position = [](const auto &a, const auto &b) { return a.first < b.first; };
+    std::stable_sort(inlet_boxes.begin(), inlet_boxes.end(), by_position);
+    std::stable_sort(outlet_boxes.begin(), outlet_boxes.end(), by_position);
+    for (const auto &[left, x] : inlet_boxes)
+      inlets.push_back(x);
+    for (const auto &[left, x] : outlet_boxes)
+      outlets.push_back(x);
+    loadbangs_.insert(loadbangs_.end(), loadbangs.begin(), loadbangs.end());
+  }
+
+  void fire_loadbangs() {
+    for (t_object *x : loadbangs_)
+      builtins::fire_loadbang(x);
+  }
+
+private:
+  t_object *make(const std::string &where, const std::string &class_name,
+                 const std::vector<t_atom> &args) {
+    std::string error;
+    t_object *x = patch_.host_.make(class_name, args, error);
+    if (!x)
+      throw Fault{where + ": " + error};
+    patch_.objects_.push_back(x);
+    return x;
+  }
+
+  static std::string text_of(const json &box, const std::string &path) {
+    const json *text = member(box, "text");
+    if (!text)
+      return {};
+    if (!text->is_string())
+      throw Fault{path + "/text: must be a string"};
+    return text->get<std::string>();
+  }
+
+  static double left_of(const json &box) {
+    const json *rect = member(box, "patching_rect");
+    if (rect && rect->is_array() && !rect->empty() && (*rect)[0].is_number())
+      return (*rect)[0].get<double>();
+    return 0;
+  }
+
+  void make_box(const json &box, const std::string &path,
+                std::map<std::string, BoxEnd, std::less<>> &boxes,
+                std::vector<std::pair<double, t_object *>> &inlet_boxes,
+                std::vector<std::pair<double, t_object *>> &outlet_boxes,
+                std::vector<t_object *> &loadbangs) {
+    const json *id = member(box, "id");
+    const json *kind = member(box, "maxclass");
+    if (!id || !id->is_string())
+      throw Fault{path + ": a box needs a string \"id\""};
+    const std::string box_id = id->get<std::string>();
+    const std::string name = "box " + quote(box_id);
+    if (!kind || !kind->is_string())
+      throw Fault{name + " (" + path + "): needs a string \"maxclass\""};
+    const std::string maxclass = kind->get<std::string>();
+    if (boxes.count(box_id))
+      throw Fault{name + " (" + path + "): the id is used twice in one patcher"};
+    const std::string text = text_of(box, path);
+    BoxEnd end;
+    end.left = left_of(box);
+
+    if (maxclass == "comment")
+      return;
+    if (maxclass == "message") {
+      std::string error;
+      auto content = parse_box_text(text, error);
+      if (!content)
+        throw Fault{name + " (message " + quote(text) + "): " + error};
+      end.x = make(name, "message", {});
+      builtins::set_message_content(end.x, std::move(*content));
+    } else if (maxclass == "button" || maxclass == "inlet" || maxclass == "outlet") {
+      end.x = make(name, maxclass, {});
+      if (maxclass == "inlet")
+        inlet_boxes.emplace_back(end.left, end.x);
+      if (maxclass == "outlet")
+        outlet_boxes.emplace_back(end.left, end.x);
+    } else if (maxclass == "newobj") {
+      std::string error;
+      std::vector<bool> quoted;
+      auto words = kit::split_words(text, error, &quoted);
+      if (!words)
+        throw Fault{name + " (" + quote(text) + "): " + error};
+      if (words->empty())
+        throw Fault{name + ": an empty object box"};
+      if (const json *inner = member(box, "patcher")) {
+        // A subpatcher: its boxes join this patch; the lines reaching this
+        // box go to its inlet and outlet boxes.
+        end.subpatcher = true;
+        build(*inner, path + "/patcher", end.inlets, end.outlets);
+      } else if ((*words)[0] == "p" || (*words)[0] == "patcher") {
+        throw Fault{name + " (" + quote(text) + "): a subpatcher box without its \"patcher\""};
+      } else {
+        std::vector<t_atom> args;
+        for (std::size_t i = 1; i < words->size(); ++i)
+          args.push_back(kit::word_to_atom((*words)[i], i < quoted.size() && quoted[i]));
+        end.x = make(name + " (" + quote(text) + ")", (*words)[0], args);
+        if ((*words)[0] == "loadbang")
+          loadbangs.push_back(end.x);
+      }
+    } else {
+      throw Fault{name + ": the box kind " + quote(maxclass) + " cannot run here"};
+    }
+    boxes.emplace(box_id, std::move(end));
+  }
+
+  static Port endpoint(const json &pair, const std::string &path,
+                       const std::map<std::string, BoxEnd, std::less<>> &boxes, bool source,
+                       double &left) {
+    if (!pair.is_array() || pair.size() < 2 || !pair[0].is_string() || !pair[1].is_number_integer())
+      throw Fault{path + ": expected [\"BOX-ID\", PORT]"};
+    const std::string id = pair[0].get<std::string>();
+    auto it = boxes.find(id);
+    if (it == boxes.end())
+      throw Fault{path + ": no box " + quote(id) + " in this patcher"};
+    const long long port = pair[1].get<long long>();
+    const BoxEnd &end = it->second;
+    left = end.left;
+    const char *what = source ? "outlet" : "inlet";
+    if (end.subpatcher) {
+      const auto &places = source ? end.outlets : end.inlets;
+      if (port < 0 || port >= static_cast<long long>(places.size()))
+        throw Fault{path + ": box " + quote(id) + " has no " + what + " " + std::to_string(port)};
+      return {places[static_cast<std::size_t>(port)], 0};
+    }
+    if (port < 0 || port > 0xffff)
+      throw Fault{path + ": box " + quote(id) + " has no " + what + " " + std::to_string(port)};
+    return {end.x, static_cast<int>(port)};
+  }
+
+  static LineEnds read_line(const json &entry, const std::string &path,
+                            const std::map<std::string, BoxEnd, std::less<>> &boxes,
+                            std::size_t order) {
+    const json *line = entry.is_object() ? member(entry, "patchline") : nullptr;
+    if (!line || !line->is_object())
+      throw Fault{path + ": expected an object with a \"patchline\" object"};
+    const json *source = member(*line, "source");
+    const json *destination = member(*line, "destination");
+    if (!source || !destination)
+      throw Fault{path + "/patchline: needs \"source\" and \"destination\""};
+    double ignored = 0;
+    LineEnds ends;
+    ends.from = endpoint(*source, path + "/patchline/source", boxes, true, ignored);
+    ends.to = endpoint(*destination, path + "/patchline/destination", boxes, false, ends.to_left);
+    ends.order = order;
+    return ends;
+  }
+
+  static constexpr int max_depth = 64;
+  Patch &patch_;
+  int depth_ = 0;
+  std::vector<t_object *> loadbangs_; ///< innermost patchers first
+};
+
+std::unique_ptr<Patch> Patch::load(kit::Host &host, const std::filesystem::path &file,
+                                   PatchError &failure) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    std::error_code error;
+    failure = {file.string(), std::filesystem::exists(file, error) ? "cannot open the patcher"
+                                                                   : "no such patcher"};
+    return nullptr;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) {
+    failure = {file.string(), "read error"};
+    return nullptr;
+  }
+  return load_text(host, text.str(), file.string(), failure);
+}
+
+std::unique_ptr<Patch> Patch::load_text(kit::Host &host, const std::string &text,
+                                        const std::string &name, PatchError &failure) {
+  json document;
+  try {
+    document = json::parse(text);
+  } catch (const json::parse_error &error) {
+    // The byte offset points just past the fault; the column is of that byte.
+    failure = {name + ":" + line_and_column(text, error.byte > 0 ? error.byte - 1 : 0),
+               std::string("malformed JSON: ") + error.what()};
+    return nullptr;
+  }
+  std::unique_ptr<Patch> patch(new Patch(host));
+  try {
+    const json *top = document.is_object() ? member(document, "patcher") : nullptr;
+    if (!top)
+      throw Fault{"expected a JSON object with a \"patcher\" object"};
+    PatchBuilder builder(*patch);
+    std::vector<t_object *> inlets, outlets;
+    builder.build(*top, "/patcher", inlets, outlets);
+    builder.fire_loadbangs();
+  } catch (const Fault &fault) {
+    failure = {name, fault.message};
+    return nullptr;
+  } catch (const json::exception &error) {
+    failure = {name, std::string("unexpected JSON: ") + error.what()};
+    return nullptr;
+  }
+  return patch;
+}
+
+Patch::~Patch() {
+  for (auto x = objects_.rbegin(); x != objects_.rend(); ++x)
+    host_.free(*x);
+}
+
+bool is_patcher_file(const std::filesystem::path &file) {
+  const auto extension = file.extension();
+  return extension == ".maxpat" || extension == ".maxhelp";
+}
+
+} // namespace kithost
