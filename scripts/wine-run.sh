@@ -31,6 +31,11 @@ fi
 
 if [[ ${1:-} == --start ]]; then
   start_server
+  # Wine starts its device services (the network one included) at their
+  # first use and keeps them as long as the server; started by a test, they
+  # would hold that test's output open until the server leaves. Start them
+  # here, on null output.
+  "$wine" ipconfig </dev/null >/dev/null 2>&1 9>&- || true
   exit 0
 fi
 exec "$wine" "$@"
