@@ -11,6 +11,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# Header-only libraries of the build machine, without its system headers.
+set(CLI11_DIR ${CMAKE_CURRENT_LIST_DIR}/cross)
+set(nlohmann_json_DIR ${CMAKE_CURRENT_LIST_DIR}/cross)
+
 # No runtime DLLs to ship or find: libgcc, libstdc++ and winpthread are linked
 # into every program and module.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")

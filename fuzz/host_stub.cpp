@@ -194,3 +194,63 @@ void freebytes(void *b, t_getbytes_size size) {
   s.blocks.erase(it);
   std::free(b);
 }
+
+// ---- Older-style registration, objects and clocks ---------------------------
+
+void setup(t_messlist **ident, method makefun, method freefun, short size, method, short, ...) {
+  stub::State &s = state();
+  s.reg.mnew = makefun;
+  s.reg.mfree = freefun;
+  s.reg.size = size;
+  static char token;
+  *ident = reinterpret_cast<t_messlist *>(&token);
+}
+
+void addmess(method f, const char *name, short, ...) {
+  state().methods[name] = f;
+}
+
+void *newobject(void *) {
+  return std::calloc(1, (size_t)state().reg.size);
+}
+
+namespace {
+// A clock: armed or not; the fuzz targets never run the scheduler.
+struct StubClock {
+  void *owner;
+  method fn;
+  bool armed;
+};
+std::set<void *> &clocks() {
+  static std::set<void *> c;
+  return c;
+}
+} // namespace
+
+t_clock *clock_new(void *x, method fn) {
+  auto *c = new StubClock{x, fn, false};
+  clocks().insert(c);
+  return c;
+}
+
+void clock_delay(void *x, long) {
+  static_cast<StubClock *>(x)->armed = true;
+}
+
+void clock_unset(void *x) {
+  static_cast<StubClock *>(x)->armed = false;
+}
+
+void freeobject(t_object *op) {
+  if (clocks().erase(op)) {
+    delete reinterpret_cast<StubClock *>(op);
+    return;
+  }
+  stub::free_object(op);
+}
+
+namespace stub {
+long live_clocks() {
+  return (long)clocks().size();
+}
+} // namespace stub

@@ -33,5 +33,7 @@ void fail_allocations(bool fail);
 long live_blocks();
 /// Console errors so far.
 long error_count();
+/// Clocks made and not yet freed.
+long live_clocks();
 
 } // namespace stub

@@ -1,23 +1,62 @@
 #!/usr/bin/env bash
-# Builds the rkudp-unpack fuzz target with clang (libFuzzer, AddressSanitizer,
-# UndefinedBehaviorSanitizer) and runs it for a bounded time from the seed
-# corpus. Usage: fuzz/run.sh [SECONDS] (default 60). Fails when the fuzzer
-# finds anything.
+# Builds every fuzz target with clang (libFuzzer, AddressSanitizer,
+# UndefinedBehaviorSanitizer) and runs each for a bounded time from its seed
+# corpus in fuzz/corpus/TARGET. Fails when a fuzzer finds anything; the input
+# that did it is left as build/fuzz/crash-* (or leak-*, timeout-*).
+#
+# Usage: fuzz/run.sh [SECONDS] [TARGET ...]
+#   SECONDS  time per target (default 25)
+#   TARGET   only these targets (default: all, listed by `fuzz/run.sh 0 list`)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:-60}
+seconds=${1:-25}
+shift || true
 out=build/fuzz
-work=$out/corpus-rkudp-unpack
-mkdir -p "$work"
+mkdir -p "$out"
 
 # Methods are called through the pointer type of their registration, as a host
 # calls them, not through their own: the function-type check does not apply.
-clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize=function \
-  -fno-sanitize-recover=all \
-  -Wall -Wextra -Werror -Wno-cast-function-type -Ihost/include -Dmain=rkudp_unpack_main \
-  Sources/Max/universal/rkudp-unpack.cpp fuzz/host_stub.cpp fuzz/rkudp_unpack_fuzz.cpp \
-  -o "$out/rkudp_unpack_fuzz"
+cxxflags=(-std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize=function
+  -fno-sanitize-recover=all -Wall -Wextra -Werror -Wno-cast-function-type)
 
-# New inputs go to the work folder; the seeds in the repository stay as they are.
-"$out/rkudp_unpack_fuzz" -max_total_time="$seconds" -timeout=10 -max_len=4096 \
-  -print_final_stats=1 -artifact_prefix="$out/" "$work" fuzz/corpus/rkudp-unpack
+# Each target: its name, then its compile arguments (sources and flags).
+declare -A target_args=(
+  [rkudp-unpack]="-Ihost/include -Dmain=rkudp_unpack_main
+    Sources/Max/universal/rkudp-unpack.cpp fuzz/host_stub.cpp fuzz/rkudp_unpack_fuzz.cpp"
+  [nexio-config]="-Ihost/include -Dmain=nexio_main
+    fuzz/host_stub.cpp fuzz/nexio_config_fuzz.cpp -lpthread"
+  [api-text]="-IAPI/include API/src/types/text.cpp API/src/types/string.cpp
+    fuzz/api_text_fuzz.cpp"
+  [api-string]="-IAPI/include API/src/types/text.cpp API/src/types/string.cpp
+    fuzz/api_string_fuzz.cpp"
+  [sim-framing]="-Itools/tovik-sim tools/tovik-sim/framing.cpp tools/tovik-sim/device.cpp
+    fuzz/sim_framing_fuzz.cpp"
+  [kithost-text]="-Ihost/include -Ihost/src -Itools/kithost host/src/text.cpp
+    host/src/symbols.cpp host/src/atoms.cpp tools/kithost/script.cpp fuzz/kithost_text_fuzz.cpp"
+)
+all=(rkudp-unpack nexio-config api-text api-string sim-framing kithost-text)
+
+if [[ ${1:-} == list ]]; then
+  printf '%s\n' "${all[@]}"
+  exit 0
+fi
+targets=("$@")
+[[ ${#targets[@]} -gt 0 ]] || targets=("${all[@]}")
+
+for t in "${targets[@]}"; do
+  [[ -n ${target_args[$t]:-} ]] || { echo "fuzz/run.sh: no target $t" >&2; exit 2; }
+  echo "---- building $t"
+  # shellcheck disable=SC2086 # the argument lists are split on purpose
+  clang++ "${cxxflags[@]}" ${target_args[$t]} -o "$out/${t}_fuzz"
+done
+
+for t in "${targets[@]}"; do
+  echo "---- fuzzing $t for ${seconds} s"
+  work=$out/corpus-$t
+  mkdir -p "$work"
+  # New inputs go to the work folder; the seeds in the repository stay as they
+  # are. Memory and time per input are bounded so that a runaway input is a
+  # finding rather than a stuck CI job.
+  "$out/${t}_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
+    -print_final_stats=1 -artifact_prefix="$out/$t-" "$work" "fuzz/corpus/$t"
+done

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the kit and runs every test: the default build, the
-# AddressSanitizer+UndefinedBehaviorSanitizer build and the
-# ThreadSanitizer build of the threaded tests, and a bounded fuzzing run.
+# AddressSanitizer+UndefinedBehaviorSanitizer build, a bounded fuzzing run, the
+# ThreadSanitizer build of the threaded tests, and the Windows build
+# (mingw-w64) with its tests under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -19,5 +20,6 @@ run_preset default
 run_preset asan-ubsan
 
 echo "==== fuzzing (bounded) ===="
-fuzz/run.sh 60
+fuzz/run.sh 25
 run_preset tsan
+run_preset windows

@@ -185,16 +185,19 @@ void Load(t_TovikLoader *x, t_symbol *name, const char *prefix, const char *suff
     payload = InitMessage(x, static_cast<int>(size + prefixLength + suffixLength));
   bool read = false;
   if (payload) {
-    std::memcpy(payload, prefix, static_cast<std::size_t>(prefixLength));
+    if (prefixLength)
+      std::memcpy(payload, prefix, static_cast<std::size_t>(prefixLength));
     unsigned char *content = payload + prefixLength;
     if (file) {
       read = std::fread(content, 1, static_cast<std::size_t>(size), file) ==
              static_cast<std::size_t>(size);
     } else {
-      std::memcpy(content, *text, static_cast<std::size_t>(size));
+      if (size)
+        std::memcpy(content, *text, static_cast<std::size_t>(size));
       read = true;
     }
-    std::memcpy(content + size, suffix, static_cast<std::size_t>(suffixLength));
+    if (suffixLength)
+      std::memcpy(content + size, suffix, static_cast<std::size_t>(suffixLength));
     PadMessage(x, content + size + suffixLength);
   }
   if (file)

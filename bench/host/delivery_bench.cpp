@@ -141,4 +141,15 @@ void BM_HostSendInt(benchmark::State &state) {
 }
 BENCHMARK(BM_HostSendInt);
 
+void BM_HostSendList256(benchmark::State &state) {
+  Patch &p = patch();
+  kit::Host &host = kit::Host::instance();
+  t_symbol *list = gensym("list");
+  std::vector<t_atom> atoms = list_of_256();
+  for (auto _ : state)
+    host.send(&p.sink->ob, 0, list, atoms);
+  benchmark::DoNotOptimize(p.sink->sum);
+}
+BENCHMARK(BM_HostSendList256);
+
 } // namespace

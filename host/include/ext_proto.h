@@ -25,11 +25,16 @@ C74_API void addfloat(method f);
 C74_API void addbang(method f);
 /// Makes a record of a class registered by setup, zero-filled, header first.
 C74_API void *newobject(void *maxclass);
-/// Frees an object: an object record (its free routine runs first) or a clock.
+/// Frees an object: an object record (its free routine runs first; clocks it
+/// still owns and deferred calls queued for it are dropped after) or a clock
+/// (cancelled). Anything else is reported and left alone.
 C74_API void freeobject(t_object *op);
 
 // ---- Outlets -----------------------------------------------------------------
-// Each new outlet stands left of the ones made before it.
+// Each new outlet stands left of the ones made before it. Output is
+// synchronous: watchers first, then the connections in the order they were
+// made. Messages nested more than 1000 deep (a patch looping into itself)
+// are dropped with an error.
 
 C74_API void *bangout(void *x);
 C74_API void *intout(void *x);
@@ -54,7 +59,9 @@ C74_API void *inlet4(void *x, void *w, const char *s, const char *s1);
 
 /// Makes a clock that calls fn(x) on the host's main thread when it fires.
 C74_API t_clock *clock_new(void *x, method fn);
-/// (Re)arms the clock `n` milliseconds from now. Any thread.
+/// (Re)arms the clock `n` milliseconds from now (a negative delay means
+/// now). Any thread; the loop wakes at once. A pointer that is not a live
+/// clock is reported and ignored.
 C74_API void clock_delay(void *x, long n);
 C74_API void clock_fdelay(void *c, double time);
 /// Disarms the clock. Any thread.
@@ -89,7 +96,8 @@ C74_API void freebytes(void *b, t_getbytes_size size);
 // ---- Low-priority queue ------------------------------------------------------
 
 /// Queues fn(ob, sym, argc, argv) to run later on the host's main thread;
-/// the atoms are copied. Any thread.
+/// the atoms are copied. Any thread. Calls queued for an object that is
+/// freed before they run are dropped.
 C74_API void *defer_low(void *ob, method fn, t_symbol *sym, short argc, t_atom *argv);
 C74_API void *defer(void *ob, method fn, t_symbol *sym, short argc, t_atom *argv);
 

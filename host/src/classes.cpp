@@ -190,7 +190,11 @@ t_class *class_new(const char *name, const method mnew, const method mfree, long
 t_max_err class_addmethod(t_class *c, const method m, const char *name, ...) {
   va_list args;
   va_start(args, name);
-  std::vector<int> codes = kit::rt::read_type_codes(va_arg(args, int), args);
+  // The first code is read before the list is handed on: an argument's
+  // evaluation order is unspecified, and where va_list is passed by value
+  // (Windows) the copy could be taken before va_arg advances it.
+  const int first = va_arg(args, int);
+  std::vector<int> codes = kit::rt::read_type_codes(first, args);
   va_end(args);
   return kit::rt::add_method(c, m, name, codes);
 }

@@ -114,7 +114,7 @@ void dispatch_message(t_object *x, t_symbol *selector, short argc, t_atom *argv)
       call_method(x, *other, other->selector, argc, argv);
       return;
     }
-    if (cls.list_method) {
+    if (is_callable(cls.list_method)) {
       call_method(x, *cls.list_method, s.list, argc, argv);
       return;
     }

@@ -118,7 +118,7 @@ t_object *Host::make(std::string_view class_name, std::span<const t_atom> args,
     } else {
       Word words[max_typed_args];
       const Signature &sig = c->creation;
-      bool fits = atoms.size() <= sig.count;
+      bool fits = true;
       for (int i = 0; fits && i < sig.count; ++i) {
         const int type = sig.types[i];
         const t_atom *a = static_cast<size_t>(i) < atoms.size() ? &atoms[i] : nullptr;
@@ -143,6 +143,9 @@ t_object *Host::make(std::string_view class_name, std::span<const t_atom> args,
         error = std::string(name) + ": bad creation arguments";
         return nullptr;
       }
+      // As with messages: extra atoms are reported and dropped.
+      if (atoms.size() > sig.count)
+        ::error("%s: extra creation arguments ignored", name);
       made = sig.creation_caller(c->new_fn, words);
     }
     if (made && object_state(made))
@@ -214,10 +217,20 @@ bool Host::send(t_object *x, int inlet, t_symbol *selector, std::span<const t_at
     error("%s: message too long or without selector", state->cls->name->s_name);
     return true;
   }
-  // Methods may write into their atoms: they get a copy, as from a message box.
-  std::vector<t_atom> copy(atoms.begin(), atoms.end());
+  // Methods may write into their atoms: they get a copy, as from a message
+  // box. The copy's memory is reused from send to send; a send from inside
+  // a method (nested) gets its own.
+  static std::vector<t_atom> reused;
+  static bool reused_busy = false;
+  std::vector<t_atom> nested;
+  const bool outermost = !reused_busy;
+  std::vector<t_atom> &copy = outermost ? reused : nested;
+  reused_busy = true;
+  copy.assign(atoms.begin(), atoms.end());
   deliver(*state->inlets[static_cast<size_t>(inlet)], selector, static_cast<short>(copy.size()),
           copy.empty() ? nullptr : copy.data());
+  if (outermost)
+    reused_busy = false;
   return true;
 }
 

@@ -128,7 +128,11 @@ void connect_outlet(Outlet &out, Inlet &in) {
 }
 
 void update_shortcut(Outlet &out) {
-  out.only = out.connections.size() == 1 && out.sinks.empty() ? out.connections.front() : nullptr;
+  Inlet *only =
+      out.connections.size() == 1 && out.sinks.empty() ? out.connections.front() : nullptr;
+  out.only_int = only ? only->int_fn : nullptr;
+  out.only_list = only ? only->list_fn : nullptr;
+  out.only_receiver = only ? only->receiver : nullptr;
 }
 
 } // namespace kit::rt

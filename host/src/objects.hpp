@@ -19,12 +19,16 @@ using IntMethod = void (*)(void *x, t_atom_long n);
 using GimmeMethod = void (*)(void *x, t_symbol *s, short argc, t_atom *argv);
 
 struct Outlet {
-  t_object *owner;
+  /// With exactly one connection and no watcher (the common case), the
+  /// receiving method copied here, so an int or a list is delivered with one
+  /// load and one call; null otherwise.
+  IntMethod only_int = nullptr;
+  GimmeMethod only_list = nullptr;
+  t_object *only_receiver = nullptr;
+
+  t_object *owner = nullptr;
   /// Inlets in the order the connections were made: fan-out runs in this order.
   std::vector<Inlet *> connections;
-  /// The one connection when there is exactly one and no watcher: the
-  /// common case, delivered without a loop.
-  Inlet *only = nullptr;
   /// Watchers (kithost's print, the tests' recorders) run before connections.
   std::vector<OutletSink> sinks;
 };
@@ -61,11 +65,15 @@ ObjectState *object_state(const void *x);
 t_object *allocate_object(maxclass *c);
 /// Calls the class's free routine, then undoes the host's side of the object.
 void free_object(t_object *x);
-/// Frees the records that a creation routine made but did not return.
+/// Spans one call of a creation routine. When the routine refuses (returns
+/// null without keep()), the records it made are released at the end of
+/// the scope, without their free routine, which must not see a half-made
+/// object.
 class CreationScope {
 public:
   CreationScope();
   ~CreationScope();
+  /// The routine returned `x`: nothing is released.
   void keep(t_object *x);
   CreationScope(const CreationScope &) = delete;
   CreationScope &operator=(const CreationScope &) = delete;
@@ -82,7 +90,8 @@ void resolve_fast_paths(Inlet &in);
 
 /// Connects; both exist.
 void connect_outlet(Outlet &out, Inlet &in);
-/// Recomputes Outlet::only after its connections or watchers changed.
+/// Recomputes the outlet's only_* shortcut after its connections or
+/// watchers changed.
 void update_shortcut(Outlet &out);
 
 } // namespace kit::rt

@@ -80,9 +80,9 @@ void *outlet_int(void *o, t_atom_long n) {
     return nullptr;
   // One connection to a method taking a long: nothing else to do, and
   // nothing to keep across the call.
-  if (Inlet *in = out->only; in && in->int_fn && depth < max_depth) [[likely]] {
+  if (IntMethod fn = out->only_int; fn && depth < max_depth) [[likely]] {
     ++depth;
-    in->int_fn(in->receiver, n);
+    fn(out->only_receiver, n);
     --depth;
     return nullptr;
   }
@@ -123,9 +123,9 @@ void *outlet_list(void *o, t_symbol *, short ac, t_atom *av) {
     return nullptr;
   }
   t_symbol *list = common_symbols().list;
-  if (Inlet *in = out->only; in && in->list_fn && depth < max_depth) [[likely]] {
+  if (GimmeMethod fn = out->only_list; fn && depth < max_depth) [[likely]] {
     ++depth;
-    in->list_fn(in->receiver, list, ac, av);
+    fn(out->only_receiver, list, ac, av);
     --depth;
     return nullptr;
   }

@@ -46,12 +46,9 @@ t_symbol *gensym(const char *s) {
 
 namespace kit::rt {
 
-const CommonSymbols &common_symbols() {
-  static const CommonSymbols symbols{gensym(""),       gensym("bang"),      gensym("int"),
-                                     gensym("float"),  gensym("list"),      gensym("anything"),
-                                     gensym("assist"), gensym("long"),      gensym("symbol"),
-                                     gensym("atom"),   gensym("FullPacket")};
-  return symbols;
-}
+const CommonSymbols common_symbols_table{gensym(""),       gensym("bang"),      gensym("int"),
+                                         gensym("float"),  gensym("list"),      gensym("anything"),
+                                         gensym("assist"), gensym("long"),      gensym("symbol"),
+                                         gensym("atom"),   gensym("FullPacket")};
 
 } // namespace kit::rt

@@ -19,7 +19,13 @@ struct CommonSymbols {
   t_symbol *full_packet;
 };
 
+/// Interned when the library is loaded (nothing in the library uses them
+/// from a static initialiser, so they are ready before any use).
+extern const CommonSymbols common_symbols_table;
+
 /// The common symbols; any thread.
-const CommonSymbols &common_symbols();
+inline const CommonSymbols &common_symbols() {
+  return common_symbols_table;
+}
 
 } // namespace kit::rt

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <unistd.h>
 
 using kittest::Lines;
 using kittest::Patch;
@@ -117,6 +118,29 @@ TEST_F(Clocks, DeferredCallsOfAFreedObjectAreDropped) {
   p.free(a);
   p.advance(0);
   EXPECT_EQ(p.take(), Lines{"post: b deferred later [2]"});
+}
+
+TEST_F(Clocks, WaitingForInputStillRunsClocksAndSeesInput) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  t_object *a = p.make("a", "test-timer a");
+  p.host().set_manual_clock(false);
+  p.send(a, "delay 1");
+  // Nothing to read: the wait ends for the clock, which has run by then.
+  bool readable = false;
+  Lines lines;
+  for (int i = 0; i < 100 && lines.empty(); ++i) {
+    readable = p.host().run_until_readable(fds[0], std::chrono::milliseconds(5000));
+    lines = p.take();
+  }
+  EXPECT_FALSE(readable);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_TRUE(lines[0].starts_with("post: a fired at ")) << lines[0];
+  ASSERT_EQ(write(fds[1], "x", 1), 1);
+  EXPECT_TRUE(p.host().run_until_readable(fds[0], std::chrono::milliseconds(5000)));
+  p.host().set_manual_clock(true);
+  close(fds[0]);
+  close(fds[1]);
 }
 
 TEST_F(Clocks, RealTimeRunFiresDueClocks) {

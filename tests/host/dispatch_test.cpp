@@ -3,6 +3,8 @@
 #include "patch.hpp"
 #include "probe.hpp"
 
+#include "ext_obex.h"
+
 #include <gtest/gtest.h>
 
 using kittest::Lines;
@@ -153,6 +155,31 @@ TEST(Attributes, CreationArgumentsSetAttributesThroughSettersToo) {
                              "post: test-probe: level set through its setter",
                              "error: test-probe: no attribute \"nope\"",
                              "post: test-probe: host 10.0.0.2 port 7 gain 0 level 40"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(Conversions, HostOnlyStandardMethodsAreNeverFallenBackOn) {
+  Patch p;
+  static t_class *cant_class;
+  p.host().define_module("test-cantlist", [] {
+    auto fn = reinterpret_cast<method>(+[](void *) {});
+    cant_class = class_new("test-cantlist",
+                           reinterpret_cast<method>(+[]() { return object_alloc(cant_class); }),
+                           nullptr, sizeof(t_object), nullptr, 0);
+    class_addmethod(cant_class, fn, "list", A_CANT, 0);
+    class_addmethod(cant_class, fn, "int", A_CANT, 0);
+    class_register(gensym("box"), cant_class);
+  });
+  t_object *x = p.make("c", "test-cantlist");
+  p.send(x, "5");
+  p.send(x, "1.5");
+  p.send(x, "1 2");
+  EXPECT_EQ(p.take(), (Lines{"error: test-cantlist: doesn't understand \"int\"",
+                             "error: test-cantlist: doesn't understand \"float\"",
+                             "error: test-cantlist: doesn't understand \"list\""}));
 }
 
 } // namespace

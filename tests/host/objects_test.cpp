@@ -127,10 +127,12 @@ TEST_F(Objects, RefusedCreationIsReportedAndLeavesNothingBehind) {
 TEST_F(Objects, TypedCreationArgumentsAreChecked) {
   EXPECT_EQ(p.make_error("test-old"), "test-old: bad creation arguments");
   EXPECT_EQ(p.make_error("test-old x"), "test-old: bad creation arguments");
-  EXPECT_EQ(p.make_error("test-old 1 2"), "test-old: bad creation arguments");
   t_object *x = p.make("o", "test-old 2.5");
   p.send(x, "1");
   EXPECT_EQ(p.take(), Lines{"o.0: 3"});
+  t_object *y = p.make("p", "test-old 1 2");
+  p.send(y, "1");
+  EXPECT_EQ(p.take(), (Lines{"error: test-old: extra creation arguments ignored", "p.0: 2"}));
 }
 
 TEST_F(Objects, FreeRunsTheFreeRoutineOnce) {

@@ -28,7 +28,7 @@ protected:
   // Connection threads of an earlier test in the same process end on their
   // own; counts of threads and descriptors start once they have.
   void SetUp() override {
-    until([] { return running_threads() == 1; }, 30000);
+    until([] { return running_threads() == 0; }, 30000);
   }
 
   void pull() {

@@ -81,7 +81,7 @@ TEST_F(NexioTest, ThreadsOutliveTheirObject) {
     }
   });
   ASSERT_TRUE(until([&] { return data_of("b").size() > 1000; }));
-  ASSERT_TRUE(until([&] { return running_threads() == threads + 3; }));
+  ASSERT_TRUE(until([&] { return running_threads() == threads + 2; }));
 
   p.free(busy);
   p.free(hanging);

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 
 namespace nexiotest {
 
@@ -264,7 +265,23 @@ int open_fds() {
   return count_entries("/proc/self/fd");
 }
 int running_threads() {
-  return count_entries("/proc/self/task");
+  DIR *d = opendir("/proc/self/task");
+  if (!d) {
+    return -1;
+  }
+  int n = 0;
+  while (dirent *e = readdir(d)) {
+    if (e->d_name[0] == '.') {
+      continue;
+    }
+    std::ifstream comm(std::string("/proc/self/task/") + e->d_name + "/comm");
+    std::string name;
+    if (std::getline(comm, name) && name == "nexio") {
+      n++;
+    }
+  }
+  closedir(d);
+  return n;
 }
 
 } // namespace nexiotest

@@ -66,7 +66,8 @@ Fd udp_bind(int family, int &port);
 bool udp_recv(int fd, std::string &data, sockaddr_storage &from, int ms);
 bool udp_send(int fd, const std::string &data, const sockaddr_storage &to);
 
-/// Open descriptors and running threads of this process.
+/// Open descriptors of this process, and its running connection threads
+/// (the threads named "nexio"; a sanitizer's runtime has threads of its own).
 int open_fds();
 int running_threads();
 

@@ -58,7 +58,8 @@ TEST(Framing, EachMalformedPartIsNamed) {
                                "ab\0x",
                                20)),
             "closing byte 1 after the blob is not zero");
-  EXPECT_EQ(*check(std::string("/vxdl\0\0\0,b\0\0\0\0", 16)), "message of 16 bytes is too short");
+  EXPECT_EQ(*check(std::string("/vxdl\0\0\0,b\0\0\0\0\0\0", 16)),
+            "message of 16 bytes is too short");
 }
 
 } // namespace

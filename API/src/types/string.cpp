@@ -16,9 +16,24 @@ int roundDown4(int size) {
 int boundedLength(const char *s, int limit) {
   if (s == nullptr || limit <= 0)
     return 0;
+  return static_cast<int>(strnlen(s, static_cast<std::size_t>(limit)));
+}
+
+// "%d.%d.%d.%d" of the four bytes of ip, most significant first, without
+// going through the formatter: it is the scan results' and target's path.
+int dotted(std::uint32_t ip, char *out) {
   int n = 0;
-  while (n < limit && s[n] != 0)
-    ++n;
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    const unsigned int byte = (ip >> shift) & 0xFF;
+    if (byte >= 100)
+      out[n++] = static_cast<char>('0' + byte / 100);
+    if (byte >= 10)
+      out[n++] = static_cast<char>('0' + byte / 10 % 10);
+    out[n++] = static_cast<char>('0' + byte % 10);
+    if (shift > 0)
+      out[n++] = '.';
+  }
+  out[n] = 0;
   return n;
 }
 
@@ -191,11 +206,13 @@ int string::catf(const char *format, ...) {
 }
 
 int string::putip(std::uint32_t ip) {
-  return printf("%u.%u.%u.%u", ip >> 24, (ip >> 16) & 0xFF, (ip >> 8) & 0xFF, ip & 0xFF);
+  char text[16];
+  return replaceBytes(text, dotted(ip, text));
 }
 
 int string::catip(std::uint32_t ip) {
-  return catf("%u.%u.%u.%u", ip >> 24, (ip >> 16) & 0xFF, (ip >> 8) & 0xFF, ip & 0xFF);
+  char text[16];
+  return appendBytes(text, dotted(ip, text));
 }
 
 int string::putmac(std::uint32_t high, std::uint32_t low) {

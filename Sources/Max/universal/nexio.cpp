@@ -632,6 +632,10 @@ static void *nexio_thread(void *arg) {
   unsigned char in[nexio_readsize];
   bool owner_end = false; // lock held and owner: end the connection
 
+#ifdef __linux__
+  pthread_setname_np(self, "nexio"); // for ps and debuggers
+#endif
+
   // Wait until "bang", which holds the lock across pthread_create, has
   // stored this thread's identity.
   nexio_lock(h);

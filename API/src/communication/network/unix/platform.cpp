@@ -76,8 +76,8 @@ int wait(std::int32_t fd, bool read, bool write, const Network::Time *timeout) {
       left = remaining > 0 ? static_cast<int>(remaining) : 0;
     }
     const int ready = ::poll(&entry, 1, left);
-    if (ready > 0)
-      return 1;
+    if (ready > 0) // a descriptor that is not open is an error, as for select
+      return (entry.revents & POLLNVAL) == 0;
     if (ready == 0 || errno != EINTR)
       return 0;
   }
