@@ -3,6 +3,8 @@
 // its atoms; "set" replaces the content without sending.
 #include "builtins_internal.hpp"
 
+#include <cstddef>
+#include <limits>
 #include <new>
 #include <utility>
 #include <vector>
@@ -50,6 +52,11 @@ t_atom substitute(const BoxWord &word, short argc, const t_atom *argv) {
 void send_one(MessageBox *x, const std::vector<BoxWord> &words, short argc, const t_atom *argv) {
   if (words.empty())
     return;
+  // Outlets count atoms in a short.
+  if (words.size() > static_cast<std::size_t>(std::numeric_limits<short>::max())) {
+    error("message: a message of %zu atoms is too long to send", words.size());
+    return;
+  }
   std::vector<t_atom> atoms;
   atoms.reserve(words.size());
   for (const BoxWord &word : words)
