@@ -254,19 +254,25 @@ void TovikLoader_import(t_TovikLoader *x, t_symbol *, long argc, t_atom *argv) {
   Load(x, argv[0].a_w.w_sym, prefixBuffer, suffixBuffer);
 }
 
+// With the host "auto" and no device listed yet: probes, collects answers and
+// arms `clock` to finish the send in 1000 ms. Returns whether it deferred.
+static bool DeferUntilDevicesAnswer(t_TovikLoader *x, t_clock *clock) {
+  if (!IsAuto(x->host))
+    return false;
+  Mutex::Lock(FoundToviks.mutex);
+  const int count = FoundToviks.count;
+  Mutex::Unlock(FoundToviks.mutex);
+  if (count != 0)
+    return false;
+  SendTovikProbe();
+  Find.store(1);
+  clock_fdelay(clock, 1000);
+  return true;
+}
+
 void TovikLoader_sendmsg(t_TovikLoader *x) {
-  if (IsAuto(x->host)) {
-    Mutex::Lock(FoundToviks.mutex);
-    const int count = FoundToviks.count;
-    Mutex::Unlock(FoundToviks.mutex);
-    if (count == 0) {
-      SendTovikProbe();
-      Find.store(1);
-      clock_fdelay(x->sendClock, 1000);
-      return;
-    }
-  }
-  TovikLoader_finishsendmsg(x);
+  if (!DeferUntilDevicesAnswer(x, x->sendClock))
+    TovikLoader_finishsendmsg(x);
 }
 
 void TovikLoader_finishsendmsg(t_TovikLoader *x) {
@@ -441,18 +447,8 @@ void TovikLoader_target(t_TovikLoader *x, t_symbol *, long argc, t_atom *argv) {
 }
 
 void TovikLoader_sendipmsg(t_TovikLoader *x) {
-  if (IsAuto(x->host)) {
-    Mutex::Lock(FoundToviks.mutex);
-    const int count = FoundToviks.count;
-    Mutex::Unlock(FoundToviks.mutex);
-    if (count == 0) {
-      SendTovikProbe();
-      Find.store(1);
-      clock_fdelay(x->targetClock, 1000);
-      return;
-    }
-  }
-  TovikLoader_finishsendipmsg(x);
+  if (!DeferUntilDevicesAnswer(x, x->targetClock))
+    TovikLoader_finishsendipmsg(x);
 }
 
 void TovikLoader_finishsendipmsg(t_TovikLoader *x) {

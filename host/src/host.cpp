@@ -113,8 +113,8 @@ t_object *Host::make(std::string_view class_name, std::span<const t_atom> args,
   {
     CreationScope scope;
     if (c->creation.kind == MethodKind::gimme) {
-      made = function_cast<void *(*)(t_symbol *, short, t_atom *)>(c->new_fn)(
-          c->name, static_cast<short>(atoms.size()), atoms.empty() ? nullptr : atoms.data());
+      made = function_cast<void *(*)(t_symbol *, long, t_atom *)>(c->new_fn)(
+          c->name, static_cast<long>(atoms.size()), atoms.empty() ? nullptr : atoms.data());
     } else {
       Word words[max_typed_args];
       const Signature &sig = c->creation;

@@ -16,7 +16,9 @@ namespace kit::rt {
 struct Inlet;
 
 using IntMethod = void (*)(void *x, t_atom_long n);
-using GimmeMethod = void (*)(void *x, t_symbol *s, short argc, t_atom *argv);
+// The count goes out as a whole long: a method that declares it short reads
+// the low bits of the same register, one that declares it long reads it all.
+using GimmeMethod = void (*)(void *x, t_symbol *s, long argc, t_atom *argv);
 
 struct Outlet {
   /// With exactly one connection and no watcher (the common case), the
