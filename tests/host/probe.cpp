@@ -47,7 +47,7 @@ void probe_free(Probe *) {
   post("test-probe: free");
 }
 void probe_int(Probe *, t_atom_long n) {
-  post("test-probe: int %ld", static_cast<long>(n));
+  post("test-probe: int %lld", static_cast<long long>(n));
 }
 void probe_float(Probe *, double f) {
   post("test-probe: float %g", f);
@@ -62,23 +62,23 @@ void probe_anything(Probe *, t_symbol *s, short argc, t_atom *argv) {
   post("test-probe: anything %s [%s]", s->s_name, text_of(argc, argv).c_str());
 }
 void probe_goto(Probe *, t_atom_long n) {
-  post("test-probe: goto %ld", static_cast<long>(n));
+  post("test-probe: goto %lld", static_cast<long long>(n));
 }
 void probe_size(Probe *, t_atom_long n) {
-  post("test-probe: size %ld", static_cast<long>(n));
+  post("test-probe: size %lld", static_cast<long long>(n));
 }
 void probe_name(Probe *, t_symbol *s) {
   post("test-probe: name \"%s\"", s->s_name);
 }
 void probe_mix(Probe *, t_atom_long n, double f, t_symbol *s) {
-  post("test-probe: mix %ld %g %s", static_cast<long>(n), f, s->s_name);
+  post("test-probe: mix %lld %g %s", static_cast<long long>(n), f, s->s_name);
 }
 void probe_opt(Probe *, t_atom_long n, double f, t_symbol *s) {
-  post("test-probe: opt %ld %g \"%s\"", static_cast<long>(n), f, s->s_name);
+  post("test-probe: opt %lld %g \"%s\"", static_cast<long long>(n), f, s->s_name);
 }
 void probe_five(Probe *, t_atom_long a, double b, t_symbol *c, t_atom_long d, double e) {
-  post("test-probe: five %ld %g %s %ld %g", static_cast<long>(a), b, c->s_name,
-       static_cast<long>(d), e);
+  post("test-probe: five %lld %g %s %lld %g", static_cast<long long>(a), b, c->s_name,
+       static_cast<long long>(d), e);
 }
 void probe_emit(Probe *x, t_symbol *, short argc, t_atom *argv) {
   if (argc >= 1 && argv[0].a_type == A_SYM)
@@ -88,8 +88,8 @@ void probe_out(Probe *x, t_atom_long n) {
   outlet_int(x->right, n);
 }
 void probe_state(Probe *x) {
-  post("test-probe: host %s port %ld gain %g level %ld", x->host->s_name,
-       static_cast<long>(x->port), x->gain, static_cast<long>(x->level));
+  post("test-probe: host %s port %lld gain %g level %lld", x->host->s_name,
+       static_cast<long long>(x->port), x->gain, static_cast<long long>(x->level));
 }
 void probe_assist(Probe *, void *, long kind, long index, char *text) {
   std::snprintf(text, 512, "%s %ld", kind == ASSIST_INLET ? "inlet" : "outlet", index);
