@@ -1,10 +1,35 @@
 # kit_add_module(CLASS SOURCES ...): a loadable module named after its class
 # (CLASS.so, CLASS.dll on Windows), in the build's modules/ folder, linked
 # against the host API. Only its entry point is exported.
+#
+# With KIT_SDK_DIR set, the modules are built against the visual host's own
+# SDK instead of the shim: its headers (the folders under KIT_SDK_DIR that
+# hold ext.h and ext_obex.h) and the libraries listed in KIT_SDK_LIBRARIES.
+set(KIT_SDK_DIR "" CACHE PATH "The visual host's SDK: build the modules against it, not the shim")
+set(KIT_SDK_LIBRARIES "" CACHE STRING "With KIT_SDK_DIR: the SDK libraries the modules link")
+if(KIT_SDK_DIR)
+  file(GLOB_RECURSE kit_sdk_headers ${KIT_SDK_DIR}/ext.h ${KIT_SDK_DIR}/ext_obex.h)
+  if(NOT kit_sdk_headers)
+    message(FATAL_ERROR "KIT_SDK_DIR: no ext.h or ext_obex.h under ${KIT_SDK_DIR}")
+  endif()
+  set(KIT_SDK_INCLUDE_DIRS "")
+  foreach(header ${kit_sdk_headers})
+    get_filename_component(dir ${header} DIRECTORY)
+    list(APPEND KIT_SDK_INCLUDE_DIRS ${dir})
+  endforeach()
+  list(REMOVE_DUPLICATES KIT_SDK_INCLUDE_DIRS)
+endif()
+
 function(kit_add_module class)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
   add_library(${class} MODULE ${ARG_SOURCES})
-  target_link_libraries(${class} PRIVATE hostapi ${ARG_LIBRARIES})
+  if(KIT_SDK_DIR)
+    target_include_directories(${class} BEFORE PRIVATE ${KIT_SDK_INCLUDE_DIRS})
+    target_link_libraries(${class} PRIVATE ${KIT_SDK_LIBRARIES} ${ARG_LIBRARIES})
+    target_compile_options(${class} PRIVATE -Wno-cast-function-type)
+  else()
+    target_link_libraries(${class} PRIVATE hostapi ${ARG_LIBRARIES})
+  endif()
   set_target_properties(${class} PROPERTIES
     PREFIX ""
     OUTPUT_NAME ${class}

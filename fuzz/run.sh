@@ -33,8 +33,11 @@ declare -A target_args=(
     fuzz/sim_framing_fuzz.cpp"
   [kithost-text]="-Ihost/include -Ihost/src -Itools/kithost host/src/text.cpp
     host/src/symbols.cpp host/src/atoms.cpp tools/kithost/script.cpp fuzz/kithost_text_fuzz.cpp"
+  [kithost-patcher]="-Ihost/include -Ihost/src -Itools/kithost -Wno-varargs
+    $(echo host/src/*.cpp host/src/posix/*.cpp) tools/kithost/patcher.cpp tools/kithost/box_text.cpp
+    $(echo tools/kithost/builtins/*.cpp) fuzz/kithost_patcher_fuzz.cpp -ldl -lpthread"
 )
-all=(rkudp-unpack nexio-config api-text api-string sim-framing kithost-text)
+all=(rkudp-unpack nexio-config api-text api-string sim-framing kithost-text kithost-patcher)
 
 if [[ ${1:-} == list ]]; then
   printf '%s\n' "${all[@]}"
@@ -43,11 +46,35 @@ fi
 targets=("$@")
 [[ ${#targets[@]} -gt 0 ]] || targets=("${all[@]}")
 
+# Every source is compiled on its own, two at a time (the machines have two
+# cores), then each target is linked.
+compile_jobs=()
 for t in "${targets[@]}"; do
   [[ -n ${target_args[$t]:-} ]] || { echo "fuzz/run.sh: no target $t" >&2; exit 2; }
-  echo "---- building $t"
-  # shellcheck disable=SC2086 # the argument lists are split on purpose
-  clang++ "${cxxflags[@]}" ${target_args[$t]} -o "$out/${t}_fuzz"
+  mkdir -p "$out/obj/$t"
+  flags=() sources=()
+  for arg in ${target_args[$t]}; do
+    if [[ $arg == *.cpp ]]; then
+      sources+=("$arg")
+    elif [[ $arg != -l* ]]; then
+      flags+=("$arg")
+    fi
+  done
+  for src in "${sources[@]}"; do
+    compile_jobs+=("$out/obj/$t/$(echo "$src" | tr / _).o" "$src" "${flags[*]}")
+  done
+done
+echo "---- building ${targets[*]}"
+printf '%s\0' "${compile_jobs[@]}" |
+  xargs -0 -n 3 -P 2 bash -c 'obj=$1 src=$2; shift 2
+    # shellcheck disable=SC2068 # the flags are split on purpose
+    exec clang++ -c '"${cxxflags[*]}"' $@ "$src" -o "$obj"' compile
+for t in "${targets[@]}"; do
+  libs=()
+  for arg in ${target_args[$t]}; do
+    [[ $arg == -l* ]] && libs+=("$arg")
+  done
+  clang++ "${cxxflags[@]}" "$out/obj/$t"/*.o "${libs[@]}" -o "$out/${t}_fuzz"
 done
 
 for t in "${targets[@]}"; do

@@ -100,7 +100,7 @@
             22
           ],
           "numinlets": 1,
-          "numoutlets": 1
+          "numoutlets": 2
         }
       },
       {
@@ -115,7 +115,7 @@
             22
           ],
           "numinlets": 1,
-          "numoutlets": 1
+          "numoutlets": 0
         }
       },
       {

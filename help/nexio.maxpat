@@ -113,7 +113,7 @@
             22
           ],
           "numinlets": 1,
-          "numoutlets": 1
+          "numoutlets": 2
         }
       },
       {
@@ -128,7 +128,7 @@
             22
           ],
           "numinlets": 1,
-          "numoutlets": 1
+          "numoutlets": 0
         }
       },
       {
@@ -143,7 +143,7 @@
             22
           ],
           "numinlets": 1,
-          "numoutlets": 1
+          "numoutlets": 0
         }
       },
       {

@@ -112,8 +112,8 @@
             100,
             22
           ],
-          "numinlets": 1,
-          "numoutlets": 1
+          "numinlets": 4,
+          "numoutlets": 2
         }
       },
       {
@@ -128,7 +128,7 @@
             22
           ],
           "numinlets": 1,
-          "numoutlets": 1
+          "numoutlets": 0
         }
       },
       {
@@ -143,7 +143,7 @@
             22
           ],
           "numinlets": 1,
-          "numoutlets": 1
+          "numoutlets": 0
         }
       }
     ],

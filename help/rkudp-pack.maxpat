@@ -86,7 +86,7 @@
             100,
             22
           ],
-          "numinlets": 1,
+          "numinlets": 4,
           "numoutlets": 1
         }
       },
@@ -102,7 +102,7 @@
             22
           ],
           "numinlets": 1,
-          "numoutlets": 1
+          "numoutlets": 0
         }
       }
     ],

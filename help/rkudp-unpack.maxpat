@@ -73,7 +73,7 @@
             116,
             22
           ],
-          "numinlets": 1,
+          "numinlets": 4,
           "numoutlets": 1
         }
       },
@@ -88,8 +88,8 @@
             116,
             22
           ],
-          "numinlets": 1,
-          "numoutlets": 1
+          "numinlets": 3,
+          "numoutlets": 4
         }
       },
       {
@@ -104,7 +104,7 @@
             22
           ],
           "numinlets": 1,
-          "numoutlets": 1
+          "numoutlets": 0
         }
       }
     ],

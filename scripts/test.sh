@@ -20,6 +20,6 @@ run_preset default
 run_preset asan-ubsan
 
 echo "==== fuzzing (bounded) ===="
-fuzz/run.sh 25
+fuzz/run.sh 20
 run_preset tsan
 run_preset windows

@@ -45,7 +45,7 @@ namespace {
 using hardening::HighDescriptors;
 using hardening::open_descriptors;
 
-struct Sockets : ::testing::Test {
+struct SocketFaults : ::testing::Test {
   static void SetUpTestSuite() { ASSERT_EQ(Network::Init(), 1); }
 };
 
@@ -60,7 +60,7 @@ TEST(MemoryFaults, AllocAndTheOperatorsGiveNullWhenNoMemoryIsLeft) {
   EXPECT_EQ(new Record[4], nullptr);
 }
 
-TEST_F(Sockets, CreateSocketFailsCleanlyAtEveryAllocation) {
+TEST_F(SocketFaults, CreateSocketFailsCleanlyAtEveryAllocation) {
   // Each allocation of CreateSocket fails in turn until it needs no more;
   // every failure is a null handle and leaves no descriptor open.
   const int before = open_descriptors();
@@ -82,7 +82,7 @@ TEST_F(Sockets, CreateSocketFailsCleanlyAtEveryAllocation) {
   EXPECT_TRUE(made);
 }
 
-TEST_F(Sockets, RecvIntoNothingSurvivesAFailedScratchBlock) {
+TEST_F(SocketFaults, RecvIntoNothingSurvivesAFailedScratchBlock) {
   Socket *a = Network::CreateSocket(Network::UDP);
   Socket *b = Network::CreateSocket(Network::UDP);
   ASSERT_TRUE(a && b);
@@ -99,7 +99,7 @@ TEST_F(Sockets, RecvIntoNothingSurvivesAFailedScratchBlock) {
   Network::CloseSocket(b);
 }
 
-TEST_F(Sockets, EveryWaitWorksOnDescriptorsAboveTheSelectSetSize) {
+TEST_F(SocketFaults, EveryWaitWorksOnDescriptorsAboveTheSelectSetSize) {
   HighDescriptors high(1100);
   if (!high.ok())
     GTEST_SKIP() << "the descriptor limit is too low";

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdlib>
 #include <string>
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -103,6 +104,15 @@ TEST_F(LoaderFaults, UploadsWorkOnDescriptorsAboveTheSelectSetSize) {
 
 #if LOADER_FAIL_MALLOC
 TEST_F(LoaderFaults, AMessageThatCannotBeAllocatedIsRefusedAndFreesTheSlot) {
+  // Tools that bring their own allocator (valgrind) take malloc over.
+  void *(*volatile allocate)(std::size_t) = std::malloc;
+  refuse_size = 4093;
+  void *probe = allocate(4093);
+  refuse_size = 0;
+  if (probe) {
+    std::free(probe);
+    GTEST_SKIP() << "malloc is not this program's here";
+  }
   auto *t = make(good.port());
   const std::size_t file = 1000003;
   const std::string name = dir.write("f.txt", std::string(file, 'm'));

@@ -264,6 +264,9 @@ TEST_F(Patcher, DeepNestingIsRefusedNotOverflowed) {
     inner = patcher({box("s", "newobj", "p s", 0, R"("patcher": )" + inner)}, {});
   const std::string message = failure(run(R"({"patcher": )" + inner + "}"));
   EXPECT_NE(message.find("subpatchers nested more than 64 deep"), std::string::npos) << message;
+  // Deep JSON that is no patcher is read and refused without recursion.
+  const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+  EXPECT_EQ(failure(run(deep)), ": expected a JSON object with a \"patcher\" object");
 }
 
 TEST_F(Patcher, RunsWithScriptsInOneHost) {

@@ -132,6 +132,13 @@ TEST(KithostPrompt, RunsTheHostWhileWaitingAndCompletes) {
   EXPECT_TRUE(terminal.expect("kithost: <stdin>:4: unknown command 'bogus'")) << terminal.seen();
   terminal.type("send e right 3\n");
   EXPECT_TRUE(terminal.expect("e.1: 3")) << terminal.seen();
+  // help lists the commands; file names complete in a message's arguments.
+  terminal.type("help\n");
+  EXPECT_TRUE(terminal.expect("wait MS")) << terminal.seen();
+  kithost_test::TempDir dir;
+  dir.write("uniquely-named.txt", "12345");
+  terminal.type("send e locate " + (dir.path() / "uniq").string() + "\t\n");
+  EXPECT_TRUE(terminal.expect("e.1: found 5")) << terminal.seen();
   terminal.type("qui\t\n");
   EXPECT_EQ(terminal.exit_status(), 0) << terminal.seen();
 }

@@ -305,6 +305,10 @@ std::unique_ptr<Patch> Patch::load_text(kit::Host &host, const std::string &text
     failure = {name + ":" + line_and_column(text, error.byte > 0 ? error.byte - 1 : 0),
                std::string("malformed JSON: ") + error.what()};
     return nullptr;
+  } catch (const json::exception &error) {
+    // A number too large for any type is no parse error to the reader.
+    failure = {name, std::string("malformed JSON: ") + error.what()};
+    return nullptr;
   }
   std::unique_ptr<Patch> patch(new Patch(host));
   try {

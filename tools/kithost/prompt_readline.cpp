@@ -94,8 +94,7 @@ std::vector<std::string> words_before(int end) {
 }
 
 std::vector<std::string> candidates_for(const std::vector<std::string> &before) {
-  static const std::vector<std::string> commands{"connect", "free", "obj",  "packet",
-                                                 "print",   "quit", "send", "wait"};
+  static const std::vector<std::string> commands = Runner::command_names();
   if (before.empty())
     return commands;
   const std::string &command = before[0];
@@ -131,9 +130,20 @@ char *next_candidate(const char *text, int turn) {
   return nullptr;
 }
 
+/// Words that may name a file: the arguments of a message (after the
+/// selector) and the creation arguments of an object.
+bool takes_file_name(const std::vector<std::string> &before) {
+  if (before.empty())
+    return false;
+  return (before[0] == "send" && before.size() >= 3) || (before[0] == "obj" && before.size() >= 3);
+}
+
 char **complete(const char *text, int start, int) {
-  rl_attempted_completion_over = 1; // never fall back to file names
-  state.candidates = candidates_for(words_before(start));
+  rl_attempted_completion_over = 1; // only what fits the word's place
+  const std::vector<std::string> before = words_before(start);
+  if (takes_file_name(before))
+    return rl_completion_matches(text, rl_filename_completion_function);
+  state.candidates = candidates_for(before);
   return rl_completion_matches(text, next_candidate);
 }
 

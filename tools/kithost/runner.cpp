@@ -103,6 +103,8 @@ Outcome Runner::run(const ScriptLine &line) {
       return wait(args);
     if (command == "free")
       return free_object(args);
+    if (command == "help")
+      return help(args);
     if (command == "quit") {
       if (!args.empty())
         return failure(count_words("quit", "no arguments"));
@@ -110,6 +112,42 @@ Outcome Runner::run(const ScriptLine &line) {
     }
   }
   return failure("unknown command " + quote(command));
+}
+
+namespace {
+
+struct CommandHelp {
+  const char *name;
+  const char *usage;
+};
+
+constexpr CommandHelp command_help[] = {
+    {"connect", "connect SRC OUTLET DST INLET   connect an outlet to an inlet (0 = leftmost)"},
+    {"free", "free NAME                       free the object"},
+    {"help", "help                            list the commands"},
+    {"obj", "obj NAME CLASS [ARG ...]        make an object named NAME"},
+    {"packet", "packet NAME[:INLET] HEX ...      send FullPacket with these bytes"},
+    {"print", "print NAME [OUTLET]             print what comes out of the outlets"},
+    {"quit", "quit                            end the run"},
+    {"send", "send NAME[:INLET] MESSAGE ...   send a message, as a message box would"},
+    {"wait", "wait MS                         let the host run for MS milliseconds"},
+};
+
+} // namespace
+
+std::vector<std::string> Runner::command_names() {
+  std::vector<std::string> names;
+  for (const CommandHelp &command : command_help)
+    names.emplace_back(command.name);
+  return names;
+}
+
+Outcome Runner::help(const Words &args) {
+  if (!args.empty())
+    return failure(count_words("help", "no arguments"));
+  for (const CommandHelp &command : command_help)
+    output_.line(command.usage);
+  return {};
 }
 
 std::vector<std::string> Runner::object_names() const {

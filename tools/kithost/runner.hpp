@@ -34,6 +34,9 @@ public:
   /// Runs one split line (nothing for an empty one).
   Outcome run(const ScriptLine &line);
 
+  /// The commands, sorted; for completion and `help`.
+  static std::vector<std::string> command_names();
+
   /// Names of the objects alive, sorted; for completion.
   std::vector<std::string> object_names() const;
   /// The class of a named object ("NAME" or "NAME:INLET"), empty when none.
@@ -54,6 +57,7 @@ private:
   Outcome packet(const Words &args);
   Outcome wait(const Words &args);
   Outcome free_object(const Words &args);
+  Outcome help(const Words &args);
 
   /// The object a NAME or NAME:INLET word names, with the inlet (0 when
   /// none is given); null with a reason in `error`.

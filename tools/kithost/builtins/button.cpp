@@ -28,7 +28,7 @@ void button_int(Button *x, t_atom_long) {
 void button_float(Button *x, double) {
   button_bang(x);
 }
-void button_anything(Button *x, t_symbol *, short, t_atom *) {
+void button_anything(Button *x, t_symbol *, long, t_atom *) {
   button_bang(x);
 }
 

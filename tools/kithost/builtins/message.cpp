@@ -3,6 +3,8 @@
 // its atoms; "set" replaces the content without sending.
 #include "builtins_internal.hpp"
 
+#include <cstddef>
+#include <limits>
 #include <new>
 #include <utility>
 #include <vector>
@@ -37,7 +39,7 @@ void message_free(MessageBox *x) {
 }
 
 // An argument beyond those received is 0, as in an empty message box.
-t_atom substitute(const BoxWord &word, short argc, const t_atom *argv) {
+t_atom substitute(const BoxWord &word, long argc, const t_atom *argv) {
   if (word.dollar == 0)
     return word.atom;
   if (word.dollar <= argc)
@@ -47,9 +49,14 @@ t_atom substitute(const BoxWord &word, short argc, const t_atom *argv) {
   return zero;
 }
 
-void send_one(MessageBox *x, const std::vector<BoxWord> &words, short argc, const t_atom *argv) {
+void send_one(MessageBox *x, const std::vector<BoxWord> &words, long argc, const t_atom *argv) {
   if (words.empty())
     return;
+  // Outlets count atoms in a short.
+  if (words.size() > static_cast<std::size_t>(std::numeric_limits<short>::max())) {
+    error("message: a message of %zu atoms is too long to send", words.size());
+    return;
+  }
   std::vector<t_atom> atoms;
   atoms.reserve(words.size());
   for (const BoxWord &word : words)
@@ -77,7 +84,7 @@ void send_one(MessageBox *x, const std::vector<BoxWord> &words, short argc, cons
   outlet_anything(x->out, selector, static_cast<short>(atoms.size() - 1), atoms.data() + 1);
 }
 
-void message_send(MessageBox *x, short argc, const t_atom *argv) {
+void message_send(MessageBox *x, long argc, const t_atom *argv) {
   // A message sent on may come back and change this box: send from a copy.
   const BoxContent content = *x->content;
   for (const auto &words : content)
@@ -97,13 +104,13 @@ void message_float(MessageBox *x, double f) {
   atom_setfloat(&a, f);
   message_send(x, 1, &a);
 }
-void message_list(MessageBox *x, t_symbol *, short argc, t_atom *argv) {
+void message_list(MessageBox *x, t_symbol *, long argc, t_atom *argv) {
   message_send(x, argc, argv);
 }
 
-void message_set(MessageBox *x, t_symbol *, short argc, t_atom *argv) {
+void message_set(MessageBox *x, t_symbol *, long argc, t_atom *argv) {
   std::vector<BoxWord> words;
-  for (short i = 0; i < argc; ++i)
+  for (long i = 0; i < argc; ++i)
     words.push_back({argv[i], 0});
   BoxContent content;
   if (!words.empty())

@@ -24,7 +24,7 @@ void *print_new(t_symbol *name) {
   return x;
 }
 
-void print_anything(Print *x, t_symbol *selector, short argc, t_atom *argv) {
+void print_anything(Print *x, t_symbol *selector, long argc, t_atom *argv) {
   const std::string text =
       kit::format_message(selector, std::span<const t_atom>(argv, static_cast<size_t>(argc)));
   post("%s: %s", x->name->s_name, text.c_str());

@@ -37,11 +37,13 @@ void relay_int(Relay *x, t_atom_long n) {
 void relay_float(Relay *x, double f) {
   outlet_float(x->out, f);
 }
-void relay_list(Relay *x, t_symbol *s, short argc, t_atom *argv) {
-  outlet_list(x->out, s, argc, argv);
+// Any-atoms methods get their count as a long, as the host passes it; the
+// host never sends more atoms than an outlet's short count holds.
+void relay_list(Relay *x, t_symbol *s, long argc, t_atom *argv) {
+  outlet_list(x->out, s, static_cast<short>(argc), argv);
 }
-void relay_anything(Relay *x, t_symbol *s, short argc, t_atom *argv) {
-  outlet_anything(x->out, s, argc, argv);
+void relay_anything(Relay *x, t_symbol *s, long argc, t_atom *argv) {
+  outlet_anything(x->out, s, static_cast<short>(argc), argv);
 }
 
 void relay_assist(Relay *, void *, long, long, char *text) {
