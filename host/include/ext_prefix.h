@@ -25,7 +25,11 @@
 #define C74_API __attribute__((visibility("default")))
 #endif
 
-#if defined(__GNUC__)
+#if defined(__MINGW32__)
+// The host formats with mingw-w64's C99 printf (%zu, %lld), not the system
+// C library's, so callers are checked against that one.
+#define C74_PRINTF(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
+#elif defined(__GNUC__)
 #define C74_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
 #else
 #define C74_PRINTF(fmt, args)
