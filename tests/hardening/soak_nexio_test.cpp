@@ -13,6 +13,7 @@ TEST_F(NexioSoak, TenThousandConnectDisconnectCycles) {
   int port = 0;
   Fd listener = tcp_listen(AF_INET, 64, port);
   ASSERT_TRUE(listener.valid());
+  const int threads = running_threads();
   auto *n = p.make("n", box(at(AF_INET, port)));
 
   // One cycle: connect, one byte each way, then disconnect (even cycles) or
@@ -42,13 +43,14 @@ TEST_F(NexioSoak, TenThousandConnectDisconnectCycles) {
 
   for (int i = 0; i < 20; ++i)
     ASSERT_TRUE(cycle(i)) << "warm-up cycle " << i;
-  ASSERT_TRUE(until([] { return running_threads() == 1; }, 30000));
+  ASSERT_TRUE(until([&] { return running_threads() == threads; }, 30000));
   const auto before = hardening::Holdings::now();
   constexpr int kCycles = 10000;
   for (int i = 0; i < kCycles; ++i)
     ASSERT_TRUE(cycle(i)) << "cycle " << i << ": " << ::testing::PrintToString(log);
   // Threads of the last cycles leave on their own, within a bounded wait.
-  ASSERT_TRUE(until([&] { return running_threads() == before.threads; }, 30000));
+  ASSERT_TRUE(until([&] { return running_threads() == threads; }, 30000))
+      << running_threads() << " connection threads still running";
   p.free(n);
   listener.reset();
   auto after = hardening::Holdings::now();
