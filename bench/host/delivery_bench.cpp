@@ -32,10 +32,14 @@ void *source_new() {
   return x;
 }
 
-void *sink_new() { return object_alloc(sink_class); }
+void *sink_new() {
+  return object_alloc(sink_class);
+}
 
 // The receiving methods, kept out of line as a module's would be.
-__attribute__((noinline)) void sink_int(Sink *x, t_atom_long n) { x->sum += n; }
+__attribute__((noinline)) void sink_int(Sink *x, t_atom_long n) {
+  x->sum += n;
+}
 
 __attribute__((noinline)) void sink_list(Sink *x, t_symbol *, short argc, t_atom *argv) {
   x->sum += argc + argv[argc - 1].a_w.w_long;

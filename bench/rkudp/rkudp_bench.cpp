@@ -64,10 +64,14 @@ void pack(benchmark::State &state, t_atom_long id) {
   host().free(pack);
 }
 
-void BM_Pack256(benchmark::State &state) { pack(state, 1); }
+void BM_Pack256(benchmark::State &state) {
+  pack(state, 1);
+}
 BENCHMARK(BM_Pack256);
 
-void BM_Pack256Dropped(benchmark::State &state) { pack(state, 0); }
+void BM_Pack256Dropped(benchmark::State &state) {
+  pack(state, 0);
+}
 BENCHMARK(BM_Pack256Dropped);
 
 void BM_Memcpy256(benchmark::State &state) {

@@ -9,11 +9,7 @@ BEGIN_USING_C_LINKAGE
 /// An opened file (opaque).
 typedef struct _filestruct *t_filehandle;
 
-enum {
-  PATH_READ_PERM = 1,
-  PATH_WRITE_PERM = 2,
-  PATH_RW_PERM = 3
-};
+enum { PATH_READ_PERM = 1, PATH_WRITE_PERM = 2, PATH_RW_PERM = 3 };
 
 /// Looks `name` up in the search path. On success returns 0 and sets
 /// `outvol` to the folder's path id and `outtype` to the file's type (0 here:
@@ -26,8 +22,7 @@ C74_API short locatefile_extended(char *name, short *outvol, t_fourcc *outtype,
 /// directory). Returns 0 and sets `ref`, or a non-zero error code: the
 /// system's errno value (ENOENT, EACCES, ...), EISDIR for a folder, EINVAL
 /// for a bad path id or name. `perm` PATH_READ_PERM opens for reading.
-C74_API short path_opensysfile(const char *name, const short path, t_filehandle *ref,
-                               short perm);
+C74_API short path_opensysfile(const char *name, const short path, t_filehandle *ref, short perm);
 /// The host's open-file dialog. Returns 0 with the chosen file's name in
 /// `name` and its folder in `volptr`, or non-zero when cancelled.
 C74_API short open_dialog(char *name, short *volptr, t_fourcc *typeptr, t_fourcc *types,

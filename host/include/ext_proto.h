@@ -16,8 +16,8 @@ BEGIN_USING_C_LINKAGE
 
 /// Registers a class. `ident` receives the class; `size` is the record size;
 /// the variable part lists the creation argument types, ending with 0.
-C74_API void setup(t_messlist **ident, method makefun, method freefun, short size,
-                   method menufun, short type, ...);
+C74_API void setup(t_messlist **ident, method makefun, method freefun, short size, method menufun,
+                   short type, ...);
 /// Adds a message `s` to the class being set up by the last setup call.
 C74_API void addmess(method f, const char *s, short type, ...);
 C74_API void addint(method f);

@@ -20,8 +20,7 @@ inline void expect_no_growth(const Holdings &before, const Holdings &after) {
   EXPECT_EQ(after.threads, before.threads) << "threads";
   if (!sanitized_build()) {
     EXPECT_LE(after.resident - before.resident, kResidentSlackKb)
-        << "resident memory grew from " << before.resident << " kB to " << after.resident
-        << " kB";
+        << "resident memory grew from " << before.resident << " kB to " << after.resident << " kB";
   }
   ::testing::Test::RecordProperty("resident_kb_before", static_cast<int>(before.resident));
   ::testing::Test::RecordProperty("resident_kb_after", static_cast<int>(after.resident));
