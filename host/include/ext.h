@@ -2,12 +2,12 @@
 #ifndef EXT_H
 #define EXT_H
 
-#include "ext_prefix.h"
 #include "ext_mess.h"
-#include "ext_proto.h"
-#include "ext_sysmem.h"
 #include "ext_path.h"
+#include "ext_prefix.h"
+#include "ext_proto.h"
 #include "ext_sysfile.h"
+#include "ext_sysmem.h"
 
 #define ASSIST_INLET 1
 #define ASSIST_OUTLET 2

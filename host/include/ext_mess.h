@@ -14,16 +14,16 @@ typedef struct symbol {
 
 /// Argument type codes of messages and creation routines.
 typedef enum {
-  A_NOTHING = 0, ///< no (more) arguments
-  A_LONG = 1,    ///< a long
-  A_FLOAT = 2,   ///< a float (passed to the method as a double)
-  A_SYM = 3,     ///< a symbol
-  A_OBJ = 4,     ///< an object pointer (atoms only)
-  A_DEFLONG = 5, ///< an optional long, 0 when absent
+  A_NOTHING = 0,  ///< no (more) arguments
+  A_LONG = 1,     ///< a long
+  A_FLOAT = 2,    ///< a float (passed to the method as a double)
+  A_SYM = 3,      ///< a symbol
+  A_OBJ = 4,      ///< an object pointer (atoms only)
+  A_DEFLONG = 5,  ///< an optional long, 0 when absent
   A_DEFFLOAT = 6, ///< an optional float, 0 when absent
-  A_DEFSYM = 7,  ///< an optional symbol, the empty symbol when absent
-  A_GIMME = 8,   ///< any atoms: (x, selector, count, atoms)
-  A_CANT = 9,    ///< not sendable from a patch (host calls such as assist)
+  A_DEFSYM = 7,   ///< an optional symbol, the empty symbol when absent
+  A_GIMME = 8,    ///< any atoms: (x, selector, count, atoms)
+  A_CANT = 9,     ///< not sendable from a patch (host calls such as assist)
   A_SEMI = 10,
   A_COMMA = 11,
   A_DOLLAR = 12,

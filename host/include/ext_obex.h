@@ -10,8 +10,8 @@ BEGIN_USING_C_LINKAGE
 #define CLASS_NOBOX "nobox"
 
 /// Makes a class; the variable part lists creation argument types, ending 0.
-C74_API t_class *class_new(const char *name, const method mnew, const method mfree,
-                           long size, const method mmenu, short type, ...);
+C74_API t_class *class_new(const char *name, const method mnew, const method mfree, long size,
+                           const method mmenu, short type, ...);
 /// Adds the message `name` with argument types (ending with 0).
 C74_API t_max_err class_addmethod(t_class *c, const method m, const char *name, ...);
 C74_API t_max_err class_addattr(t_class *c, t_object *attr);
