@@ -524,7 +524,7 @@ extern "C" C74_EXPORT int main(void) {
                                    calcoffset(t_TovikLoader, host)));
   class_addattr(c, attr_offset_new("port", gensym("long"), 0, nullptr, nullptr,
                                    calcoffset(t_TovikLoader, port)));
-  class_register(gensym(CLASS_BOX), c);
+  class_register(CLASS_BOX, c);
   TovikLoader_class = c;
   InitTovikFinder();
   return 0;

@@ -6,8 +6,9 @@
 
 BEGIN_USING_C_LINKAGE
 
-#define CLASS_BOX "box"
-#define CLASS_NOBOX "nobox"
+/// The name spaces of classes, as symbols: made in a patch, or hidden.
+#define CLASS_BOX gensym("box")
+#define CLASS_NOBOX gensym("nobox")
 
 /// Makes a class; the variable part lists creation argument types, ending 0.
 C74_API t_class *class_new(const char *name, const method mnew, const method mfree, long size,

@@ -113,7 +113,7 @@ C74_EXPORT int main(void) {
   class_addmethod(c, (method)steer_int, "int", A_LONG, 0);
   class_addmethod(c, (method)steer_list, "list", A_GIMME, 0);
   class_addmethod(c, (method)steer_packet, "FullPacket", A_LONG, A_LONG, 0);
-  class_register(gensym(CLASS_BOX), c);
+  class_register(CLASS_BOX, c);
   steer_class = c;
   return 0;
 }

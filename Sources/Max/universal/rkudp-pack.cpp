@@ -262,7 +262,7 @@ C74_EXPORT int main(void) {
   class_addmethod(c, (method)rkudppack_type, "type", A_LONG, 0);
   class_addmethod(c, (method)rkudppack_reset, "reset", 0);
   class_addmethod(c, (method)rkudppack_assist, "assist", A_CANT, 0);
-  class_register(gensym(CLASS_BOX), c);
+  class_register(CLASS_BOX, c);
   rkudppack_class = c;
   return 0;
 }

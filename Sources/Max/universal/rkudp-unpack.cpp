@@ -306,7 +306,7 @@ C74_EXPORT int main(void) {
   class_addmethod(c, (method)rkudpunpack_seek, "seek", A_LONG, 0);
   class_addmethod(c, (method)rkudpunpack_size, "size", A_LONG, 0);
   class_addmethod(c, (method)rkudpunpack_assist, "assist", A_CANT, 0);
-  class_register(gensym(CLASS_BOX), c);
+  class_register(CLASS_BOX, c);
   rkudpunpack_class = c;
   return 0;
 }

@@ -245,6 +245,6 @@ C74_EXPORT void ext_main(void *r) {
   class_addmethod(c, (method)ktecho_chatter, "chatter", A_LONG, 0);
   class_addmethod(c, (method)ktecho_assist, "assist", A_CANT, 0);
   class_addattr(c, attr_offset_new("level", gensym("long"), 0, 0, 0, calcoffset(t_ktecho, level)));
-  class_register(gensym(CLASS_BOX), c);
+  class_register(CLASS_BOX, c);
   ktecho_class = c;
 }

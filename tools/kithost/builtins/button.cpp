@@ -47,7 +47,7 @@ void define_button() {
   class_addmethod(button_class, reinterpret_cast<method>(button_anything), "list", A_GIMME, 0);
   class_addmethod(button_class, reinterpret_cast<method>(button_anything), "anything", A_GIMME, 0);
   class_addmethod(button_class, reinterpret_cast<method>(button_assist), "assist", A_CANT, 0);
-  class_register(gensym(CLASS_BOX), button_class);
+  class_register(CLASS_BOX, button_class);
 }
 
 } // namespace kithost::builtins

@@ -77,7 +77,7 @@ void define_delay() {
   class_addmethod(delay_class, reinterpret_cast<method>(delay_time), "ft1", A_FLOAT, 0);
   class_addmethod(delay_class, reinterpret_cast<method>(delay_stop), "stop", 0);
   class_addmethod(delay_class, reinterpret_cast<method>(delay_assist), "assist", A_CANT, 0);
-  class_register(gensym(CLASS_BOX), delay_class);
+  class_register(CLASS_BOX, delay_class);
 }
 
 } // namespace kithost::builtins

@@ -35,7 +35,7 @@ void define_loadbang() {
                              sizeof(Loadbang), nullptr, 0);
   class_addmethod(loadbang_class, reinterpret_cast<method>(loadbang_bang), "bang", 0);
   class_addmethod(loadbang_class, reinterpret_cast<method>(loadbang_assist), "assist", A_CANT, 0);
-  class_register(gensym(CLASS_BOX), loadbang_class);
+  class_register(CLASS_BOX, loadbang_class);
 }
 
 bool fire_loadbang(t_object *x) {

@@ -134,7 +134,7 @@ void define_message() {
   class_addmethod(message_class, reinterpret_cast<method>(message_list), "list", A_GIMME, 0);
   class_addmethod(message_class, reinterpret_cast<method>(message_set), "set", A_GIMME, 0);
   class_addmethod(message_class, reinterpret_cast<method>(message_assist), "assist", A_CANT, 0);
-  class_register(gensym(CLASS_BOX), message_class);
+  class_register(CLASS_BOX, message_class);
 }
 
 bool set_message_content(t_object *x, BoxContent content) {

@@ -99,7 +99,7 @@ void define_metro() {
   class_addmethod(metro_class, reinterpret_cast<method>(metro_interval), "ft1", A_FLOAT, 0);
   class_addmethod(metro_class, reinterpret_cast<method>(metro_stop), "stop", 0);
   class_addmethod(metro_class, reinterpret_cast<method>(metro_assist), "assist", A_CANT, 0);
-  class_register(gensym(CLASS_BOX), metro_class);
+  class_register(CLASS_BOX, metro_class);
 }
 
 } // namespace kithost::builtins

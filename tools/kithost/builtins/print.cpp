@@ -61,7 +61,7 @@ void define_print() {
   class_addmethod(print_class, reinterpret_cast<method>(print_anything), "list", A_GIMME, 0);
   class_addmethod(print_class, reinterpret_cast<method>(print_anything), "anything", A_GIMME, 0);
   class_addmethod(print_class, reinterpret_cast<method>(print_assist), "assist", A_CANT, 0);
-  class_register(gensym(CLASS_BOX), print_class);
+  class_register(CLASS_BOX, print_class);
 }
 
 } // namespace kithost::builtins

@@ -58,7 +58,7 @@ t_class *define_relay(const char *name, method make) {
   class_addmethod(c, reinterpret_cast<method>(relay_list), "list", A_GIMME, 0);
   class_addmethod(c, reinterpret_cast<method>(relay_anything), "anything", A_GIMME, 0);
   class_addmethod(c, reinterpret_cast<method>(relay_assist), "assist", A_CANT, 0);
-  class_register(gensym(CLASS_BOX), c);
+  class_register(CLASS_BOX, c);
   return c;
 }
 
