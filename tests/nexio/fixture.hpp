@@ -11,6 +11,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace nexiotest {
@@ -52,6 +53,20 @@ protected:
         return false;
       }
       p.run_until(check, std::min(left.count(), 10.0));
+    }
+    return true;
+  }
+  /// Waits until `done` holds, within `ms`, without running the loop: what
+  /// the connection threads hand over waits for the host, as it does while
+  /// the patch is busy.
+  static bool while_host_busy(const std::function<bool()> &done, double ms = wait_ms) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration<double, std::milli>(ms);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() >= deadline) {
+        return false;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
   }

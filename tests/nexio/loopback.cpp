@@ -4,10 +4,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -74,6 +76,11 @@ Fd bound(int family, int type, int port) {
     fd.reset();
   }
   return fd;
+}
+
+bool same_address(const sockaddr_storage &a, socklen_t alen, const sockaddr_storage &b,
+                  socklen_t blen) {
+  return alen == blen && std::memcmp(&a, &b, alen) == 0;
 }
 
 int count_entries(const char *dir) {
@@ -232,6 +239,41 @@ void reset_close(Fd &fd) {
   linger l{1, 0};
   setsockopt(fd.get(), SOL_SOCKET, SO_LINGER, &l, sizeof l);
   fd.reset();
+}
+
+int unread_at_other_end(int fd) {
+  sockaddr_storage near{}, far{};
+  socklen_t near_len = sizeof near, far_len = sizeof far;
+  if (getsockname(fd, reinterpret_cast<sockaddr *>(&near), &near_len) != 0 ||
+      getpeername(fd, reinterpret_cast<sockaddr *>(&far), &far_len) != 0) {
+    return -1;
+  }
+  DIR *d = opendir("/proc/self/fd");
+  if (!d) {
+    return -1;
+  }
+  int unread = -1;
+  while (dirent *e = readdir(d)) {
+    if (e->d_name[0] == '.') {
+      continue;
+    }
+    const int other = std::atoi(e->d_name);
+    sockaddr_storage name{}, peer{};
+    socklen_t name_len = sizeof name, peer_len = sizeof peer;
+    if (other == fd || other == dirfd(d) ||
+        getsockname(other, reinterpret_cast<sockaddr *>(&name), &name_len) != 0 ||
+        getpeername(other, reinterpret_cast<sockaddr *>(&peer), &peer_len) != 0) {
+      continue;
+    }
+    int pending = 0;
+    if (same_address(name, name_len, far, far_len) &&
+        same_address(peer, peer_len, near, near_len) && ioctl(other, FIONREAD, &pending) == 0) {
+      unread = pending;
+      break;
+    }
+  }
+  closedir(d);
+  return unread;
 }
 
 Fd udp_bind(int family, int &port) {

@@ -59,6 +59,10 @@ std::string recv_upto(int fd, size_t size, int ms);
 bool wait_eof(int fd, int ms);
 /// Closes the stream with a reset instead of an orderly close.
 void reset_close(Fd &fd);
+/// Bytes that the socket at the other end of the loopback stream `fd` has
+/// received but its reader not yet taken, when that socket belongs to this
+/// process (an object's connection); -1 when no such socket is open here.
+int unread_at_other_end(int fd);
 
 /// A datagram socket bound to the loopback address of `family`.
 Fd udp_bind(int family, int &port);

@@ -111,6 +111,27 @@ TEST_F(RkLbuf, ElementsBeforeTheBufferAreDropped) {
   EXPECT_EQ(p.take(), Lines{"b.0: 4 5 0 0"});
 }
 
+// Which writes output the buffer is decided at its first element: a write
+// that ends just before it outputs only the index, and so does a write that
+// reaches into a buffer of size 0 from before it.
+TEST_F(RkLbuf, WritesAtTheBufferStartOutputOnlyWhatTheyReach) {
+  make("rklbuf 2");
+  p.send(b, "goto -3");
+  p.send(b, "list 1 2 3"); // elements -3 .. -1
+  EXPECT_EQ(p.take(), (Lines{"b.1: -3", "b.1: 0"}));
+  p.send(b, "goto -1");
+  p.send(b, "list 4 5"); // elements -1 and 0
+  EXPECT_EQ(p.take(), (Lines{"b.1: -1", "b.0: 5 0", "b.1: 1"}));
+
+  p.send(b, "size 0");
+  p.take();
+  p.send(b, "goto -1");
+  p.send(b, "list 6 7");
+  EXPECT_EQ(p.take(), (Lines{"b.1: -1", "b.1: 1"}));
+  p.send(b, "size 1");
+  EXPECT_EQ(p.take(), Lines{"b.0: 7"});
+}
+
 TEST_F(RkLbuf, ElementsAfterTheBufferAreDropped) {
   make("rklbuf 256 1");
   p.send(b, "goto 256"); // element 255

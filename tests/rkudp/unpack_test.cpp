@@ -130,6 +130,11 @@ TEST(RkudpUnpack, WhereReadingStops) {
   // A length reaching past the end ends the datagram without reading beyond it.
   p.packet(u, datagram({ca_message(1, 3), {0}, {0xCA, 0x01, 0x00, 0x0A, 0, 1, 5, 6}}));
   EXPECT_EQ(p.take(), first);
+  // Even by a single byte, alone or after another message.
+  p.packet(u, datagram({ca_message(1, 3), {0}, {0xCA, 0x01, 0x00, 0x09, 0, 1, 5, 6}}));
+  EXPECT_EQ(p.take(), first);
+  p.packet(u, datagram({{0xCA, 0x01, 0x00, 0x0B, 0, 1, 5, 6, 7, 8}}));
+  EXPECT_EQ(p.take(), Lines{});
   p.packet(u, datagram({{0xCA, 0x01, 0xFF, 0xFF, 0, 1, 5, 6}}));
   EXPECT_EQ(p.take(), Lines{});
   // The last message may end on an odd byte without its pad.

@@ -1,0 +1,100 @@
+// What comes out while the patch is busy: bytes and status changes that wait
+// for the host keep their order, and a replaced connection adds nothing to
+// them. The host's loop is held while the connection threads work, so that
+// everything they hand over is waiting when it runs.
+#include "fixture.hpp"
+
+#include <algorithm>
+
+using namespace nexiotest;
+
+namespace {
+
+const double leave_ms = 30000; // a thread's end, after its socket closed
+const int ring_capacity = 255; // the object's ring keeps one slot empty
+
+TEST_F(NexioTest, StatusAndDataLinesKeepTheirOrder) {
+  int port = 0;
+  Fd listener = tcp_listen(AF_INET, 4, port);
+  ASSERT_TRUE(listener.valid());
+  auto *n = p.make("n", box(at(AF_INET, port)));
+  const int threads = running_threads();
+
+  // Bytes and the peer's close both wait when the host first runs: the
+  // status 2 comes before the first byte, the status 0 after the last.
+  p.send(n, "bang");
+  Fd first = accept_within(listener.get(), peer_wait_ms);
+  ASSERT_TRUE(first.valid());
+  ASSERT_TRUE(send_all(first.get(), "hi", peer_wait_ms));
+  first.reset();
+  ASSERT_TRUE(while_host_busy([&] { return running_threads() == threads; }, leave_ms));
+  ASSERT_TRUE(until_logged("n.1: 0"));
+  EXPECT_EQ(log, (Lines{"n.1: 2", "n.0: 104", "n.0: 105", "n.1: 0"}));
+
+  // A connection that its peer ended is made again by "bang". Its bytes fill
+  // the ring to the last slot, across the ring's end (the first connection
+  // left the read position at 2): the status 0 still waits for all of them.
+  log.clear();
+  p.send(n, "bang");
+  Fd second = accept_within(listener.get(), peer_wait_ms);
+  ASSERT_TRUE(second.valid());
+  std::string full;
+  Lines expected{"n.1: 2"};
+  for (int i = 0; i < ring_capacity; i++) {
+    full.push_back(static_cast<char>(i));
+    expected.push_back("n.0: " + std::to_string(i));
+  }
+  expected.push_back("n.1: 0");
+  ASSERT_TRUE(send_all(second.get(), full, peer_wait_ms));
+  second.reset();
+  ASSERT_TRUE(while_host_busy([&] { return running_threads() == threads; }, leave_ms));
+  ASSERT_TRUE(until_logged("n.1: 0"));
+  EXPECT_TRUE(until([&] { return log.size() >= expected.size(); }));
+  EXPECT_EQ(log, expected);
+}
+
+TEST_F(NexioTest, ReplacedConnectionWhoseOldPeerKeepsSending) {
+  int port = 0;
+  Fd listener = tcp_listen(AF_INET, 4, port);
+  ASSERT_TRUE(listener.valid());
+  auto *n = p.make("n", box(at(AF_INET, port)));
+  const int threads = running_threads();
+  p.send(n, "bang");
+  Fd old_peer = accept_within(listener.get(), peer_wait_ms);
+  ASSERT_TRUE(old_peer.valid());
+
+  // The thread takes more than the ring holds: the rest waits in its hands
+  // for the host to make room.
+  const std::string old_bytes(ring_capacity + 200, 'o');
+  ASSERT_TRUE(send_all(old_peer.get(), old_bytes, peer_wait_ms));
+  ASSERT_TRUE(while_host_busy([&] {
+    const int unread = unread_at_other_end(old_peer.get());
+    return unread >= 0 && static_cast<int>(old_bytes.size()) - unread > ring_capacity;
+  }));
+
+  // Replaced while it holds them; its peer goes on sending.
+  p.send(n, "connect " + at(AF_INET, port));
+  Fd new_peer = accept_within(listener.get(), peer_wait_ms);
+  ASSERT_TRUE(new_peer.valid());
+  send_all(old_peer.get(), std::string(1000, 'O'),
+           peer_wait_ms); // may be refused: the socket is shut
+  ASSERT_TRUE(send_all(new_peer.get(), "new", peer_wait_ms));
+
+  // Only what was in the ring at the replacement comes out before the new
+  // connection's bytes; the old thread leaves without adding any.
+  auto other_bytes = [&] {
+    const std::string data = data_of("n");
+    return std::count_if(data.begin(), data.end(), [](char c) { return c != 'o'; });
+  };
+  ASSERT_TRUE(until([&] { return other_bytes() >= 3; }));
+  ASSERT_TRUE(until([&] { return running_threads() == threads + 1; }, leave_ms));
+  pull();
+  const std::string data = data_of("n");
+  const size_t kept = data.find_first_not_of('o');
+  EXPECT_LE(kept, static_cast<size_t>(ring_capacity)) << data;
+  EXPECT_EQ(data.substr(std::min(kept, data.size())), "new");
+  EXPECT_EQ(with_prefix("n.1: "), (Lines{"n.1: 2"}));
+  EXPECT_TRUE(errors().empty());
+}
+
+} // namespace
