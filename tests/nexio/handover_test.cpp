@@ -110,6 +110,8 @@ TEST_F(NexioTest, ManyCyclesLeakNothing) {
   ASSERT_TRUE(wait_eof(peer.get(), peer_wait_ms));
   peer.reset();
   ASSERT_TRUE(until_logged("n.1: 0"));
+  // The status goes out before its thread has closed the socket and left.
+  ASSERT_TRUE(until([] { return running_threads() == 0; }, leave_ms));
   const int fds = open_fds();
   const int threads = running_threads();
 
