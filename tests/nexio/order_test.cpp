@@ -13,21 +13,41 @@ namespace {
 const double leave_ms = 30000; // a thread's end, after its socket closed
 const int ring_capacity = 255; // the object's ring keeps one slot empty
 
-TEST_F(NexioTest, StatusAndDataLinesKeepTheirOrder) {
+// An object that connects to a loopback listener, and the number of
+// connection threads running before it made any.
+class NexioOrder : public NexioTest {
+protected:
   int port = 0;
-  Fd listener = tcp_listen(AF_INET, 4, port);
-  ASSERT_TRUE(listener.valid());
-  auto *n = p.make("n", box(at(AF_INET, port)));
-  const int threads = running_threads();
+  Fd listener;
+  t_object *n = nullptr;
+  int threads = 0;
 
+  void SetUp() override {
+    NexioTest::SetUp();
+    listener = tcp_listen(AF_INET, 4, port);
+    ASSERT_TRUE(listener.valid());
+    n = p.make("n", box(at(AF_INET, port)));
+    threads = running_threads();
+  }
+  /// Sends "bang" and accepts the connection it makes; invalid when none came.
+  Fd bang_and_accept() {
+    p.send(n, "bang");
+    return accept_within(listener.get(), peer_wait_ms);
+  }
+  /// The peer sends `bytes` and closes; returns once the connection's thread
+  /// has taken them all and left, with the loop held the whole time.
+  void send_and_close(Fd peer, const std::string &bytes) {
+    ASSERT_TRUE(peer.valid());
+    ASSERT_TRUE(send_all(peer.get(), bytes, peer_wait_ms));
+    peer.reset();
+    ASSERT_TRUE(while_host_busy([&] { return running_threads() == threads; }, leave_ms));
+  }
+};
+
+TEST_F(NexioOrder, StatusAndDataLinesKeepTheirOrder) {
   // Bytes and the peer's close both wait when the host first runs: the
   // status 2 comes before the first byte, the status 0 after the last.
-  p.send(n, "bang");
-  Fd first = accept_within(listener.get(), peer_wait_ms);
-  ASSERT_TRUE(first.valid());
-  ASSERT_TRUE(send_all(first.get(), "hi", peer_wait_ms));
-  first.reset();
-  ASSERT_TRUE(while_host_busy([&] { return running_threads() == threads; }, leave_ms));
+  send_and_close(bang_and_accept(), "hi");
   // One run of the object's clock hands everything over.
   ASSERT_TRUE(until([&] { return data_of("n").size() == 2; }));
   EXPECT_EQ(log, (Lines{"n.1: 2", "n.0: 104", "n.0: 105", "n.1: 0"}));
@@ -36,9 +56,6 @@ TEST_F(NexioTest, StatusAndDataLinesKeepTheirOrder) {
   // the ring to the last slot, across the ring's end (the first connection
   // left the read position at 2): the status 0 still waits for all of them.
   log.clear();
-  p.send(n, "bang");
-  Fd second = accept_within(listener.get(), peer_wait_ms);
-  ASSERT_TRUE(second.valid());
   std::string full;
   Lines expected{"n.1: 2"};
   for (int i = 0; i < ring_capacity; i++) {
@@ -46,21 +63,13 @@ TEST_F(NexioTest, StatusAndDataLinesKeepTheirOrder) {
     expected.push_back("n.0: " + std::to_string(i));
   }
   expected.push_back("n.1: 0");
-  ASSERT_TRUE(send_all(second.get(), full, peer_wait_ms));
-  second.reset();
-  ASSERT_TRUE(while_host_busy([&] { return running_threads() == threads; }, leave_ms));
+  send_and_close(bang_and_accept(), full);
   ASSERT_TRUE(until([&] { return data_of("n").size() == full.size(); }));
   EXPECT_EQ(log, expected);
 }
 
-TEST_F(NexioTest, ReplacedConnectionWhoseOldPeerKeepsSending) {
-  int port = 0;
-  Fd listener = tcp_listen(AF_INET, 4, port);
-  ASSERT_TRUE(listener.valid());
-  auto *n = p.make("n", box(at(AF_INET, port)));
-  const int threads = running_threads();
-  p.send(n, "bang");
-  Fd old_peer = accept_within(listener.get(), peer_wait_ms);
+TEST_F(NexioOrder, ReplacedConnectionWhoseOldPeerKeepsSending) {
+  Fd old_peer = bang_and_accept();
   ASSERT_TRUE(old_peer.valid());
 
   // The thread takes more than the ring holds: the rest waits in its hands
