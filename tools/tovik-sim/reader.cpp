@@ -13,8 +13,7 @@ constexpr std::size_t kFirstBlock = 64 * 1024;
 
 } // namespace
 
-MessageReader::Fed MessageReader::feed(std::span<const unsigned char> bytes,
-                                       std::size_t may_hold) {
+MessageReader::Fed MessageReader::feed(std::span<const unsigned char> bytes, std::size_t may_hold) {
   bool completed = false;
   while (!bytes.empty()) {
     switch (state_) {

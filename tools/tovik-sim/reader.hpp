@@ -30,10 +30,10 @@ public:
 
   /// What one feed did.
   enum class Fed {
-    more,     ///< the bytes were taken; the message is not complete
-    message,  ///< the message is complete (body() holds it); later bytes count as trailing
-    refused,  ///< the length field was refused: error() says why
-    no_room,  ///< the body block would have to outgrow `may_hold` bytes
+    more,    ///< the bytes were taken; the message is not complete
+    message, ///< the message is complete (body() holds it); later bytes count as trailing
+    refused, ///< the length field was refused: error() says why
+    no_room, ///< the body block would have to outgrow `may_hold` bytes
   };
 
   /// Takes the next bytes of the stream, the body block growing to at most

@@ -47,8 +47,8 @@ Event state_event(const Device &device, int messages) {
   windows.reserve(device.path_bytes() + paths.size());
   for (const auto &p : paths)
     windows += " " + p;
-  json event = {{"event", "state"},         {"loads", device.loads()}, {"imports", device.imports()},
-                {"messages", messages},     {"windows", paths},       {"targets", targets}};
+  json event = {{"event", "state"},     {"loads", device.loads()}, {"imports", device.imports()},
+                {"messages", messages}, {"windows", paths},        {"targets", targets}};
   std::string line = "state: " + std::to_string(messages) + " messages, " +
                      std::to_string(device.loads()) + " loads, " +
                      std::to_string(device.imports()) +

@@ -229,8 +229,8 @@ private:
     for (int i = 0; i < kAcceptsPerPass; ++i) {
       sockaddr_in from{};
       socklen_t len = sizeof from;
-      const int fd = accept4(tcp_, reinterpret_cast<sockaddr *>(&from), &len,
-                             SOCK_NONBLOCK | SOCK_CLOEXEC);
+      const int fd =
+          accept4(tcp_, reinterpret_cast<sockaddr *>(&from), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
       if (fd < 0) {
         if (errno == EINTR || errno == ECONNABORTED)
           continue;
