@@ -74,4 +74,30 @@ TEST(LoaderWithSim, AProjectTheDeviceCannotReadStillGoesOutWhole) {
   EXPECT_EQ((*m)["error"], "<WINDOW text=\"Main\"> is not closed");
 }
 
+TEST(LoaderWithSim, SiblingAndTooDeepProjectsLeaveAWholeStateAtTheEnd) {
+  Sim sim({"--bind", "127.0.0.1", "--udp-port", "0", "--tcp-port", "0"});
+  ASSERT_TRUE(sim.started());
+  TempDir dir;
+  kittest::Patch p;
+  auto *t = p.make("t", "TovikLoader @host 127.0.0.1 @port " + std::to_string(sim.tcp_port));
+  std::string deep;
+  for (int i = 0; i < 20000; ++i)
+    deep += "<WINDOW text=\"w\">";
+  p.send(t, "load " + dir.write("deep.txt", deep));
+  auto m = sim.wait_for("message");
+  ASSERT_TRUE(m);
+  EXPECT_EQ((*m)["error"], "windows nested deeper than 64 levels");
+  p.send(t, "load " + dir.write("siblings.txt",
+                                "<WINDOW text=\"A\"><WINDOW text=\"B\"><X/></WINDOW>"
+                                "<WINDOW text=\"C\"><X/></WINDOW><WINDOW text=\"D\"><X/></WINDOW>"
+                                "</WINDOW>"));
+  m = sim.wait_for("message");
+  ASSERT_TRUE(m);
+  EXPECT_FALSE(m->contains("error")) << m->dump();
+  const auto rest = sim.stop();
+  ASSERT_FALSE(rest.empty());
+  EXPECT_EQ(rest.back()["windows"], (std::vector<std::string>{"/A", "/A/B", "/A/C", "/A/D"}));
+  EXPECT_EQ(sim.exit_status(), 0);
+}
+
 } // namespace
