@@ -6,6 +6,7 @@
 // Input: one byte choosing the memory allowance, then pieces, each a length
 // byte L and L bytes of the stream; L = 0 ends the connection (the peer
 // closes) and the next piece starts a new one on the same device.
+#include "check.hpp"
 #include "device.hpp"
 #include "framing.hpp"
 #include "reader.hpp"
@@ -19,12 +20,6 @@
 #include <string_view>
 
 namespace {
-
-#define check(ok) ((ok) ? (void)0 : fail(__LINE__, #ok))
-[[noreturn]] void fail(int line, const char *what) {
-  std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, line, what);
-  std::abort();
-}
 
 constexpr std::uint32_t kLimit = 1u << 16;
 

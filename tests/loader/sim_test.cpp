@@ -19,12 +19,21 @@ const char *const Project = "<WINDOW text=\"Main\">\n"
                             "  </WINDOW>\n"
                             "</WINDOW>\n";
 
-TEST(LoaderWithSim, LoadImportAndTargetReachTheDeviceModel) {
-  Sim sim({"--bind", "127.0.0.1", "--udp-port", "0", "--tcp-port", "0"});
-  ASSERT_TRUE(sim.started());
+// A simulator on loopback and a loader object "t" sending to it.
+class LoaderWithSim : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(sim.started());
+    t = p.make("t", "TovikLoader @host 127.0.0.1 @port " + std::to_string(sim.tcp_port));
+  }
+
+  Sim sim{{"--bind", "127.0.0.1", "--udp-port", "0", "--tcp-port", "0"}};
   TempDir dir;
   kittest::Patch p;
-  auto *t = p.make("t", "TovikLoader @host 127.0.0.1 @port " + std::to_string(sim.tcp_port));
+  t_object *t = nullptr;
+};
+
+TEST_F(LoaderWithSim, LoadImportAndTargetReachTheDeviceModel) {
 
   p.send(t, "load " + dir.write("project.txt", Project));
   auto m = sim.wait_for("message");
@@ -60,13 +69,8 @@ TEST(LoaderWithSim, LoadImportAndTargetReachTheDeviceModel) {
   EXPECT_EQ(state["targets"][0]["ip"], "127.0.0.1");
 }
 
-TEST(LoaderWithSim, AProjectTheDeviceCannotReadStillGoesOutWhole) {
+TEST_F(LoaderWithSim, AProjectTheDeviceCannotReadStillGoesOutWhole) {
   // The loader passes file bytes untouched; the device says what is wrong.
-  Sim sim({"--bind", "127.0.0.1", "--udp-port", "0", "--tcp-port", "0"});
-  ASSERT_TRUE(sim.started());
-  TempDir dir;
-  kittest::Patch p;
-  auto *t = p.make("t", "TovikLoader @host 127.0.0.1 @port " + std::to_string(sim.tcp_port));
   p.send(t, "load " + dir.write("broken.txt", "<WINDOW text=\"Main\">\n"));
   EXPECT_EQ(p.take(), (Lines{"t.1: bang"}));
   auto m = sim.wait_for("message");
@@ -74,12 +78,7 @@ TEST(LoaderWithSim, AProjectTheDeviceCannotReadStillGoesOutWhole) {
   EXPECT_EQ((*m)["error"], "<WINDOW text=\"Main\"> is not closed");
 }
 
-TEST(LoaderWithSim, SiblingAndTooDeepProjectsLeaveAWholeStateAtTheEnd) {
-  Sim sim({"--bind", "127.0.0.1", "--udp-port", "0", "--tcp-port", "0"});
-  ASSERT_TRUE(sim.started());
-  TempDir dir;
-  kittest::Patch p;
-  auto *t = p.make("t", "TovikLoader @host 127.0.0.1 @port " + std::to_string(sim.tcp_port));
+TEST_F(LoaderWithSim, SiblingAndTooDeepProjectsLeaveAWholeStateAtTheEnd) {
   std::string deep;
   for (int i = 0; i < 20000; ++i)
     deep += "<WINDOW text=\"w\">";
