@@ -31,13 +31,16 @@ declare -A target_args=(
     fuzz/api_string_fuzz.cpp"
   [sim-framing]="-Itools/tovik-sim tools/tovik-sim/framing.cpp tools/tovik-sim/device.cpp
     fuzz/sim_framing_fuzz.cpp"
+  [sim-connection]="-Itools/tovik-sim tools/tovik-sim/framing.cpp tools/tovik-sim/device.cpp
+    tools/tovik-sim/reader.cpp tools/tovik-sim/report.cpp fuzz/sim_connection_fuzz.cpp"
   [kithost-text]="-Ihost/include -Ihost/src -Itools/kithost host/src/text.cpp
     host/src/symbols.cpp host/src/atoms.cpp tools/kithost/script.cpp fuzz/kithost_text_fuzz.cpp"
   [kithost-patcher]="-Ihost/include -Ihost/src -Itools/kithost -Wno-varargs
     $(echo host/src/*.cpp host/src/posix/*.cpp) tools/kithost/patcher.cpp tools/kithost/box_text.cpp
     $(echo tools/kithost/builtins/*.cpp) fuzz/kithost_patcher_fuzz.cpp -ldl -lpthread"
 )
-all=(rkudp-unpack nexio-config api-text api-string sim-framing kithost-text kithost-patcher)
+all=(rkudp-unpack nexio-config api-text api-string sim-framing sim-connection kithost-text
+  kithost-patcher)
 
 if [[ ${1:-} == list ]]; then
   printf '%s\n' "${all[@]}"

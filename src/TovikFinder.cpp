@@ -86,6 +86,10 @@ void InitTovikFinder() {
   if (!FindSock)
     return;
   Network::SetOption(FindSock, Network::Blocking, 1);
+  // Bound from the start, not only by the first probe that goes out: the
+  // stop wakes the thread with a byte to this port, and a probe may never go
+  // out (no interface to broadcast on) while Find is set.
+  Network::Bind(FindSock, 0);
   FindThread = Thread::Create(TovikFinderThread, nullptr);
 }
 
@@ -93,7 +97,9 @@ int TovikFinderThread(void *) {
   while (!FindStop.load()) {
     if (Find.load() == 1 && FindSock) {
       Network::Time timeout = {2, 500000};
-      if (Network::Select(FindSock, 1, 0, &timeout) && !FindStop.load()) {
+      // The pause may have ended during the wait: an answer that came
+      // after it is not listed (it stays queued until the next probe).
+      if (Network::Select(FindSock, 1, 0, &timeout) && !FindStop.load() && Find.load() == 1) {
         char answer[512];
         std::uint32_t ip = 0;
         unsigned int port = 0;

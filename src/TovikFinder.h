@@ -56,8 +56,9 @@ extern std::atomic<int> Find;
 extern Socket *FindSock;
 extern Thread::Handle FindThread;
 
-/// Opens the discovery socket and starts the discovery thread. Called once
-/// from main.
+/// Opens the discovery socket, binds it to an ephemeral port (so that
+/// StopTovikFinder can always wake the thread) and starts the discovery
+/// thread. Called once from main.
 void InitTovikFinder();
 
 /// The discovery thread: while Find is 1, takes one answer per pass into the

@@ -40,6 +40,7 @@ struct t_TovikLoader {
   t_clock *targetClock;
   t_symbol *host;
   t_atom_long port; // the host stores a "long" attribute as a t_atom_long
+  bool collecting;  // this object set Find and its pause has not ended
   void *bangOut;
   void *listOut;
 };
@@ -82,6 +83,7 @@ void *TovikLoader_new(t_symbol *, long argc, t_atom *argv) {
   x->message = nullptr;
   x->messageSize = 0;
   x->targetIP[0] = 0;
+  x->collecting = false;
   attr_args_process(x, static_cast<short>(argc), argv);
   x->bangOut = bangout(x);
   x->listOut = listout(x);
@@ -142,18 +144,26 @@ long long NativeFileSize(std::FILE *f) {
   return size;
 }
 
+// Whether a load or import may take the slot now; reports why not (error 4
+// before error 1).
+bool SlotAndHostReady(t_TovikLoader *x) {
+  if (x->message) {
+    PostError(x, 4, "sending queue is full");
+    return false;
+  }
+  if (!x->host || x->port == 0) {
+    PostError(x, 1, "missing host argument");
+    return false;
+  }
+  return true;
+}
+
 // Reads the file, natively or through the host's search path, into a new
 // message framed with the prefix and suffix, and hands it on. Nothing that
 // was not read whole is ever sent.
 void Load(t_TovikLoader *x, t_symbol *name, const char *prefix, const char *suffix) {
-  if (x->message) {
-    PostError(x, 4, "sending queue is full");
+  if (!SlotAndHostReady(x))
     return;
-  }
-  if (!x->host || x->port == 0) {
-    PostError(x, 1, "missing host argument");
-    return;
-  }
   const long long prefixLength = prefix ? std::strlen(prefix) : 0;
   const long long suffixLength = suffix ? std::strlen(suffix) : 0;
 
@@ -225,6 +235,8 @@ void TovikLoader_import(t_TovikLoader *x, t_symbol *, long argc, t_atom *argv) {
   string suffix(suffixBuffer, sizeof suffixBuffer);
   string word(wordBuffer, sizeof wordBuffer);
   int levels = 0;
+  // The lengths the wrapper texts would have uncut.
+  long long prefixWanted = 0;
   if (argc == 2 && argv[1].a_type == A_SYM) {
     const char *at = argv[1].a_w.w_sym->s_name;
     if (*at == '/')
@@ -235,6 +247,7 @@ void TovikLoader_import(t_TovikLoader *x, t_symbol *, long argc, t_atom *argv) {
       if (word.length == 0)
         break;
       prefix.catf("<WINDOW text=\"%s\">\n", word.buffer);
+      prefixWanted += 17 + word.length;
       ++levels;
       if (*at)
         ++at;
@@ -244,10 +257,15 @@ void TovikLoader_import(t_TovikLoader *x, t_symbol *, long argc, t_atom *argv) {
   suffix.strcpy("</COPY>\n");
   for (int i = 0; i < levels; ++i)
     suffix.strcat("</WINDOW>\n");
+  prefixWanted += 7;
+  const long long suffixWanted = 8 + 10LL * levels;
   // The wrapper texts live in 512-byte buffers: a window path too long for
-  // them would send cut tags, so such an import is refused instead.
-  if (prefix.length == prefix.capacity - 1 || suffix.length == suffix.capacity - 1 ||
-      word.length == word.capacity - 1) {
+  // them would send cut tags, so such an import is refused instead (after
+  // the slot and host checks, which come first). A word cut by its buffer
+  // makes the prefix too long as well.
+  if (!SlotAndHostReady(x))
+    return;
+  if (prefixWanted > prefix.capacity - 1 || suffixWanted > suffix.capacity - 1) {
     PostError(x, 3, "window path too long");
     return;
   }
@@ -265,6 +283,7 @@ static bool DeferUntilDevicesAnswer(t_TovikLoader *x, t_clock *clock) {
   if (count != 0)
     return false;
   SendTovikProbe();
+  x->collecting = true;
   Find.store(1);
   clock_fdelay(clock, 1000);
   return true;
@@ -287,6 +306,7 @@ void TovikLoader_finishsendmsg(t_TovikLoader *x) {
   std::uint32_t address = 0;
   unsigned int port = 0;
   if (IsAuto(x->host)) {
+    x->collecting = false;
     Find.store(0);
     Mutex::Lock(FoundToviks.mutex);
     if (FoundToviks.first) {
@@ -349,11 +369,13 @@ void TovikLoader_scan(t_TovikLoader *x) {
     return;
   if (SendTovikProbe() == 0)
     return;
+  x->collecting = true;
   Find.store(1);
   clock_fdelay(x->scanClock, 1000);
 }
 
 void TovikLoader_scanresult(t_TovikLoader *x) {
+  x->collecting = false;
   Find.store(0);
   // The report works on a copy taken under the mutex: the patch may react to
   // a line by scanning again (which frees the records) or by sending (which
@@ -461,6 +483,11 @@ void TovikLoader_finishsendipmsg(t_TovikLoader *x) {
     PostError(x, 4, "sending queue is full");
     return;
   }
+  // The pause for answers ends here (a load in the slot keeps its own).
+  if (x->collecting) {
+    x->collecting = false;
+    Find.store(0);
+  }
   if (x->targetIP[0] == 0) {
     std::uint32_t device = 0;
     if (IsAuto(x->host)) {
@@ -506,8 +533,11 @@ void TovikLoader_free(t_TovikLoader *x) {
   freeobject(static_cast<t_object *>(x->targetClock));
   clock_unset(x->scanClock);
   freeobject(static_cast<t_object *>(x->scanClock));
-  // A message still waiting for its device goes with the object, unsent.
+  // A message still waiting for its device goes with the object, unsent,
+  // and the answers it waited for are no longer collected.
   FreeMessage(x);
+  if (x->collecting)
+    Find.store(0);
 }
 
 } // namespace

@@ -12,10 +12,12 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sched.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -97,6 +99,55 @@ std::optional<sockaddr_in> receive_probe(int fd, std::string *bytes = nullptr) {
   return from;
 }
 
+// The IPv4 UDP sockets of this process that are bound to a port: the
+// module's discovery socket among them (the tests close their own).
+std::vector<int> bound_udp_sockets() {
+  std::vector<int> found;
+  DIR *d = opendir("/proc/self/fd");
+  if (!d)
+    return found;
+  while (dirent *e = readdir(d)) {
+    const int fd = std::atoi(e->d_name);
+    int type = 0, domain = 0;
+    socklen_t len = sizeof type;
+    if (fd <= 2 || getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &len) != 0 || type != SOCK_DGRAM)
+      continue;
+    len = sizeof domain;
+    if (getsockopt(fd, SOL_SOCKET, SO_DOMAIN, &domain, &len) != 0 || domain != AF_INET)
+      continue;
+    sockaddr_in a{};
+    len = sizeof a;
+    if (getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len) == 0 && a.sin_port != 0)
+      found.push_back(fd);
+  }
+  closedir(d);
+  return found;
+}
+
+// Bytes waiting on the module's discovery socket (the one that sent probes
+// from `port`).
+int waiting_on_discovery_socket(int port) {
+  for (const int fd : bound_udp_sockets()) {
+    sockaddr_in a{};
+    socklen_t len = sizeof a;
+    getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
+    int waiting = 0;
+    if (ntohs(a.sin_port) == port && ioctl(fd, FIONREAD, &waiting) == 0)
+      return waiting;
+  }
+  return -1;
+}
+
+// Drops the answers that wait on the module's discovery socket, so that
+// what one test's devices sent late is not read in the next.
+void drain_discovery_socket() {
+  for (const int fd : bound_udp_sockets()) {
+    char buf[512];
+    for (int i = 0; i < 1000 && recv(fd, buf, sizeof buf, MSG_DONTWAIT) >= 0; ++i) {
+    }
+  }
+}
+
 void answer(int fd, const sockaddr_in &to, const std::string &bytes) {
   sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr *>(&to), sizeof to);
 }
@@ -111,6 +162,12 @@ protected:
     }
     // Discovery needs real time: the thread collects while the clock runs.
     p.host().set_manual_clock(false);
+    // The module, and with it the device list, outlives each test: a scan
+    // with no interface to broadcast on empties the list and sends nothing.
+    auto *clear = p.make("clear", "TovikLoader");
+    p.send(clear, "scan");
+    p.free(clear);
+    drain_discovery_socket();
   }
 
   std::unique_ptr<DeviceNet> net(int n) {
@@ -361,6 +418,67 @@ TEST_F(Discovery, ScansRaceTheDiscoveryThreadSafely) {
   }
   close(a);
   close(b);
+}
+
+TEST_F(Discovery, TheDiscoverySocketHasAPortBeforeAnyProbe) {
+  // The module's stop wakes its thread with a byte to this port; with no
+  // interface to broadcast on, no probe ever binds it.
+  p.make("t", "TovikLoader @host auto");
+  EXPECT_FALSE(bound_udp_sockets().empty());
+}
+
+TEST_F(Discovery, AnswersAfterThePauseAreNotListed) {
+  auto d = net(1);
+  const int a = d->probe_socket();
+  ASSERT_GE(a, 0);
+  auto *t = p.make("t", "TovikLoader @host auto");
+  const std::string f = dir.write("f.txt", "x");
+  const std::string none = "t.0: error 2 \"no Tovik found\"";
+  // A device that answers only after the pause, once the collection has
+  // ended. Whether the thread took the answer shows in the socket: it stays
+  // waiting there when nobody collects.
+  auto answer_late = [&](const sockaddr_in &from) {
+    answer(a, from, "late");
+    const int port = ntohs(from.sin_port);
+    for (int i = 0; i < 20 && waiting_on_discovery_socket(port) == 0; ++i)
+      usleep(10000); // the datagram on its way
+    for (int i = 0; i < 10 && waiting_on_discovery_socket(port) > 0; ++i)
+      usleep(100000); // a thread still collecting takes it
+    drain_discovery_socket();
+  };
+  auto load_finds_no_device = [&] {
+    p.send(t, "load " + f);
+    const auto probe = receive_probe(a);
+    EXPECT_TRUE(probe) << "no probe: the late answer was listed";
+    EXPECT_EQ(run_until_line(none), (Lines{none}));
+    return probe;
+  };
+
+  // The end of a scan's pause.
+  p.send(t, "scan");
+  auto from = receive_probe(a);
+  ASSERT_TRUE(from);
+  EXPECT_EQ(run_until_line("t.0: scan done"), (Lines{"t.0: scan start", "t.0: scan done"}));
+  answer_late(*from);
+  // The end of a load's pause.
+  from = load_finds_no_device();
+  ASSERT_TRUE(from);
+  answer_late(*from);
+  // The end of a target's pause.
+  p.send(t, 0, gensym("target"), {long_atom(1), long_atom(9000)});
+  from = receive_probe(a);
+  ASSERT_TRUE(from);
+  EXPECT_EQ(run_until_line(none), (Lines{none}));
+  answer_late(*from);
+  // An object freed during its pause.
+  auto *u = p.make("u", "TovikLoader");
+  p.send(u, "scan");
+  from = receive_probe(a);
+  ASSERT_TRUE(from);
+  p.free(u);
+  answer_late(*from);
+  load_finds_no_device();
+  close(a);
 }
 
 } // namespace

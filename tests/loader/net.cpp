@@ -102,13 +102,15 @@ int refused_port() {
   return port;
 }
 
-Sim::Sim(const std::vector<std::string> &args, const std::string &netns) {
+Sim::Sim(const std::vector<std::string> &args, const std::string &netns,
+         const std::vector<std::string> &launcher) {
   int out[2];
   if (pipe(out) != 0)
     return;
   std::vector<std::string> argv;
   if (!netns.empty())
     argv = {"ip", "netns", "exec", netns};
+  argv.insert(argv.end(), launcher.begin(), launcher.end());
   argv.push_back(kittest::bin_dir() + "/tovik-sim");
   argv.push_back("--json");
   argv.insert(argv.end(), args.begin(), args.end());
@@ -194,6 +196,7 @@ std::vector<nlohmann::json> Sim::stop() {
     kill(pid_, SIGKILL);
     waitpid(pid_, &status, 0);
   }
+  exit_status_ = status;
   pid_ = -1;
   close(out_);
   out_ = -1;

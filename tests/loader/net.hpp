@@ -52,10 +52,12 @@ private:
 int refused_port();
 
 /// A running tovik-sim (this build's), optionally inside a network namespace
-/// (`ip netns exec`). Started with --json; stopped with SIGTERM at the end.
+/// (`ip netns exec`) or under a launcher command (`prlimit --nofile=16`).
+/// Started with --json; stopped with SIGTERM at the end.
 class Sim {
 public:
-  explicit Sim(const std::vector<std::string> &args, const std::string &netns = {});
+  explicit Sim(const std::vector<std::string> &args, const std::string &netns = {},
+               const std::vector<std::string> &launcher = {});
   ~Sim();
   Sim(const Sim &) = delete;
   Sim &operator=(const Sim &) = delete;
@@ -69,6 +71,10 @@ public:
   /// Stops the simulator and returns its remaining events (the last is
   /// "state").
   std::vector<nlohmann::json> stop();
+  /// After stop(): the process's wait status (as waitpid reports it).
+  int exit_status() const { return exit_status_; }
+  /// The process id while it runs, else -1.
+  int pid() const { return pid_; }
 
   int tcp_port = 0;
   int udp_port = 0;
@@ -76,6 +82,7 @@ public:
 private:
   int pid_ = -1;
   int out_ = -1;
+  int exit_status_ = -1;
   std::string pending_;
 };
 

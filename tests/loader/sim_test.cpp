@@ -19,12 +19,21 @@ const char *const Project = "<WINDOW text=\"Main\">\n"
                             "  </WINDOW>\n"
                             "</WINDOW>\n";
 
-TEST(LoaderWithSim, LoadImportAndTargetReachTheDeviceModel) {
-  Sim sim({"--bind", "127.0.0.1", "--udp-port", "0", "--tcp-port", "0"});
-  ASSERT_TRUE(sim.started());
+// A simulator on loopback and a loader object "t" sending to it.
+class LoaderWithSim : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(sim.started());
+    t = p.make("t", "TovikLoader @host 127.0.0.1 @port " + std::to_string(sim.tcp_port));
+  }
+
+  Sim sim{{"--bind", "127.0.0.1", "--udp-port", "0", "--tcp-port", "0"}};
   TempDir dir;
   kittest::Patch p;
-  auto *t = p.make("t", "TovikLoader @host 127.0.0.1 @port " + std::to_string(sim.tcp_port));
+  t_object *t = nullptr;
+};
+
+TEST_F(LoaderWithSim, LoadImportAndTargetReachTheDeviceModel) {
 
   p.send(t, "load " + dir.write("project.txt", Project));
   auto m = sim.wait_for("message");
@@ -60,18 +69,34 @@ TEST(LoaderWithSim, LoadImportAndTargetReachTheDeviceModel) {
   EXPECT_EQ(state["targets"][0]["ip"], "127.0.0.1");
 }
 
-TEST(LoaderWithSim, AProjectTheDeviceCannotReadStillGoesOutWhole) {
+TEST_F(LoaderWithSim, AProjectTheDeviceCannotReadStillGoesOutWhole) {
   // The loader passes file bytes untouched; the device says what is wrong.
-  Sim sim({"--bind", "127.0.0.1", "--udp-port", "0", "--tcp-port", "0"});
-  ASSERT_TRUE(sim.started());
-  TempDir dir;
-  kittest::Patch p;
-  auto *t = p.make("t", "TovikLoader @host 127.0.0.1 @port " + std::to_string(sim.tcp_port));
   p.send(t, "load " + dir.write("broken.txt", "<WINDOW text=\"Main\">\n"));
   EXPECT_EQ(p.take(), (Lines{"t.1: bang"}));
   auto m = sim.wait_for("message");
   ASSERT_TRUE(m);
   EXPECT_EQ((*m)["error"], "<WINDOW text=\"Main\"> is not closed");
+}
+
+TEST_F(LoaderWithSim, SiblingAndTooDeepProjectsLeaveAWholeStateAtTheEnd) {
+  std::string deep;
+  for (int i = 0; i < 20000; ++i)
+    deep += "<WINDOW text=\"w\">";
+  p.send(t, "load " + dir.write("deep.txt", deep));
+  auto m = sim.wait_for("message");
+  ASSERT_TRUE(m);
+  EXPECT_EQ((*m)["error"], "windows nested deeper than 64 levels");
+  p.send(t, "load " + dir.write("siblings.txt",
+                                "<WINDOW text=\"A\"><WINDOW text=\"B\"><X/></WINDOW>"
+                                "<WINDOW text=\"C\"><X/></WINDOW><WINDOW text=\"D\"><X/></WINDOW>"
+                                "</WINDOW>"));
+  m = sim.wait_for("message");
+  ASSERT_TRUE(m);
+  EXPECT_FALSE(m->contains("error")) << m->dump();
+  const auto rest = sim.stop();
+  ASSERT_FALSE(rest.empty());
+  EXPECT_EQ(rest.back()["windows"], (std::vector<std::string>{"/A", "/A/B", "/A/C", "/A/D"}));
+  EXPECT_EQ(sim.exit_status(), 0);
 }
 
 } // namespace

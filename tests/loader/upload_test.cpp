@@ -131,6 +131,33 @@ TEST_F(Upload, AWindowPathTooLongForTheWrapperIsRefusedWhole) {
   EXPECT_NE(got.find("<WINDOW text=\"h\">\n<COPY>\nx</COPY>\n"), std::string::npos);
 }
 
+TEST_F(Upload, AWrapperThatJustFitsGoesOutAndOneCharacterMoreIsRefused) {
+  auto *t = make();
+  const std::string f = dir.write("f.txt", "x");
+  // 24 levels of "<WINDOW text=\"wxyz\">\n" (21 characters) and "<COPY>\n":
+  // 511 characters, all the prefix's buffer holds.
+  std::string path, prefix;
+  for (int i = 0; i < 24; ++i) {
+    path += "/wxyz";
+    prefix += "<WINDOW text=\"wxyz\">\n";
+  }
+  prefix += "<COPY>\n";
+  ASSERT_EQ(prefix.size(), 511u);
+  const std::string got = upload(t, "import", {sym_atom(f.c_str()), sym_atom(path.c_str())});
+  EXPECT_EQ(got.substr(20, prefix.size() + 1), prefix + "x");
+  EXPECT_EQ(p.take(), Lines{"t.1: bang"});
+  p.send(t, 0, gensym("import"), {sym_atom(f.c_str()), sym_atom((path + "w").c_str())});
+  EXPECT_EQ(p.take(), (Lines{"t.0: error 3 \"window path too long\""}));
+  // A word longer than its buffer is refused, not cut.
+  p.send(t, 0, gensym("import"), {sym_atom(f.c_str()), sym_atom(std::string(600, 'w').c_str())});
+  EXPECT_EQ(p.take(), (Lines{"t.0: error 3 \"window path too long\""}));
+  // Without a host the missing host is what is reported.
+  auto *n = p.make("n", "TovikLoader");
+  p.send(n, 0, gensym("import"), {sym_atom(f.c_str()), sym_atom((path + "w").c_str())});
+  EXPECT_EQ(p.take(), (Lines{"n.0: error 1 \"missing host argument\""}));
+  EXPECT_EQ(device.received().size(), 1u);
+}
+
 TEST_F(Upload, TargetWithAnAddressSendsItUnchanged) {
   auto *t = make();
   const std::string got =

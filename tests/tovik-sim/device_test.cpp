@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
 namespace {
 
 using Paths = std::vector<std::string>;
@@ -99,6 +102,96 @@ TEST(Device, MalformedPayloadsChangeNothing) {
   EXPECT_EQ(d.imports(), 0);
   for (const auto &t : d.targets())
     EXPECT_FALSE(t.set);
+}
+
+TEST(Device, SiblingWindowsAreListedDepthFirst) {
+  tovik::Device d;
+  auto o =
+      d.apply("<RESET/>\n<WINDOW text=\"A\"><WINDOW text=\"B\"><X/></WINDOW><WINDOW text=\"C\">"
+              "<X/><WINDOW text=\"E\"></WINDOW></WINDOW><WINDOW text=\"D\"><X/></WINDOW>"
+              "</WINDOW><WINDOW text=\"F\"></WINDOW>\n");
+  EXPECT_EQ(o.error, "");
+  EXPECT_EQ(o.windows, 6);
+  EXPECT_EQ(d.window_paths(), (Paths{"/A", "/A/B", "/A/C", "/A/C/E", "/A/D", "/F"}));
+  EXPECT_EQ(d.window_count(), 6);
+  EXPECT_EQ(d.path_bytes(), 2u + 4 + 4 + 6 + 4 + 2);
+}
+
+// `depth` windows, each inside the one before, named "w".
+std::string nested(int depth, const std::string &inner = "<X/>") {
+  std::string s;
+  for (int i = 0; i < depth; ++i)
+    s += "<WINDOW text=\"w\">";
+  s += inner;
+  for (int i = 0; i < depth; ++i)
+    s += "</WINDOW>";
+  return s;
+}
+
+TEST(Device, AProjectBeyondTheLimitsIsMalformedAndChangesNothing) {
+  const tovik::Limits limits{3, 5, 40};
+  tovik::Device d(limits);
+  ASSERT_EQ(d.apply("<RESET/>\n" + nested(3)).error, "");
+  EXPECT_EQ(d.window_paths(), (Paths{"/w", "/w/w", "/w/w/w"}));
+  const std::string deeper = "windows nested deeper than 3 levels";
+  const std::string more = "more than 5 windows in the project";
+  const std::string longer = "window paths longer than 40 bytes in all";
+  const std::pair<std::string, std::string> cases[] = {
+      {"<RESET/>\n" + nested(4), deeper},
+      {"<RESET/>\n" + nested(2, nested(2)), deeper},
+      {"<RESET/>\n" + nested(1, nested(1) + nested(1) + nested(1) + nested(1) + nested(1)), more},
+      {"<RESET/>\n<WINDOW text=\"" + std::string(40, 'n') + "\"></WINDOW>", longer},
+      // Imports count the project they go into: the path, what it makes
+      // and the content.
+      {nested(4, "<COPY>\n</COPY>\n"), deeper},
+      {nested(2, "<COPY>\n" + nested(2) + "</COPY>\n"), deeper},
+      {"<WINDOW text=\"a\"><WINDOW text=\"b\"><WINDOW text=\"c\"><COPY>\n</COPY>\n</WINDOW>"
+       "</WINDOW></WINDOW>",
+       more},
+      {"<COPY>\n" + nested(1) + nested(1) + nested(1) + "</COPY>\n", more},
+      {"<WINDOW text=\"" + std::string(30, 'n') + "\"><COPY>\n</COPY>\n</WINDOW>", longer},
+      {nested(3, "<COPY>\n" + nested(0) + "</COPY>\n"), ""},
+  };
+  for (const auto &[payload, why] : cases)
+    EXPECT_EQ(d.apply(payload).error, why) << payload;
+  EXPECT_EQ(d.window_paths(), (Paths{"/w", "/w/w", "/w/w/w"}));
+  // What is left fits exactly: two windows and 40 - 2 - 4 - 6 path bytes
+  // ("/aaa..." and "/").
+  auto o = d.apply("<COPY>\n<WINDOW text=\"" + std::string(26, 'a') + "\"></WINDOW></COPY>\n");
+  EXPECT_EQ(o.error, "");
+  o = d.apply("<COPY>\n<WINDOW text=\"\"></WINDOW></COPY>\n");
+  EXPECT_EQ(o.error, "");
+  EXPECT_EQ(d.window_count(), 5);
+  EXPECT_EQ(d.path_bytes(), 40u);
+  EXPECT_EQ(d.apply("<COPY>\n<WINDOW text=\"\"></WINDOW></COPY>\n").error, more);
+  // A new project starts from nothing again.
+  EXPECT_EQ(d.apply("<RESET/>\n" + nested(1)).error, "");
+  EXPECT_EQ(d.window_count(), 1);
+  EXPECT_EQ(d.path_bytes(), 2u);
+}
+
+TEST(Device, AVeryDeepProjectIsRefusedAtTheDefaultLimit) {
+  tovik::Device d;
+  EXPECT_EQ(d.apply("<RESET/>\n" + nested(64)).error, "");
+  EXPECT_EQ(d.window_paths().size(), 64u);
+  EXPECT_EQ(d.window_paths().back().size(), 128u);
+  const auto o = d.apply("<RESET/>\n" + nested(200000));
+  EXPECT_EQ(o.error, "windows nested deeper than 64 levels");
+  EXPECT_EQ(d.window_count(), 64);
+}
+
+TEST(Device, ADeepTreeIsCountedAndFreedWithoutRecursing) {
+  // Far deeper than any stack could recurse.
+  auto top = std::make_unique<tovik::Window>();
+  tovik::Window *at = top.get();
+  for (int i = 0; i < 1000000; ++i) {
+    at->children.push_back(std::make_unique<tovik::Window>());
+    at->controls.push_back("<X/>");
+    at = at->children.back().get();
+  }
+  EXPECT_EQ(top->window_count(), 1000000);
+  EXPECT_EQ(top->control_count(), 1000000);
+  top.reset();
 }
 
 } // namespace

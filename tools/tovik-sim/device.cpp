@@ -130,14 +130,29 @@ private:
   std::string error_;
 };
 
+// What content read into a window may still add to the project, and where
+// that window is: its depth and the length of its path.
+struct Room {
+  const Limits &limits;
+  int depth = 0;               ///< depth of the window read into (the top: 0)
+  std::size_t path_length = 0; ///< length of its path ("/a/b": 4; the top: 0)
+  int windows = 0;             ///< windows that may still be made
+  std::size_t path_bytes = 0;  ///< path bytes that may still be added
+  int made = 0;                ///< windows made in the content
+};
+
 // Reads project content (windows and controls) into `into`. Stops at the end
 // of the text, or at a closing tag that belongs to the caller (`stop_at`),
-// which is consumed. Returns an error text, or empty.
-std::string read_content(Lexer &lex, Window &into, std::string_view stop_at, bool &stopped) {
+// which is consumed. Returns an error text, or empty. Content that would
+// exceed `room` is an error.
+std::string read_content(Lexer &lex, Window &into, std::string_view stop_at, bool &stopped,
+                         Room &room) {
   stopped = false;
-  // Windows opened inside this content, innermost last; controls with
-  // content (an open tag that is not a window) are tracked the same way.
+  // Windows opened inside this content, innermost last, with the lengths of
+  // their paths; controls with content (an open tag that is not a window)
+  // are tracked the same way.
   std::vector<Window *> windows{&into};
+  std::vector<std::size_t> path_lengths{room.path_length};
   std::vector<std::string> open_controls;
   while (auto t = lex.next()) {
     if (t->kind == Tag::empty) {
@@ -154,10 +169,21 @@ std::string read_content(Lexer &lex, Window &into, std::string_view stop_at, boo
         const std::string *name = t->attr("text");
         if (!name)
           return "<WINDOW> without a text attribute";
+        if (room.depth + static_cast<int>(windows.size()) > room.limits.depth)
+          return "windows nested deeper than " + std::to_string(room.limits.depth) + " levels";
+        if (room.made == room.windows)
+          return "more than " + std::to_string(room.limits.windows) + " windows in the project";
+        const std::size_t path_length = path_lengths.back() + 1 + name->size();
+        if (path_length > room.path_bytes)
+          return "window paths longer than " + std::to_string(room.limits.path_bytes) +
+                 " bytes in all";
+        room.path_bytes -= path_length;
+        ++room.made;
         auto w = std::make_unique<Window>();
         w->name = *name;
         windows.back()->children.push_back(std::move(w));
         windows.push_back(windows.back()->children.back().get());
+        path_lengths.push_back(path_length);
       } else if (t->name == "COPY" || t->name == "RESET") {
         return "<" + t->name + "> is not allowed inside a project";
       } else {
@@ -176,6 +202,7 @@ std::string read_content(Lexer &lex, Window &into, std::string_view stop_at, boo
     }
     if (t->name == "WINDOW" && windows.size() > 1) {
       windows.pop_back();
+      path_lengths.pop_back();
       continue;
     }
     if (windows.size() == 1 && t->name == stop_at) {
@@ -222,13 +249,6 @@ bool is_dotted_ipv4(const std::string &s) {
   return parts == 4;
 }
 
-void append_paths(const Window &w, const std::string &prefix, std::vector<std::string> &out) {
-  for (const auto &c : w.children) {
-    out.push_back(prefix + "/" + c->name);
-    append_paths(*c, out.back(), out);
-  }
-}
-
 } // namespace
 
 Window *Window::child(std::string_view n) const {
@@ -239,17 +259,47 @@ Window *Window::child(std::string_view n) const {
   return nullptr;
 }
 
+Window::~Window() {
+  // Each window taken off the list hands its children to the list first, so
+  // it is freed with none left below it.
+  std::vector<std::unique_ptr<Window>> pending = std::move(children);
+  while (!pending.empty()) {
+    std::unique_ptr<Window> w = std::move(pending.back());
+    pending.pop_back();
+    if (!w)
+      continue; // a child moved elsewhere
+    for (auto &c : w->children)
+      pending.push_back(std::move(c));
+    w->children.clear();
+  }
+}
+
+namespace {
+
+// Calls `visit` for every window below `top`, depth first.
+template <class Visit> void for_each_below(const Window &top, Visit visit) {
+  std::vector<const Window *> pending{&top};
+  while (!pending.empty()) {
+    const Window *w = pending.back();
+    pending.pop_back();
+    for (const auto &c : w->children) {
+      visit(*c);
+      pending.push_back(c.get());
+    }
+  }
+}
+
+} // namespace
+
 int Window::window_count() const {
   int n = 0;
-  for (const auto &c : children)
-    n += 1 + c->window_count();
+  for_each_below(*this, [&](const Window &) { ++n; });
   return n;
 }
 
 int Window::control_count() const {
   int n = static_cast<int>(controls.size());
-  for (const auto &c : children)
-    n += c->control_count();
+  for_each_below(*this, [&](const Window &w) { n += static_cast<int>(w.controls.size()); });
   return n;
 }
 
@@ -270,7 +320,7 @@ std::string Outcome::summary() const {
   return s;
 }
 
-Device::Device() : root_(std::make_unique<Window>()) {}
+Device::Device(Limits limits) : limits_(limits), root_(std::make_unique<Window>()) {}
 
 Outcome Device::apply(std::string_view payload) {
   static constexpr std::string_view reset = "<RESET/>\n";
@@ -292,14 +342,17 @@ Outcome Device::load(std::string_view body) {
   Lexer lex(body, 9);
   auto fresh = std::make_unique<Window>();
   bool stopped = false;
-  o.error = read_content(lex, *fresh, {}, stopped);
+  Room room{limits_, 0, 0, limits_.windows, limits_.path_bytes};
+  o.error = read_content(lex, *fresh, {}, stopped, room);
   if (!o.error.empty())
     return o;
   if (lex.stray())
     o.warnings.push_back(std::to_string(lex.stray()) + " characters of text outside tags ignored");
-  o.windows = fresh->window_count();
+  o.windows = room.made;
   o.controls = fresh->control_count();
   root_ = std::move(fresh);
+  windows_ = room.made;
+  path_bytes_ = limits_.path_bytes - room.path_bytes;
   ++loads_;
   return o;
 }
@@ -322,9 +375,33 @@ Outcome Device::import(std::string_view payload) {
     o.error = lex.error().empty() ? "expected <COPY> after the window path" : lex.error();
     return o;
   }
+  // What the path adds (the windows of it that do not exist yet) and what
+  // is left for the content.
+  if (path.size() > static_cast<std::size_t>(limits_.depth)) {
+    o.error = "windows nested deeper than " + std::to_string(limits_.depth) + " levels";
+    return o;
+  }
+  Room room{limits_, static_cast<int>(path.size()), 0, limits_.windows - windows_,
+            limits_.path_bytes - path_bytes_};
+  const Window *existing = root_.get();
+  for (const auto &name : path) {
+    room.path_length += 1 + name.size();
+    existing = existing ? existing->child(name) : nullptr;
+    if (existing)
+      continue;
+    if (room.windows == 0 || room.path_length > room.path_bytes) {
+      o.error =
+          room.windows == 0
+              ? "more than " + std::to_string(limits_.windows) + " windows in the project"
+              : "window paths longer than " + std::to_string(limits_.path_bytes) + " bytes in all";
+      return o;
+    }
+    --room.windows;
+    room.path_bytes -= room.path_length;
+  }
   Window content;
   bool stopped = false;
-  o.error = read_content(lex, content, "COPY", stopped);
+  o.error = read_content(lex, content, "COPY", stopped, room);
   if (!o.error.empty())
     return o;
   if (!stopped) {
@@ -367,8 +444,10 @@ Outcome Device::import(std::string_view payload) {
     o.path = "/";
   if (made)
     o.warnings.push_back(std::to_string(made) + " windows of the path did not exist and were made");
-  o.windows = content.window_count() + made;
+  o.windows = room.made + made;
   o.controls = content.control_count();
+  windows_ += made + room.made;
+  path_bytes_ = limits_.path_bytes - room.path_bytes;
   for (auto &c : content.controls)
     at->controls.push_back(std::move(c));
   for (auto &c : content.children)
@@ -425,7 +504,28 @@ Outcome Device::target(std::string_view payload) {
 
 std::vector<std::string> Device::window_paths() const {
   std::vector<std::string> out;
-  append_paths(*root_, "", out);
+  // Depth first, each window before the windows in it: the windows being
+  // walked, each with the index of its next child, and the path so far.
+  std::vector<std::pair<const Window *, std::size_t>> walk{{root_.get(), 0}};
+  std::vector<std::size_t> parent_lengths;
+  std::string path;
+  while (!walk.empty()) {
+    auto &[w, next] = walk.back();
+    if (next == w->children.size()) {
+      walk.pop_back();
+      if (!parent_lengths.empty()) {
+        path.resize(parent_lengths.back());
+        parent_lengths.pop_back();
+      }
+      continue;
+    }
+    const Window *c = w->children[next++].get();
+    parent_lengths.push_back(path.size());
+    path += '/';
+    path += c->name;
+    out.push_back(path);
+    walk.emplace_back(c, 0);
+  }
   return out;
 }
 

@@ -11,7 +11,10 @@
 // <FADER text="Volume" osc="/vol"/>. Text between tags is ignored.
 //
 // A payload is applied whole or not at all: a malformed one leaves the
-// model as it was and says why. Not thread-safe: one owner at a time.
+// model as it was and says why. The project kept is bounded (Limits): a
+// payload that would make it deeper or larger is malformed too. Nothing in
+// the model recurses, so no project can exhaust the stack. Not thread-safe:
+// one owner at a time.
 #pragma once
 
 #include <array>
@@ -23,6 +26,12 @@
 namespace tovik {
 
 struct Window {
+  Window() = default;
+  Window(const Window &) = delete;
+  Window &operator=(const Window &) = delete;
+  /// Frees the windows below without recursing.
+  ~Window();
+
   std::string name;
   std::vector<std::string> controls; ///< each control's tag as written
   std::vector<std::unique_ptr<Window>> children;
@@ -54,9 +63,17 @@ struct Outcome {
   std::string summary() const; ///< one line for people
 };
 
+/// What the model keeps at most. The path bytes bound what the window list
+/// (window_paths) can take: each window's path counts whole.
+struct Limits {
+  int depth = 64;                   ///< windows nested in each other
+  int windows = 10000;              ///< windows in the project
+  std::size_t path_bytes = 1 << 20; ///< the lengths of all window paths added up
+};
+
 class Device {
 public:
-  Device();
+  explicit Device(Limits limits = {});
   /// Applies one payload (the blob of an upload message).
   Outcome apply(std::string_view payload);
 
@@ -65,15 +82,21 @@ public:
   int loads() const { return loads_; }
   int imports() const { return imports_; }
 
-  /// Every window as a path ("/Main", "/Main/Pads"), depth first.
+  /// Every window as a path ("/Main", "/Main/Pads"), depth first. Their
+  /// lengths add up to at most the limit's path bytes.
   std::vector<std::string> window_paths() const;
+  int window_count() const { return windows_; } ///< windows in the project
+  std::size_t path_bytes() const { return path_bytes_; }
 
 private:
   Outcome load(std::string_view body);
   Outcome import(std::string_view payload);
   Outcome target(std::string_view payload);
 
+  Limits limits_;
   std::unique_ptr<Window> root_;
+  int windows_ = 0;            ///< windows in the project
+  std::size_t path_bytes_ = 0; ///< their path lengths added up
   std::array<Target, 8> targets_;
   int loads_ = 0;
   int imports_ = 0;

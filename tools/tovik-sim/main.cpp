@@ -34,6 +34,19 @@ int main(int argc, char **argv) {
                  "seconds after which a silent connection is dropped")
       ->capture_default_str()
       ->check(CLI::Range(1, 3600));
+  app.add_option("--message-timeout", o.message_timeout_s,
+                 "seconds after which a connection is dropped, whole message or not")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 3600));
+  app.add_option("--max-connections", o.max_connections,
+                 "connections open at once; more are closed at once")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 4096));
+  app.add_option("--max-memory", o.max_memory,
+                 "message bytes held by all connections together; a connection that would "
+                 "need more is dropped")
+      ->capture_default_str()
+      ->check(CLI::Range(std::size_t{20}, std::size_t{1} << 32));
   CLI11_PARSE(app, argc, argv);
   if (o.answer.empty()) {
     std::fprintf(stderr,

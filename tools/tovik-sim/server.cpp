@@ -2,6 +2,8 @@
 
 #include "device.hpp"
 #include "framing.hpp"
+#include "reader.hpp"
+#include "report.hpp"
 
 #include <nlohmann/json.hpp>
 
@@ -63,17 +65,23 @@ private:
 };
 
 struct Connection {
-  int fd = -1;
+  Connection(int fd, std::string peer, std::uint32_t limit)
+      : fd(fd), peer(std::move(peer)), reader(limit) {}
+  int fd;
   std::string peer;
-  unsigned char head[4] = {};
-  std::size_t head_have = 0;
-  std::uint32_t length = 0;
-  std::unique_ptr<unsigned char[]> body;
-  std::size_t body_have = 0;
-  bool complete = false;
-  std::size_t trailing = 0;
-  Clock::time_point last = Clock::now();
+  MessageReader reader;
+  Clock::time_point opened = Clock::now();
+  Clock::time_point last = opened; ///< when bytes last arrived
 };
+
+// Reads per connection and loop pass, so that one fast sender cannot keep
+// the others waiting.
+constexpr int kReadsPerPass = 16;
+// Connections accepted (or refused) per loop pass.
+constexpr int kAcceptsPerPass = 1024;
+// How long new connections wait after accept failed for want of descriptors
+// or memory; the ones open meanwhile keep being served.
+constexpr auto kAcceptPause = std::chrono::seconds(1);
 
 class Server {
 public:
@@ -100,7 +108,7 @@ public:
     tcp_ = open_socket(SOCK_STREAM, addr, o_.tcp_port, "TCP");
     if (tcp_ < 0)
       return false;
-    if (listen(tcp_, 16) != 0) {
+    if (listen(tcp_, SOMAXCONN) != 0) {
       std::fprintf(stderr, "tovik-sim: listen failed (%s)\n", std::strerror(errno));
       return false;
     }
@@ -116,13 +124,15 @@ public:
 
   void loop() {
     while (!stopping_) {
+      const auto now = Clock::now();
+      const bool accepting = now >= accept_paused_until_;
       std::vector<pollfd> fds;
       fds.push_back({stop_pipe[0], POLLIN, 0});
       fds.push_back({udp_, POLLIN, 0});
-      fds.push_back({tcp_, POLLIN, 0});
+      fds.push_back({tcp_, static_cast<short>(accepting ? POLLIN : 0), 0});
       for (auto &c : conns_)
         fds.push_back({c.fd, POLLIN, 0});
-      const int n = poll(fds.data(), fds.size(), 1000);
+      const int n = poll(fds.data(), fds.size(), accepting ? 1000 : 100);
       if (n < 0 && errno != EINTR) {
         std::fprintf(stderr, "tovik-sim: poll failed (%s)\n", std::strerror(errno));
         return;
@@ -138,12 +148,12 @@ public:
         bool keep = true;
         if (i < fds.size() && fds[i].revents)
           keep = on_readable(*it);
-        else if (Clock::now() - it->last > std::chrono::seconds(o_.idle_timeout_s))
-          keep = drop(*it, "no data for " + std::to_string(o_.idle_timeout_s) + " s after " +
-                               progress(*it));
+        if (keep)
+          keep = in_time(*it);
         if (keep) {
           ++it;
         } else {
+          total_held_ -= it->reader.held();
           close(it->fd);
           it = conns_.erase(it);
         }
@@ -152,30 +162,8 @@ public:
   }
 
   void report_state() {
-    json targets = json::array();
-    std::string text;
-    for (std::size_t i = 0; i < device_.targets().size(); ++i) {
-      const Target &t = device_.targets()[i];
-      if (!t.set)
-        continue;
-      targets.push_back({{"target", i}, {"ip", t.ip}, {"port", t.port}});
-      text += " " + std::to_string(i) + "=" + t.ip + ":" + std::to_string(t.port);
-    }
-    const auto paths = device_.window_paths();
-    std::string windows;
-    for (const auto &p : paths)
-      windows += " " + p;
-    events_.emit({{"event", "state"},
-                  {"loads", device_.loads()},
-                  {"imports", device_.imports()},
-                  {"messages", messages_},
-                  {"windows", paths},
-                  {"targets", targets}},
-                 "state: " + std::to_string(messages_) + " messages, " +
-                     std::to_string(device_.loads()) + " loads, " +
-                     std::to_string(device_.imports()) +
-                     " imports; windows:" + (windows.empty() ? " none" : windows) +
-                     "; targets:" + (text.empty() ? " none" : text));
+    const Event e = state_event(device_, messages_);
+    events_.emit(e.json, e.text);
   }
 
 private:
@@ -233,25 +221,43 @@ private:
                  "probe from " + peer + ": " + std::to_string(sent) + " answers sent");
   }
 
+  // Accepts every connection waiting (up to kAcceptsPerPass). Beyond
+  // max_connections a connection is closed at once; when descriptors or
+  // memory run out, new connections wait kAcceptPause (the listening socket
+  // is not polled meanwhile, so the loop does not spin on it).
   void on_accept() {
-    sockaddr_in from{};
-    socklen_t len = sizeof from;
-    const int fd = accept(tcp_, reinterpret_cast<sockaddr *>(&from), &len);
-    if (fd < 0)
-      return;
-    set_nonblocking(fd);
-    Connection c;
-    c.fd = fd;
-    c.peer = peer_text(from);
-    events_.emit({{"event", "connect"}, {"from", c.peer}}, "connection from " + c.peer);
-    conns_.push_back(std::move(c));
-  }
-
-  static std::string progress(const Connection &c) {
-    if (c.head_have < 4)
-      return std::to_string(c.head_have) + " bytes of the length field";
-    return std::to_string(4 + c.body_have) + " of " + std::to_string(4 + std::size_t(c.length)) +
-           " bytes";
+    for (int i = 0; i < kAcceptsPerPass; ++i) {
+      sockaddr_in from{};
+      socklen_t len = sizeof from;
+      const int fd =
+          accept4(tcp_, reinterpret_cast<sockaddr *>(&from), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
+      if (fd < 0) {
+        if (errno == EINTR || errno == ECONNABORTED)
+          continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+          return;
+        const std::string why = std::strerror(errno);
+        accept_paused_until_ = Clock::now() + kAcceptPause;
+        events_.emit({{"event", "accept_error"},
+                      {"error", why},
+                      {"connections", conns_.size()},
+                      {"pause_ms", 1000}},
+                     "cannot accept a connection (" + why + ") with " +
+                         std::to_string(conns_.size()) +
+                         " connections open: new connections wait 1 s");
+        return;
+      }
+      const std::string peer = peer_text(from);
+      if (conns_.size() >= static_cast<std::size_t>(o_.max_connections)) {
+        close(fd);
+        events_.emit({{"event", "refused"}, {"from", peer}, {"connections", conns_.size()}},
+                     "connection from " + peer + " refused: " + std::to_string(conns_.size()) +
+                         " connections open, the limit (--max-connections)");
+        continue;
+      }
+      events_.emit({{"event", "connect"}, {"from", peer}}, "connection from " + peer);
+      conns_.emplace_back(fd, peer, o_.max_length);
+    }
   }
 
   bool drop(Connection &c, const std::string &why) {
@@ -260,99 +266,94 @@ private:
     return false;
   }
 
+  // Ends a connection that is fine: its message came whole and applied.
+  bool finish(Connection &c, const std::string &why) {
+    events_.emit({{"event", "close"}, {"from", c.peer}, {"reason", why}},
+                 "connection from " + c.peer + " closed: " + why);
+    return false;
+  }
+
+  // The time bounds: false when the connection is finished.
+  bool in_time(Connection &c) {
+    const auto now = Clock::now();
+    const bool whole = c.reader.state() == MessageReader::State::complete;
+    const bool quiet = whole && c.reader.trailing() == 0;
+    if (now - c.last > std::chrono::seconds(o_.idle_timeout_s)) {
+      const std::string why = "no data for " + std::to_string(o_.idle_timeout_s) + " s after ";
+      if (quiet)
+        return finish(c, why + "its message");
+      if (whole)
+        return drop(c, why + "the message and " + *c.reader.end_error());
+      return drop(c, why + c.reader.progress());
+    }
+    if (now - c.opened > std::chrono::seconds(o_.message_timeout_s)) {
+      const std::string why = "open for " + std::to_string(o_.message_timeout_s) + " s";
+      if (quiet)
+        return finish(c, why + " after its message");
+      if (whole)
+        return drop(c, why + ", " + *c.reader.end_error());
+      return drop(c, why + " without a whole message: " + c.reader.progress());
+    }
+    return true;
+  }
+
   // Reads what has arrived; false when the connection is finished.
   bool on_readable(Connection &c) {
-    for (;;) {
-      unsigned char *into;
-      std::size_t room;
-      unsigned char scratch[65536];
-      if (c.head_have < 4) {
-        into = c.head + c.head_have;
-        room = 4 - c.head_have;
-      } else if (!c.complete) {
-        into = c.body.get() + c.body_have;
-        room = c.length - c.body_have;
-      } else {
-        into = scratch;
-        room = sizeof scratch;
-      }
-      const ssize_t n = recv(c.fd, into, room, 0);
+    unsigned char chunk[65536];
+    for (int reads = 0; reads < kReadsPerPass; ++reads) {
+      const ssize_t n = recv(c.fd, chunk, sizeof chunk, 0);
       if (n < 0) {
         if (errno == EAGAIN || errno == EWOULDBLOCK)
           return true;
         if (errno == EINTR)
           continue;
         return drop(c, std::string("receive failed (") + std::strerror(errno) + ") after " +
-                           progress(c));
+                           c.reader.progress());
       }
-      if (n == 0)
-        return on_end(c);
-      c.last = Clock::now();
-      if (c.head_have < 4) {
-        c.head_have += n;
-        if (c.head_have < 4)
-          continue;
-        c.length = read_be32(c.head);
-        if (auto why = check_length(c.length, o_.max_length))
+      if (n == 0) {
+        if (auto why = c.reader.end_error())
           return drop(c, *why);
-        c.body.reset(new (std::nothrow) unsigned char[c.length]);
-        if (!c.body)
-          return drop(c, "no memory for a message of " + std::to_string(c.length) + " bytes");
-      } else if (!c.complete) {
-        c.body_have += n;
-        if (c.body_have == c.length && !on_message(c))
+        return false;
+      }
+      c.last = Clock::now();
+      const std::size_t before = c.reader.held();
+      const std::size_t others = total_held_ - before;
+      const auto fed = c.reader.feed({chunk, static_cast<std::size_t>(n)},
+                                     o_.max_memory > others ? o_.max_memory - others : 0);
+      total_held_ = others + c.reader.held();
+      switch (fed) {
+      case MessageReader::Fed::refused:
+        return drop(c, c.reader.error());
+      case MessageReader::Fed::no_room:
+        return drop(c, "no room for " + c.reader.progress() + ": " + std::to_string(others) +
+                           " bytes held by " + std::to_string(conns_.size() - 1) +
+                           " other connections, the limit is " + std::to_string(o_.max_memory) +
+                           " bytes (--max-memory)");
+      case MessageReader::Fed::message:
+        if (!on_message(c))
           return false;
-      } else {
-        c.trailing += n;
+        break;
+      case MessageReader::Fed::more:
+        if (c.reader.state() == MessageReader::State::body && c.reader.length() > o_.max_memory)
+          return drop(c, "length " + std::to_string(c.reader.length()) +
+                             " exceeds the memory limit of " + std::to_string(o_.max_memory) +
+                             " bytes (--max-memory)");
+        break;
       }
     }
-  }
-
-  bool on_end(Connection &c) {
-    if (c.complete) {
-      if (c.trailing)
-        drop(c, std::to_string(c.trailing) + " bytes after the message");
-      return false;
-    }
-    if (c.head_have == 0)
-      return drop(c, "connection closed without a message");
-    return drop(c, "connection closed after " + progress(c));
+    return true;
   }
 
   bool on_message(Connection &c) {
-    c.complete = true;
     std::span<const unsigned char> payload;
-    if (auto why = check_body({c.body.get(), c.length}, payload)) {
+    if (auto why = check_body(c.reader.body(), payload)) {
       drop(c, *why);
-      c.body.reset();
       return false;
     }
     ++messages_;
     const std::string_view text(reinterpret_cast<const char *>(payload.data()), payload.size());
     const Outcome out = device_.apply(text);
-    json event = {{"event", "message"},      {"from", c.peer},   {"length", c.length},
-                  {"bytes", payload.size()}, {"kind", out.kind}, {"summary", out.summary()}};
-    if (!out.error.empty())
-      event["error"] = out.error;
-    if (out.kind == "import")
-      event["path"] = out.path;
-    if (out.kind == "load" || out.kind == "import") {
-      event["windows"] = out.windows;
-      event["controls"] = out.controls;
-    }
-    if (out.kind == "target" && out.error.empty()) {
-      event["target"] = out.target;
-      event["ip"] = out.ip;
-      event["port"] = out.port;
-    }
-    if (!out.warnings.empty())
-      event["warnings"] = out.warnings;
-    if (payload.size() <= 65536)
-      event["payload"] = std::string(text);
-    std::string line = "message from " + c.peer + ", " + std::to_string(payload.size()) +
-                       " payload bytes: " + out.summary();
-    for (const auto &w : out.warnings)
-      line += " (warning: " + w + ")";
+    Event e = message_event(c.peer, c.reader.length(), text, out);
     if (!o_.save_dir.empty()) {
       char name[64];
       std::snprintf(name, sizeof name, "%04d-%s.txt", messages_, out.kind.c_str());
@@ -360,15 +361,16 @@ private:
       std::ofstream f(path, std::ios::binary);
       f.write(text.data(), static_cast<std::streamsize>(text.size()));
       if (f.good()) {
-        event["saved"] = path.string();
-        line += "; saved as " + path.string();
+        e.json["saved"] = path.string();
+        e.text += "; saved as " + path.string();
       } else {
-        event["save_error"] = "cannot write " + path.string();
-        line += "; cannot write " + path.string();
+        e.json["save_error"] = "cannot write " + path.string();
+        e.text += "; cannot write " + path.string();
       }
     }
-    c.body.reset();
-    events_.emit(event, line);
+    total_held_ -= c.reader.held();
+    c.reader.release();
+    events_.emit(e.json, e.text);
     if (o_.exit_after && messages_ >= o_.exit_after)
       stopping_ = true;
     return true;
@@ -380,6 +382,8 @@ private:
   int udp_ = -1;
   int tcp_ = -1;
   std::list<Connection> conns_;
+  std::size_t total_held_ = 0; ///< body bytes held by all connections
+  Clock::time_point accept_paused_until_{};
   int messages_ = 0;
   bool stopping_ = false;
 };

@@ -1,9 +1,11 @@
 // The simulated device's network side: a UDP port that answers discovery
 // probes and a TCP port that takes upload messages, one per connection,
 // applied to a Device model. One thread, one poll loop; every event is one
-// line on standard output.
+// line on standard output. Connections, the bytes they hold and the time they
+// take are bounded (Options); what goes past a bound is dropped with a line.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -20,6 +22,9 @@ struct Options {
   std::uint32_t max_length = 1u << 30; ///< largest length field accepted
   int exit_after = 0;                  ///< stop after this many messages (0: never)
   int idle_timeout_s = 10;             ///< a connection that sends nothing that long is dropped
+  int message_timeout_s = 60;          ///< a connection open that long is dropped
+  int max_connections = 64;            ///< connections beyond are closed at once
+  std::size_t max_memory = 256u << 20; ///< message bytes held by all connections together
 };
 
 /// Runs until SIGINT or SIGTERM (or `exit_after` messages). Returns the
