@@ -32,6 +32,29 @@ Lines read_lines(const fs::path &file) {
   return lines;
 }
 
+/// Starts kithost with `args` and the caller's file `actions` (standard input,
+/// the folder), which it destroys; standard output and error go to `out` and
+/// `err`. 0 (a test failure) when it cannot start.
+pid_t start_kithost(const std::vector<std::string> &args, posix_spawn_file_actions_t &actions,
+                    const fs::path &out, const fs::path &err) {
+  std::vector<std::string> words{KITHOST_PATH};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char *> argv;
+  for (auto &word : words)
+    argv.push_back(word.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    ADD_FAILURE() << "cannot start " << KITHOST_PATH << ": " << std::strerror(spawned);
+    return 0;
+  }
+  return pid;
+}
+
 } // namespace
 
 TempDir::TempDir() {
@@ -61,28 +84,15 @@ Result run_kithost(const std::vector<std::string> &args, const std::string &inpu
   const fs::path out = io.path() / "stdout";
   const fs::path err = io.path() / "stderr";
 
-  std::vector<std::string> words{KITHOST_PATH};
-  words.insert(words.end(), args.begin(), args.end());
-  std::vector<char *> argv;
-  for (auto &word : words)
-    argv.push_back(word.data());
-  argv.push_back(nullptr);
-
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (!cwd.empty())
     posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
   Result run;
-  if (spawned != 0) {
-    ADD_FAILURE() << "cannot start " << KITHOST_PATH << ": " << std::strerror(spawned);
+  const pid_t pid = start_kithost(args, actions, out, err);
+  if (pid == 0)
     return run;
-  }
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
@@ -104,24 +114,13 @@ Result feed_kithost(const std::vector<std::string> &args, const Lines &lines,
     return run;
   }
   fcntl(input[1], F_SETFD, FD_CLOEXEC);
-  std::vector<std::string> words{KITHOST_PATH};
-  words.insert(words.end(), args.begin(), args.end());
-  std::vector<char *> argv;
-  for (auto &word : words)
-    argv.push_back(word.data());
-  argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
+  const pid_t pid = start_kithost(args, actions, out, err);
   close(input[0]);
-  if (spawned != 0) {
+  if (pid == 0) {
     close(input[1]);
-    ADD_FAILURE() << "cannot start " << KITHOST_PATH << ": " << std::strerror(spawned);
     return run;
   }
   // kithost ending early (a bad line) closes the pipe: an error, not SIGPIPE.
