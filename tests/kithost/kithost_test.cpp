@@ -319,7 +319,7 @@ TEST(KithostOptions, ListsAndDescribesClasses) {
   EXPECT_EQ(run.status, 0);
   // The host's own classes for patchers are there too.
   EXPECT_EQ(run.out, (Lines{"button", "delay", "inlet", "kt-echo", "loadbang", "message", "metro",
-                            "outlet", "print"}));
+                            "outlet", "print", "udpreceive", "udpsend"}));
 
   run = run_kithost({"--modules", test_modules(), "--describe", "kt-echo"});
   EXPECT_EQ(run.status, 0) << ::testing::PrintToString(run.err);
