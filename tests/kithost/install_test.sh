@@ -7,7 +7,7 @@ build=$1
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/kit-install-XXXXXX")
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for path in bin/kithost bin/tovik-sim lib/kit/modules share/kit/help share/kit/docs/reference \
+for path in bin/kithost bin/tovik-sim lib/tovik-kit/modules share/kit/help share/kit/docs/reference \
             share/kit/examples/run-examples.sh; do
   [ -e "$prefix/$path" ] || { echo "missing from the install: $path"; exit 1; }
 done

@@ -49,14 +49,14 @@ constexpr int exit_console_error = 1;
 constexpr int exit_failed = 2;
 
 /// The module folder of a build (<bin>/../modules) or of an install
-/// (<prefix>/bin/../lib/kit/modules), whichever sits beside this executable.
+/// (<prefix>/bin/../KIT_INSTALL_MODULE_DIR), whichever sits beside this executable.
 std::optional<fs::path> default_module_dir() {
   const fs::path exe = kithost::executable_path();
   if (exe.empty())
     return std::nullopt;
   const fs::path bin = exe.parent_path();
   for (const fs::path &candidate :
-       {bin / ".." / "modules", bin / ".." / "lib" / "kit" / "modules"}) {
+       {bin / ".." / "modules", bin / ".." / KIT_INSTALL_MODULE_DIR}) {
     std::error_code error;
     if (fs::is_directory(candidate, error))
       return fs::weakly_canonical(candidate, error);
