@@ -55,8 +55,7 @@ std::optional<fs::path> default_module_dir() {
   if (exe.empty())
     return std::nullopt;
   const fs::path bin = exe.parent_path();
-  for (const fs::path &candidate :
-       {bin / ".." / "modules", bin / ".." / KIT_INSTALL_MODULE_DIR}) {
+  for (const fs::path &candidate : {bin / ".." / "modules", bin / ".." / KIT_INSTALL_MODULE_DIR}) {
     std::error_code error;
     if (fs::is_directory(candidate, error))
       return fs::weakly_canonical(candidate, error);
