@@ -19,6 +19,10 @@ void define_metro();
 void define_message();
 void define_inlet();
 void define_outlet();
+#ifndef _WIN32
+void define_udpreceive();
+void define_udpsend();
+#endif
 
 /// Copies an assist text into the host's buffer (512 bytes).
 inline void copy_assist(char *text, const char *hint) {
