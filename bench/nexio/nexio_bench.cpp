@@ -644,6 +644,7 @@ int main(int argc, char **argv) {
   size_t mib = 64;
   int rounds = 2000;
   bool use_pd = true;
+  std::string only; // one section: stream, echo or send
   for (int i = 1; i < argc; i++) {
     std::string a = argv[i];
     if (a == "--mib" && i + 1 < argc) {
@@ -652,6 +653,8 @@ int main(int argc, char **argv) {
       rounds = std::atoi(argv[++i]);
     } else if (a == "--no-pd") {
       use_pd = false;
+    } else if (a == "--only" && i + 1 < argc) {
+      only = argv[++i];
     } else {
       std::fprintf(stderr, "usage: %s [--mib N] [--echo ROUNDS] [--no-pd]\n", argv[0]);
       return 2;
@@ -671,6 +674,8 @@ int main(int argc, char **argv) {
   host.define_module("benchcount", counter_main);
   const size_t total = mib << 20;
 
+  auto section = [&](const char *name) { return only.empty() || only == name; };
+  if (section("stream")) {
   std::printf("## stream: %zu MiB through the data outlet into a counting object\n", mib);
   double plain = stream_plain(total);
   double nexio = stream_nexio(total);
@@ -688,6 +693,8 @@ int main(int argc, char **argv) {
     std::printf("pd tcpclient -> list length:      %8.1f MiB/s  (not per byte)\n", pdl);
   }
 
+  }
+  if (section("echo")) {
   std::printf("\n## echo: one byte there and back, %d rounds\n", rounds);
   double idle_cpu = 0;
   Latency lp = echo_plain(rounds);
@@ -705,11 +712,14 @@ int main(int argc, char **argv) {
                 lpd.p99_us, lpd.rounds);
   }
 
+  }
+  if (section("send")) {
   std::printf("\n## send: \"list\" messages of 256 numbers, %zu MiB\n", mib);
   double sp = send_plain(total);
   double sn = send_nexio(total);
   std::printf("plain send() of 256 bytes: %8.1f MiB/s\n", sp);
   std::printf("nexio list of 256:         %8.1f MiB/s  (%.0f messages/s; %.2f of plain)\n", sn,
               sn * 1048576.0 / 256, sn / sp);
+  }
   return 0;
 }

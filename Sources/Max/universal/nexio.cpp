@@ -58,8 +58,10 @@
 static constexpr int nexio_ringsize = 256;
 // A stream is read in pieces of this size, then fed into the ring.
 static constexpr int nexio_readsize = 16384;
-// Yields of a thread waiting for ring space before it sleeps.
-static constexpr int nexio_spins = 64;
+// Bytes that one run of notify delivers at most before it lets other clocks run.
+static constexpr int nexio_notify_budget = 4096;
+// How long a thread waiting for ring space polls before it sleeps.
+static constexpr long nexio_spin_ns = 50000;
 // A sender whose bytes the system has not taken for this long gives up.
 static constexpr long nexio_send_timeout_ms = 5000;
 
@@ -139,6 +141,12 @@ static long nexio_elapsed_ms(const struct timespec &since) {
   struct timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
   return (now.tv_sec - since.tv_sec) * 1000 + (now.tv_nsec - since.tv_nsec) / 1000000;
+}
+
+static long nexio_elapsed_ns(const struct timespec &since) {
+  struct timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return (now.tv_sec - since.tv_sec) * 1000000000 + (now.tv_nsec - since.tv_nsec);
 }
 
 // A float truncated toward zero to a long, saturated at the long's range
@@ -531,29 +539,37 @@ static void nexio_assist(nexio_object *, void *, long kind, long index, char *te
   memcpy(text, t, strlen(t) + 1);
 }
 
-// Moves received bytes and status changes to the outlets.
+// Moves received bytes and status changes to the outlets. One run delivers
+// the bytes waiting, and those the thread adds meanwhile, up to
+// nexio_notify_budget; the clock is re-armed while bytes wait, so that other
+// clocks of the patch get their turn between runs.
 static void nexio_notify(nexio_object *x) {
   nexio_handle *h = x->info.handle;
-  int t = h->tail.load(std::memory_order_relaxed);
-  int head = h->head.load(std::memory_order_acquire);
-  int count = head - t;
-  if (count < 0) {
-    count = nexio_ringsize - t; // up to the end of buf; the rest next run
-  }
-  if (count > 0) {
+  int delivered = 0;
+  for (;;) {
+    const int t = h->tail.load(std::memory_order_relaxed);
+    const int head = h->head.load(std::memory_order_acquire);
+    int count = head - t;
+    if (count < 0) {
+      count = nexio_ringsize - t; // up to the end of buf; the rest next round
+    }
+    if (count == 0 || delivered >= nexio_notify_budget) {
+      break;
+    }
     if (h->status_out.load() != 2) {
       h->status_out.store(2);
       outlet_int(x->outstat, 2);
     }
     // Each slot is freed before its byte goes out, so the thread can refill
     // the ring while the patch is busy with the output.
-    int end = t + count;
+    const int end = t + count;
     for (int p = t; p < end; p++) {
       h->tail.store(static_cast<uint16_t>(p), std::memory_order_release);
       outlet_int(x->outdata, h->buf[p]);
     }
     h->tail.store(static_cast<uint16_t>(end == nexio_ringsize ? 0 : end),
                   std::memory_order_release);
+    delivered += count;
   }
 
   nexio_lock(h);
@@ -587,17 +603,35 @@ static int nexio_freespace(int h, int t) {
 
 enum class nexio_wait { ready, full, disowned };
 
+// A pause for a thread that polls a value another core is about to change.
+static inline void nexio_relax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#elif defined(__aarch64__)
+  __asm__ __volatile__("yield");
+#endif
+}
+
 // Waits until the ring has `need` free slots, or at most about 1 ms. While
-// the patch is taking bytes out, space comes back within microseconds, so a
-// few yields come first; then the thread sleeps until notify signals that
-// it freed slots.
+// the patch is taking bytes out, notify frees a slot every few nanoseconds,
+// far sooner than a sleeping thread could be woken: so the thread first
+// polls the tail for up to nexio_spin_ns, and only then sleeps until notify
+// signals that it freed slots.
 static nexio_wait nexio_wait_space(nexio_handle *h, pthread_t self, int need) {
   const int head = h->head.load(std::memory_order_relaxed);
-  for (int spin = 0; spin < nexio_spins; spin++) {
-    if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) >= need) {
-      return nexio_wait::ready;
+  struct timespec spin_start;
+  clock_gettime(CLOCK_MONOTONIC, &spin_start);
+  for (;;) {
+    for (int i = 0; i < 16; i++) {
+      if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) >= need) {
+        return nexio_wait::ready;
+      }
+      nexio_relax();
     }
     sched_yield();
+    if (nexio_elapsed_ns(spin_start) >= nexio_spin_ns) {
+      break;
+    }
   }
   nexio_wait result = nexio_wait::ready;
   nexio_lock(h);
