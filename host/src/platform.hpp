@@ -45,7 +45,7 @@ private:
   std::atomic<bool> pending_{false};
   std::atomic<bool> polling_{false}; ///< the loop polls pending_ before it sleeps (POSIX)
   bool woken_ = false;               ///< the last wait ended by a wake-up (loop thread only)
-  intptr_t native_[2] = {-1, -1}; ///< the platform's handles
+  intptr_t native_[2] = {-1, -1};    ///< the platform's handles
 };
 
 } // namespace kit::platform
