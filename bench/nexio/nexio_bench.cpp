@@ -503,55 +503,35 @@ std::string pd_connect_lines(int port) {
          "#X connect 1 0 2 0;\n";
 }
 
-// Counting in pd, as a Pd user would: [f] and [+ 1] count messages modulo
-// 2^20 (floats are 32-bit), a second pair counts MiB, and at `mib` MiB one
-// byte goes back to the peer. Objects 3 on; `in` is the object that takes
-// the byte messages.
+// Counting in pd with the fewest messages per byte: [list length] gives 1
+// for each message, [+ ] sums them, [moses] carries every 2^20 into a MiB
+// count (floats are 32-bit), and at `mib` MiB one byte goes back to the
+// peer. Its objects are numbered from `first`, which takes the messages.
 std::string pd_counter_lines(size_t mib, int first) {
   auto n = [first](int k) { return std::to_string(first + k); };
-  return "#X obj 10 300 t b;\n"          // +0
-         "#X obj 10 330 f;\n"            // +1
-         "#X obj 60 330 + 1;\n"          // +2
-         "#X obj 110 330 mod 1048576;\n" // +3
-         "#X obj 10 360 sel 0;\n"        // +4
-         "#X obj 10 390 f;\n"            // +5
-         "#X obj 60 390 + 1;\n"          // +6
-         "#X obj 10 420 sel " +
+  return "#X obj 10 300 list length;\n"   // +0
+         "#X obj 10 330 +;\n"             // +1
+         "#X obj 10 360 moses 1048576;\n" // +2
+         "#X obj 100 390 - 1048576;\n"    // +3
+         "#X obj 100 420 t b f;\n"        // +4
+         "#X obj 100 450 f;\n"            // +5
+         "#X obj 150 450 + 1;\n"          // +6
+         "#X obj 100 480 sel " +
          std::to_string(mib) +
-         ";\n"                 // +7
-         "#X msg 10 450 33;\n" // +8
-         "#X connect " +
-         n(0) + " 0 " + n(1) +
-         " 0;\n" //
-         "#X connect " +
-         n(1) + " 0 " + n(2) +
-         " 0;\n" //
-         "#X connect " +
-         n(2) + " 0 " + n(3) +
-         " 0;\n" //
-         "#X connect " +
-         n(3) + " 0 " + n(1) +
-         " 1;\n" //
-         "#X connect " +
-         n(3) + " 0 " + n(4) +
-         " 0;\n" //
-         "#X connect " +
-         n(4) + " 0 " + n(5) +
-         " 0;\n" //
-         "#X connect " +
-         n(5) + " 0 " + n(6) +
-         " 0;\n" //
-         "#X connect " +
-         n(6) + " 0 " + n(5) +
-         " 1;\n" //
-         "#X connect " +
-         n(6) + " 0 " + n(7) +
-         " 0;\n" //
-         "#X connect " +
-         n(7) + " 0 " + n(8) +
-         " 0;\n" //
-         "#X connect " +
-         n(8) + " 0 2 0;\n";
+         ";\n"                                          // +7
+         "#X msg 100 510 33;\n"                         // +8
+         "#X connect " + n(0) + " 0 " + n(1) + " 0;\n" //
+         "#X connect " + n(1) + " 0 " + n(2) + " 0;\n" //
+         "#X connect " + n(2) + " 0 " + n(1) + " 1;\n" //
+         "#X connect " + n(2) + " 1 " + n(3) + " 0;\n" //
+         "#X connect " + n(3) + " 0 " + n(4) + " 0;\n" //
+         "#X connect " + n(4) + " 1 " + n(1) + " 1;\n" //
+         "#X connect " + n(4) + " 0 " + n(5) + " 0;\n" //
+         "#X connect " + n(5) + " 0 " + n(6) + " 0;\n" //
+         "#X connect " + n(6) + " 0 " + n(5) + " 1;\n" //
+         "#X connect " + n(6) + " 0 " + n(7) + " 0;\n" //
+         "#X connect " + n(7) + " 0 " + n(8) + " 0;\n" //
+         "#X connect " + n(8) + " 0 2 0;\n";
 }
 
 // Pd patch (b1), what a Pd user runs: tcpclient in its default mode, which

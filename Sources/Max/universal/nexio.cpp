@@ -24,7 +24,19 @@
 // The handle outlives the object while connection threads still run: it is
 // freed by whoever drops refcount to 0. Threads are detached and never
 // joined; a replaced thread is disowned (thread no longer names it) and
-// leaves quietly when it next looks. Sending happens on the host thread
+// leaves quietly when it next looks.
+//
+// Receiving a stream: the thread reads up to 4 KiB at a time (nexio_readsize)
+// and feeds the 256-byte ring from that as notify frees it; beyond these
+// 4 KiB + 255 bytes it reads nothing, so a patch that stops taking bytes
+// lets the socket's receive buffer fill and TCP's flow control hold the
+// peer back. While a stream flows, neither side sleeps per ring: the thread
+// polls for free space (yielding the processor between looks, as it may
+// share one with the host's loop) for up to nexio_spin_ns before it sleeps
+// on `space`, and the host's loop polls for a while after a wake-up before
+// it sleeps.
+//
+// Sending happens on the host thread
 // with non-blocking sends; a peer that takes nothing for 5 seconds ends the
 // connection with a write error rather than holding the host.
 
@@ -56,8 +68,9 @@
 #endif
 
 static constexpr int nexio_ringsize = 256;
-// A stream is read in pieces of this size, then fed into the ring.
-static constexpr int nexio_readsize = 16384;
+// A stream is read in pieces of at most this size, then fed into the ring:
+// the most the thread holds beside the ring.
+static constexpr int nexio_readsize = 4096;
 // notify frees ring slots in groups of this many (a power of 2).
 static constexpr int nexio_free_step = 32;
 // A stream thread waits for this much ring space (or for as much as it has
@@ -85,7 +98,12 @@ struct nexio_handle {
   uint8_t status;
   std::atomic<uint8_t> status_out;
   std::atomic<uint16_t> head;
+  // notify writes tail while the thread writes head, the lock and the ring:
+  // a cache line's worth of space on each side keeps tail on a line of its
+  // own, so that neither side's stores take the line from the other.
+  char apart_head[64];
   std::atomic<uint16_t> tail;
+  char apart_tail[64];
   unsigned char buf[nexio_ringsize];
   // Signalled (under the lock) when notify has freed ring slots or the
   // connection changed hands, so a thread waiting for space goes on at once.
@@ -570,12 +588,13 @@ static void nexio_notify(nexio_object *x) {
     // thread can refill the ring while the patch is busy with the output;
     // storing tail once per group rather than per byte spares the cache line
     // that the thread is polling.
+    void *const out = x->outdata;
     const int end = t + count;
     for (int p = t; p < end; p++) {
       if ((p & (nexio_free_step - 1)) == 0) {
         h->tail.store(static_cast<uint16_t>(p), std::memory_order_release);
       }
-      outlet_int(x->outdata, h->buf[p]);
+      outlet_int(out, h->buf[p]);
     }
     h->tail.store(static_cast<uint16_t>(end == nexio_ringsize ? 0 : end),
                   std::memory_order_release);
