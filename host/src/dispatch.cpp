@@ -5,6 +5,12 @@
 #include "symbols.hpp"
 
 namespace kit::rt {
+
+const char *class_name_of(const t_object *x) {
+  const ObjectState *state = object_state(x);
+  return state ? state->cls->name->s_name : "(freed object)";
+}
+
 namespace {
 
 enum class Fit { ok, extra, bad };
@@ -56,11 +62,6 @@ Fit fill_words(const Signature &sig, short argc, const t_atom *argv, Word *words
     }
   }
   return argc > sig.count ? Fit::extra : Fit::ok;
-}
-
-const char *class_name_of(const t_object *x) {
-  const ObjectState *state = object_state(x);
-  return state ? state->cls->name->s_name : "(freed object)";
 }
 
 void call_method(t_object *x, const Method &m, t_symbol *selector, short argc, t_atom *argv) {

@@ -31,6 +31,9 @@ namespace kit::rt {
 /// Delivers a message arriving at an inlet.
 void deliver(Inlet &in, t_symbol *selector, short argc, t_atom *argv);
 
+/// The class name of an object, for console messages.
+const char *class_name_of(const t_object *x);
+
 /// Delivers a message to an object's own (leftmost) inlet.
 void dispatch_message(t_object *x, t_symbol *selector, short argc, t_atom *argv);
 

@@ -6,6 +6,7 @@
 #include "files.hpp"
 #include "function_cast.hpp"
 #include "modules.hpp"
+#include "nesting.hpp"
 #include "objects.hpp"
 #include "scheduler.hpp"
 
@@ -227,6 +228,7 @@ bool Host::send(t_object *x, int inlet, t_symbol *selector, std::span<const t_at
   std::vector<t_atom> &copy = outermost ? reused : nested;
   reused_busy = true;
   copy.assign(atoms.begin(), atoms.end());
+  const Delivery delivery;
   deliver(*state->inlets[static_cast<size_t>(inlet)], selector, static_cast<short>(copy.size()),
           copy.empty() ? nullptr : copy.data());
   if (outermost)
@@ -234,8 +236,12 @@ bool Host::send(t_object *x, int inlet, t_symbol *selector, std::span<const t_at
   return true;
 }
 
+void Host::set_clock(Clock clock) {
+  Scheduler::get().set_mode(clock);
+}
+
 void Host::set_manual_clock(bool manual) {
-  Scheduler::get().set_manual(manual);
+  set_clock(manual ? Clock::manual : Clock::real);
 }
 
 void Host::advance(double ms) {

@@ -5,25 +5,28 @@
 // exactly a long (and a list to an A_GIMME list method) is one indirect call
 // per connection, without allocation or lookup.
 #include "dispatch.hpp"
+#include "nesting.hpp"
 #include "symbols.hpp"
 
 namespace kit::rt {
 namespace {
 
-// Outlets call methods that call outlets: a patch that loops back on itself
-// would overflow the stack, so a chain this deep is cut with an error.
-constexpr int max_depth = 1000;
-int depth = 0; // main thread only, as outlets are
-
+/// One outlet call in the chain; false when the chain is cut here or was
+/// cut below (see nesting.hpp).
 class DepthGuard {
 public:
-  DepthGuard() : ok_(++depth <= max_depth) {
-    if (!ok_ && depth == max_depth + 1)
-      error("stack overflow: messages nested more than %d deep (a loop in the patch?); message "
-            "dropped",
-            max_depth);
+  explicit DepthGuard(const Outlet &out) {
+    if (nesting == 0)
+      nesting_limit = max_nesting; // an outlet called outside any delivery
+    ok_ = ++nesting <= nesting_limit;
+    if (!ok_ && nesting_limit == max_nesting) {
+      nesting_limit = 0;
+      error("%s: messages nested more than %d deep (a loop in the patch?); the chain is "
+            "abandoned",
+            class_name_of(out.owner), max_nesting);
+    }
   }
-  ~DepthGuard() { --depth; }
+  ~DepthGuard() { --nesting; }
   explicit operator bool() const { return ok_; }
   DepthGuard(const DepthGuard &) = delete;
   DepthGuard &operator=(const DepthGuard &) = delete;
@@ -47,7 +50,7 @@ void send_general(Outlet &out, t_symbol *selector, short argc, t_atom *argv) {
 
 // Every other int: watchers, several connections, general delivery.
 [[gnu::noinline]] void send_int(Outlet &out, t_atom_long n) {
-  DepthGuard guard;
+  DepthGuard guard(out);
   if (!guard)
     return;
   t_symbol *int_selector = common_symbols().int_;
@@ -79,11 +82,12 @@ void *outlet_int(void *o, t_atom_long n) {
   if (!out) [[unlikely]]
     return nullptr;
   // One connection to a method taking a long: nothing else to do, and
-  // nothing to keep across the call.
-  if (IntMethod fn = out->only_int; fn && depth < max_depth) [[likely]] {
-    ++depth;
+  // nothing to keep across the call. A chain being cut takes the guarded
+  // way.
+  if (IntMethod fn = out->only_int; fn && nesting < nesting_limit) [[likely]] {
+    ++nesting;
     fn(out->only_receiver, n);
-    --depth;
+    --nesting;
     return nullptr;
   }
   send_int(*out, n);
@@ -94,7 +98,7 @@ void *outlet_float(void *o, double f) {
   auto *out = static_cast<Outlet *>(o);
   if (!out)
     return nullptr;
-  DepthGuard guard;
+  DepthGuard guard(*out);
   if (!guard)
     return nullptr;
   t_atom value;
@@ -107,7 +111,7 @@ void *outlet_bang(void *o) {
   auto *out = static_cast<Outlet *>(o);
   if (!out)
     return nullptr;
-  DepthGuard guard;
+  DepthGuard guard(*out);
   if (!guard)
     return nullptr;
   send_general(*out, common_symbols().bang, 0, nullptr);
@@ -123,13 +127,13 @@ void *outlet_list(void *o, t_symbol *, short ac, t_atom *av) {
     return nullptr;
   }
   t_symbol *list = common_symbols().list;
-  if (GimmeMethod fn = out->only_list; fn && depth < max_depth) [[likely]] {
-    ++depth;
+  if (GimmeMethod fn = out->only_list; fn && nesting < nesting_limit) [[likely]] {
+    ++nesting;
     fn(out->only_receiver, list, ac, av);
-    --depth;
+    --nesting;
     return nullptr;
   }
-  DepthGuard guard;
+  DepthGuard guard(*out);
   if (!guard)
     return nullptr;
   if (!out->sinks.empty())
@@ -152,7 +156,7 @@ void *outlet_anything(void *o, t_symbol *s, short ac, t_atom *av) {
     error("outlet_anything: bad message (selector %s, %d atoms)", s ? s->s_name : "missing", ac);
     return nullptr;
   }
-  DepthGuard guard;
+  DepthGuard guard(*out);
   if (!guard)
     return nullptr;
   send_general(*out, s, ac, av);

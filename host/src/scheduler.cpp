@@ -1,6 +1,7 @@
 // Clocks, deferred calls and the loop that runs them (see scheduler.hpp).
 #include "scheduler.hpp"
 #include "function_cast.hpp"
+#include "nesting.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -26,12 +27,19 @@ Scheduler &Scheduler::get() {
   return *instance;
 }
 
-Scheduler::Scheduler() : steady_base_(std::chrono::steady_clock::now()) {}
+Scheduler::Scheduler() : ceiling_(never), steady_base_(std::chrono::steady_clock::now()) {}
 
 double Scheduler::now_locked(SteadyTime at) const {
-  if (manual_)
-    return logical_at_base_;
-  return logical_at_base_ + Milliseconds(at - steady_base_).count();
+  if (mode_ == Host::Clock::manual || (in_clock_method_ && on_main_thread()))
+    return reached_;
+  const double steady = logical_at_base_ + Milliseconds(at - steady_base_).count();
+  return std::min(std::max(steady, reached_), ceiling_);
+}
+
+void Scheduler::rebase_locked(SteadyTime at) {
+  reached_ = now_locked(at);
+  logical_at_base_ = reached_;
+  steady_base_ = at;
 }
 
 double Scheduler::now() {
@@ -39,13 +47,18 @@ double Scheduler::now() {
   return now_locked(std::chrono::steady_clock::now());
 }
 
-void Scheduler::set_manual(bool manual) {
+void Scheduler::set_mode(Host::Clock mode) {
   std::lock_guard lock(mutex_);
-  const SteadyTime at = std::chrono::steady_clock::now();
   // Logical time goes on from where it is, whichever way it moves next.
-  logical_at_base_ = now_locked(at);
-  steady_base_ = at;
-  manual_ = manual;
+  rebase_locked(std::chrono::steady_clock::now());
+  if (mode != Host::Clock::real) {
+    // From a whole millisecond: sums of whole delays are then exact, and a
+    // clock chained after one of 50 ms falls due exactly 100 ms on.
+    reached_ = std::ceil(reached_);
+    logical_at_base_ = reached_;
+  }
+  mode_ = mode;
+  ceiling_ = mode == Host::Clock::real ? never : reached_;
 }
 
 t_clock *Scheduler::make_clock(void *owner, method fn) {
@@ -150,17 +163,19 @@ void Scheduler::run_deferred() {
       call = std::move(deferred_.front());
       deferred_.pop_front();
     }
+    const Delivery delivery;
     function_cast<void (*)(void *, t_symbol *, short, t_atom *)>(call.fn)(
         call.ob, call.selector, static_cast<short>(call.atoms.size()),
         call.atoms.empty() ? nullptr : call.atoms.data());
   }
 }
 
-double Scheduler::run_due(double until, bool move_time) {
+double Scheduler::run_due(double until) {
   run_deferred();
   for (;;) {
     void *owner;
     method fn;
+    bool outer_clock_method; // a clock's method that runs the loop itself
     {
       std::lock_guard lock(mutex_);
       if (queue_.empty())
@@ -170,34 +185,68 @@ double Scheduler::run_due(double until, bool move_time) {
         return first.time;
       queue_.erase(queue_.begin());
       first.clock->armed = false;
-      if (move_time && manual_)
-        logical_at_base_ = std::max(logical_at_base_, first.time);
+      reached_ = std::max(reached_, first.time);
+      outer_clock_method = in_clock_method_;
+      in_clock_method_ = true;
       owner = first.clock->owner;
       fn = first.clock->fn;
     }
     // The clock may be re-armed or freed by its own method: it is not
     // touched after this call.
-    function_cast<void (*)(void *)>(fn)(owner);
+    {
+      const Delivery delivery;
+      function_cast<void (*)(void *)>(fn)(owner);
+    }
+    {
+      std::lock_guard lock(mutex_);
+      in_clock_method_ = outer_clock_method;
+    }
     run_deferred();
   }
 }
 
-void Scheduler::advance(double ms) {
-  set_main_thread();
-  bool manual;
+double Scheduler::run_reached() {
+  double reached;
   {
     std::lock_guard lock(mutex_);
-    manual = manual_;
+    reached = now_locked(std::chrono::steady_clock::now());
   }
-  if (!manual) {
+  const double next = run_due(reached);
+  std::lock_guard lock(mutex_);
+  reached_ = std::max(reached_, reached);
+  if (!deferred_.empty())
+    return 0;
+  // The manual clock never reaches a clock by waiting.
+  return mode_ == Host::Clock::manual ? never : next - reached;
+}
+
+bool Scheduler::wait_for_wake_up(int fd, double ms) {
+  // An hour at most: far clocks and long runs wait in several steps, and no
+  // duration arithmetic comes near its limits.
+  constexpr double longest_sleep = 3600e3;
+  const double bounded = std::isnan(ms) ? 0 : std::clamp(ms, 0.0, longest_sleep);
+  return waker_.wait(fd, std::chrono::ceil<std::chrono::nanoseconds>(Milliseconds(bounded)));
+}
+
+void Scheduler::advance(double ms) {
+  Host::Clock mode;
+  double target;
+  {
+    std::lock_guard lock(mutex_);
+    mode = mode_;
+    target = reached_ + (ms > 0 ? ms : 0);
+  }
+  if (mode == Host::Clock::real) {
     run_for(ms);
     return;
   }
-  const double target = now() + (ms > 0 ? ms : 0);
-  run_due(target, true);
+  set_main_thread();
+  run_due(target);
   {
     std::lock_guard lock(mutex_);
-    logical_at_base_ = std::max(logical_at_base_, target);
+    reached_ = std::max(reached_, target);
+    if (mode_ == Host::Clock::logical)
+      ceiling_ = reached_;
   }
   run_deferred();
 }
@@ -205,50 +254,41 @@ void Scheduler::advance(double ms) {
 void Scheduler::run_for(double ms) {
   set_main_thread();
   using std::chrono::steady_clock;
-  const auto deadline =
-      steady_clock::now() + std::chrono::duration_cast<steady_clock::duration>(
-                                Milliseconds(std::isfinite(ms) && ms > 0 ? ms : 0));
+  const double length = std::isnan(ms) ? 0 : std::max(ms, 0.0);
+  const SteadyTime start = steady_clock::now();
+  double end = never; // logical clock: where logical time stands on return
+  {
+    std::lock_guard lock(mutex_);
+    if (mode_ == Host::Clock::logical) {
+      rebase_locked(start);
+      end = ceiling_ = reached_ + length;
+    }
+  }
   for (;;) {
-    const double logical = now();
-    const double next = run_due(logical, false);
-    bool manual, more;
+    const double until_next = run_reached();
+    const double left = length - Milliseconds(steady_clock::now() - start).count();
+    if (left <= 0)
+      break;
+    wait_for_wake_up(-1, std::min(left, until_next));
+  }
+  if (end != never) {
+    // The logical end of the run, whatever the steady clock says: every clock
+    // due by then runs.
+    run_due(end);
     {
       std::lock_guard lock(mutex_);
-      manual = manual_;
-      more = !deferred_.empty();
+      reached_ = std::max(reached_, end);
+      ceiling_ = reached_;
     }
-    const auto at = steady_clock::now();
-    if (at >= deadline)
-      return;
-    if (more)
-      continue;
-    auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - at);
-    if (!manual && next != never) {
-      const auto until_next = std::chrono::duration_cast<std::chrono::nanoseconds>(
-          Milliseconds(std::max(0.0, next - logical)));
-      wait = std::min(wait, until_next);
-    }
-    waker_.wait(-1, wait);
+    run_deferred();
   }
 }
 
 bool Scheduler::run_until_readable(int fd, std::chrono::milliseconds max_wait) {
   set_main_thread();
-  const double logical = now();
-  const double next = run_due(logical, false);
-  bool manual, more;
-  {
-    std::lock_guard lock(mutex_);
-    manual = manual_;
-    more = !deferred_.empty();
-  }
-  std::chrono::nanoseconds wait = more ? std::chrono::nanoseconds(0) : max_wait;
-  if (!manual && next != never) {
-    wait = std::min(wait, std::chrono::duration_cast<std::chrono::nanoseconds>(
-                              Milliseconds(std::max(0.0, next - logical))));
-  }
-  const bool readable = waker_.wait(fd, wait);
-  run_due(now(), false);
+  const double until_next = run_reached();
+  const bool readable = wait_for_wake_up(fd, std::min(Milliseconds(max_wait).count(), until_next));
+  run_reached();
   return readable;
 }
 

@@ -6,9 +6,17 @@
 // thread that drives the loop (advance, run_for, run_until_readable); other
 // threads may arm and unset clocks and queue deferred calls, which wakes the
 // loop at once.
+//
+// Logical time is the time the loop has reached. While a clock's method runs
+// it is the clock's due time, so chained clocks keep their period however
+// late they run. Otherwise it follows the steady clock, but never beyond the
+// ceiling of the mode: none for the real clock, the end of the running
+// run_for for the logical clock (outside run_for it stands still), and the
+// reached time itself for the manual clock.
 #pragma once
 
 #include "ext.h"
+#include "kit/host.hpp"
 #include "platform.hpp"
 
 #include <atomic>
@@ -53,8 +61,9 @@ public:
   void set_main_thread() { main_thread_.store(std::this_thread::get_id()); }
 
   // ---- Time and the loop (main thread) ---------------------------------------------
+  /// Logical time in milliseconds. Any thread.
   double now();
-  void set_manual(bool manual);
+  void set_mode(Host::Clock mode);
   void advance(double ms);
   void run_for(double ms);
   bool run_until_readable(int fd, std::chrono::milliseconds max_wait);
@@ -79,18 +88,32 @@ private:
   using SteadyTime = std::chrono::steady_clock::time_point;
 
   double now_locked(SteadyTime at) const;
+  /// Logical time starts following the steady clock from here.
+  void rebase_locked(SteadyTime at);
   void disarm_locked(Clock &clock);
   /// Runs the deferred calls queued now, then the clocks due by `until`,
   /// returning the due time of the next clock (infinity when none).
-  double run_due(double until, bool move_time);
+  double run_due(double until);
   void run_deferred();
+  /// Runs what is due by the time reached now, which becomes logical time;
+  /// returns how long the loop may sleep before the next clock (ms,
+  /// infinity when none) or 0 when deferred calls are waiting.
+  double run_reached();
+  /// The one place where the loop sleeps: until another thread wakes it (a
+  /// clock armed, a call deferred), `fd` (when >= 0) is readable or `ms`
+  /// passed. Far times are clamped: the caller loops. True when `fd` is
+  /// readable.
+  bool wait_for_wake_up(int fd, double ms);
 
   std::mutex mutex_;
   std::set<Due> queue_;
   std::unordered_set<Clock *> clocks_;
   uint64_t next_order_ = 0;
   std::deque<Deferred> deferred_;
-  bool manual_ = false;
+  Host::Clock mode_ = Host::Clock::real;
+  double reached_ = 0;           ///< logical time the loop has reached
+  double ceiling_ = 0;           ///< how far the steady clock may take logical time
+  bool in_clock_method_ = false; ///< the main thread runs a clock's method: time stands
   double logical_at_base_ = 0;
   SteadyTime steady_base_;
   std::atomic<std::thread::id> main_thread_;

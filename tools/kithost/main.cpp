@@ -119,6 +119,9 @@ kithost::Runner::Status run_patcher(kit::Host &host, const std::string &file,
 }
 
 int run_scripts(kit::Host &host, const Options &options, kithost::Output &output) {
+  // Time moves only in `wait` and --run, so that what a script prints does
+  // not depend on how fast its lines arrive (the prompt runs on real time).
+  host.set_clock(kit::Host::Clock::logical);
   // Patches outlive the runner's objects: both are freed before exit, the
   // script objects first.
   std::vector<std::unique_ptr<kithost::Patch>> patches;

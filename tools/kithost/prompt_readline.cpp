@@ -154,6 +154,8 @@ Runner::Status run_prompt(kit::Host &host, Runner &runner, Output &output) {
   rl_readline_name = "kithost";
   rl_attempted_completion_function = complete;
   output.hold(true);
+  // Clocks keep running while the prompt waits for a line.
+  host.set_clock(kit::Host::Clock::real);
   rl_callback_handler_install("kithost> ", on_line);
   while (!state.done) {
     const bool readable = host.run_until_readable(STDIN_FILENO, std::chrono::milliseconds(50));
@@ -161,6 +163,7 @@ Runner::Status run_prompt(kit::Host &host, Runner &runner, Output &output) {
     if (readable)
       rl_callback_read_char();
   }
+  host.set_clock(kit::Host::Clock::logical);
   output.hold(false);
   for (const auto &line : output.take_held())
     output.line(line);

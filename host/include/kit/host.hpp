@@ -132,20 +132,37 @@ public:
 
   // ---- Time and the loop -------------------------------------------------------
 
-  /// Manual clock: logical time moves only by advance(); for unit tests.
-  /// Real time (the default) follows the steady clock.
+  /// How logical time moves. In every mode a clock's method runs at the
+  /// clock's due time: a clock armed there counts from that time, however
+  /// late the method ran.
+  enum class Clock {
+    /// Follows the steady clock, also between runs of the loop (a prompt).
+    real,
+    /// Moves only inside run_for, by exactly the time run (a script): what
+    /// a script prints does not depend on how fast its lines arrive.
+    logical,
+    /// Moves only by advance(), without sleeping (unit tests).
+    manual,
+  };
+  /// Logical time goes on from where it is. The default is real.
+  void set_clock(Clock clock);
+  /// set_clock(manual) or set_clock(real).
   void set_manual_clock(bool manual);
-  /// Manual clock: moves logical time by `ms`, running every clock that falls
-  /// due in time order (and deferred calls), without sleeping.
+  /// Manual and logical clock: moves logical time by `ms` at once, running
+  /// every clock that falls due in time order (and deferred calls). Real
+  /// clock: run_for(ms).
   void advance(double ms);
   /// Runs the loop for `ms` of real time on this thread: clocks, deferred
-  /// calls, wake-ups from other threads. With 0, runs what is due now.
+  /// calls, wake-ups from other threads, served as they come. Logical clock:
+  /// logical time moves by exactly `ms`, paced by the steady clock, and
+  /// every clock due by its end has run on return. Manual clock: serves
+  /// wake-ups only. With 0, runs what is due now.
   void run_for(double ms);
   /// Runs what is due, then waits up to `max_wait` for more work or for `fd`
   /// (when >= 0) to become readable; returns true when `fd` is readable.
-  /// For an interactive prompt that keeps the host running.
+  /// For an interactive prompt that keeps the host running (real clock).
   bool run_until_readable(int fd, std::chrono::milliseconds max_wait);
-  /// Logical time in milliseconds.
+  /// Logical time in milliseconds. Any thread.
   double now() const;
 
 private:
