@@ -645,12 +645,13 @@ static inline void nexio_relax() {
 // the patch is taking bytes out, notify frees a slot every few nanoseconds,
 // far sooner than a sleeping thread could be woken: so the thread first
 // polls the tail for up to nexio_spin_ns, and only then sleeps until notify
-// signals that it freed slots.
-static nexio_wait nexio_wait_space(nexio_handle *h, pthread_t self, int need) {
+// signals that it freed slots. A thread whose last wait timed out (the patch
+// is not taking bytes) sleeps at once (`poll_first` false).
+static nexio_wait nexio_wait_space(nexio_handle *h, pthread_t self, int need, bool poll_first) {
   const int head = h->head.load(std::memory_order_relaxed);
   struct timespec spin_start;
   clock_gettime(CLOCK_MONOTONIC, &spin_start);
-  for (;;) {
+  while (poll_first) {
     for (int i = 0; i < 16; i++) {
       if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) >= need) {
         return nexio_wait::ready;
@@ -694,6 +695,7 @@ static void *nexio_thread(void *arg) {
   char text[256];
   unsigned char in[nexio_readsize];
   bool owner_end = false; // lock held and owner: end the connection
+  bool stalled = false;   // the last wait for ring space timed out
 
 #ifdef __linux__
   pthread_setname_np(self, "nexio"); // for ps and debuggers
@@ -783,7 +785,9 @@ static void *nexio_thread(void *arg) {
   for (;;) {
     const bool dgram = socktype == SOCK_DGRAM;
     if (dgram) {
-      switch (nexio_wait_space(h, self, nexio_ringsize - 1)) {
+      const nexio_wait room = nexio_wait_space(h, self, nexio_ringsize - 1, !stalled);
+      stalled = room == nexio_wait::full;
+      switch (room) {
       case nexio_wait::disowned:
         nexio_lock(h);
         goto leave;
@@ -813,7 +817,9 @@ static void *nexio_thread(void *arg) {
 
     for (ssize_t done = 0; done < n;) {
       const int left = static_cast<int>(n - done);
-      nexio_wait room = nexio_wait_space(h, self, left < nexio_fill_min ? left : nexio_fill_min);
+      const nexio_wait room =
+          nexio_wait_space(h, self, left < nexio_fill_min ? left : nexio_fill_min, !stalled);
+      stalled = room == nexio_wait::full;
       if (room == nexio_wait::full) {
         continue;
       }
