@@ -44,6 +44,7 @@ public:
 private:
   std::atomic<bool> pending_{false};
   std::atomic<bool> polling_{false}; ///< the loop polls pending_ before it sleeps (POSIX)
+  std::atomic<int> waker_cpu_{-2};   ///< the processor of the last wake() (POSIX)
   bool woken_ = false;               ///< the last wait ended by a wake-up (loop thread only)
   intptr_t native_[2] = {-1, -1};    ///< the platform's handles
 };

@@ -104,6 +104,7 @@ struct nexio_handle {
   char apart_head[64];
   std::atomic<uint16_t> tail;
   char apart_tail[64];
+  std::atomic<int> loop_cpu; // the processor notify last ran on, or -1
   unsigned char buf[nexio_ringsize];
   // Signalled (under the lock) when notify has freed ring slots or the
   // connection changed hands, so a thread waiting for space goes on at once.
@@ -165,6 +166,15 @@ static long nexio_elapsed_ms(const struct timespec &since) {
   struct timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
   return (now.tv_sec - since.tv_sec) * 1000 + (now.tv_nsec - since.tv_nsec) / 1000000;
+}
+
+// The processor the caller runs on, or -1 where that is not known.
+static inline int nexio_current_cpu() {
+#ifdef __linux__
+  return sched_getcpu();
+#else
+  return -1;
+#endif
 }
 
 static long nexio_elapsed_ns(const struct timespec &since) {
@@ -389,6 +399,7 @@ static void *nexio_new(t_symbol *, short ac, t_atom *av) {
   pthread_condattr_destroy(&attr);
   h->owner = x;
   h->fd.store(-1);
+  h->loop_cpu.store(-1);
   h->refcount = 1;
   x->info.handle = h;
 
@@ -569,6 +580,7 @@ static void nexio_assist(nexio_object *, void *, long kind, long index, char *te
 // clocks of the patch get their turn between runs.
 static void nexio_notify(nexio_object *x) {
   nexio_handle *h = x->info.handle;
+  h->loop_cpu.store(nexio_current_cpu(), std::memory_order_relaxed);
   int delivered = 0;
   for (;;) {
     const int t = h->tail.load(std::memory_order_relaxed);
@@ -658,7 +670,12 @@ static nexio_wait nexio_wait_space(nexio_handle *h, pthread_t self, int need, bo
       }
       nexio_relax();
     }
-    sched_yield();
+    // On the processor of the host's loop, the loop frees space only when
+    // this thread makes way for it.
+    const int cpu = nexio_current_cpu();
+    if (cpu < 0 || cpu == h->loop_cpu.load(std::memory_order_relaxed)) {
+      sched_yield();
+    }
     if (nexio_elapsed_ns(spin_start) >= nexio_spin_ns) {
       break;
     }

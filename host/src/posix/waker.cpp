@@ -21,6 +21,15 @@ namespace {
 // How long the loop polls for more work after a wake-up before it sleeps.
 constexpr std::chrono::nanoseconds poll_after_wake = std::chrono::microseconds(50);
 
+// The processor the caller runs on, or -1 where that is not known.
+inline int current_cpu() {
+#ifdef __linux__
+  return sched_getcpu();
+#else
+  return -1;
+#endif
+}
+
 // A pause for a thread that polls a value another core is about to change.
 inline void cpu_relax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -75,6 +84,7 @@ Waker::~Waker() {
 }
 
 void Waker::wake() {
+  waker_cpu_.store(current_cpu(), std::memory_order_relaxed);
   if (pending_.exchange(true, std::memory_order_seq_cst))
     return;
   // A loop that is polling sees pending_ without a system call. The loop
@@ -106,7 +116,10 @@ bool Waker::wait(int fd, std::optional<std::chrono::nanoseconds> timeout) {
         woken = pending_.load(std::memory_order_acquire);
         cpu_relax();
       }
-      if (!woken)
+      // A thread that hands over work from this processor can do so only
+      // when the loop makes way for it.
+      const int cpu = current_cpu();
+      if (!woken && (cpu < 0 || cpu == waker_cpu_.load(std::memory_order_relaxed)))
         sched_yield();
     }
     polling_.store(false, std::memory_order_seq_cst);
