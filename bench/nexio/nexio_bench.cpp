@@ -1,18 +1,21 @@
 // End-to-end figures of nexio against peers on 127.0.0.1, each next to a
-// baseline measured in the same run:
+// baseline measured in the same run, several runs interleaved:
 //
 //   stream   bytes per second of a TCP stream through the data outlet into a
 //            counting object; baselines: a plain socket reading 256 bytes per
-//            recv, and Pure Data's iemnet tcpclient feeding a counting patch
-//            one message per byte (when pd and iemnet are installed)
+//            recv, and Pure Data's iemnet tcpclient in its default mode (one
+//            message per byte) into a counting patch (when pd and iemnet are
+//            installed: bench/nexio/setup.sh)
 //   echo     round trip of one byte that the patch sends straight back, and
 //            the process's CPU use while the connection is idle; baseline: a
 //            plain socket echo (and the same echo through tcpclient)
+//   hop      one int through a connection; baseline: pd's [f] -> [f]
 //   send     bytes per second from "list" messages of 256 numbers; baseline:
 //            send() of 256-byte buffers
 //
-// Usage: nexio_bench [--mib N] [--echo N] [--no-pd]
-// Only loopback addresses are ever used.
+// Usage: nexio_bench [--mib N] [--echo N] [--runs N] [--hops N] [--no-pd]
+//                    [--realtime] [--only stream|echo|hop|send]
+// bench/nexio/run.sh builds and runs it. Only loopback addresses are used.
 #include "kit/host.hpp"
 
 #include <arpa/inet.h>
@@ -20,6 +23,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -462,10 +466,15 @@ bool have_pd() {
          access("/usr/lib/pd/extra/iemnet/tcpclient.pd_linux", R_OK) == 0;
 }
 
+// How pd is scheduled. Run as root, pd gives itself real-time priority
+// (SCHED_FIFO), which on a loaded machine lets it run ahead of every other
+// process; -nrt keeps it under the normal scheduler, as this program is.
+enum class PdPriority { own, normal };
+
 // Runs pd without audio, MIDI, GUI or preferences on a patch; its console
 // goes to `console` when given, else nowhere. `batch`: pd's -batch mode,
 // which runs the patch as fast as it can and ends at "pd quit".
-bool start_pd(const std::string &patch_text, Pd &pd, bool batch = false,
+bool start_pd(const std::string &patch_text, Pd &pd, PdPriority priority, bool batch = false,
               const std::string &console = "/dev/null") {
   auto dir = std::filesystem::temp_directory_path() / ("nexio-bench-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
@@ -476,6 +485,9 @@ bool start_pd(const std::string &patch_text, Pd &pd, bool batch = false,
                                     "-noprefs", "-stderr", "-path",    "/usr/lib/pd/extra"};
   if (batch) {
     argv.push_back("-batch");
+  }
+  if (priority == PdPriority::normal) {
+    argv.push_back("-nrt");
   }
   argv.insert(argv.end(), {"-open", path.c_str(), nullptr});
   posix_spawn_file_actions_t actions;
@@ -518,20 +530,43 @@ std::string pd_counter_lines(size_t mib, int first) {
          "#X obj 150 450 + 1;\n"          // +6
          "#X obj 100 480 sel " +
          std::to_string(mib) +
-         ";\n"                                          // +7
-         "#X msg 100 510 33;\n"                         // +8
-         "#X connect " + n(0) + " 0 " + n(1) + " 0;\n" //
-         "#X connect " + n(1) + " 0 " + n(2) + " 0;\n" //
-         "#X connect " + n(2) + " 0 " + n(1) + " 1;\n" //
-         "#X connect " + n(2) + " 1 " + n(3) + " 0;\n" //
-         "#X connect " + n(3) + " 0 " + n(4) + " 0;\n" //
-         "#X connect " + n(4) + " 1 " + n(1) + " 1;\n" //
-         "#X connect " + n(4) + " 0 " + n(5) + " 0;\n" //
-         "#X connect " + n(5) + " 0 " + n(6) + " 0;\n" //
-         "#X connect " + n(6) + " 0 " + n(5) + " 1;\n" //
-         "#X connect " + n(6) + " 0 " + n(7) + " 0;\n" //
-         "#X connect " + n(7) + " 0 " + n(8) + " 0;\n" //
-         "#X connect " + n(8) + " 0 2 0;\n";
+         ";\n"                  // +7
+         "#X msg 100 510 33;\n" // +8
+         "#X connect " +
+         n(0) + " 0 " + n(1) +
+         " 0;\n" //
+         "#X connect " +
+         n(1) + " 0 " + n(2) +
+         " 0;\n" //
+         "#X connect " +
+         n(2) + " 0 " + n(1) +
+         " 1;\n" //
+         "#X connect " +
+         n(2) + " 1 " + n(3) +
+         " 0;\n" //
+         "#X connect " +
+         n(3) + " 0 " + n(4) +
+         " 0;\n" //
+         "#X connect " +
+         n(4) + " 1 " + n(1) +
+         " 1;\n" //
+         "#X connect " +
+         n(4) + " 0 " + n(5) +
+         " 0;\n" //
+         "#X connect " +
+         n(5) + " 0 " + n(6) +
+         " 0;\n" //
+         "#X connect " +
+         n(6) + " 0 " + n(5) +
+         " 1;\n" //
+         "#X connect " +
+         n(6) + " 0 " + n(7) +
+         " 0;\n" //
+         "#X connect " +
+         n(7) + " 0 " + n(8) +
+         " 0;\n" //
+         "#X connect " +
+         n(8) + " 0 2 0;\n";
 }
 
 // Pd patch (b1), what a Pd user runs: tcpclient in its default mode, which
@@ -573,11 +608,11 @@ std::string pd_echo_patch(int port) {
 }
 
 // Bytes per second through a pd patch made by patch(port, mib).
-double stream_pd(std::string (*patch)(int, size_t), size_t mib) {
+double stream_pd(std::string (*patch)(int, size_t), size_t mib, PdPriority priority) {
   int port = 0;
   Fd listener = listen_loopback(port);
   Pd pd;
-  if (!listener.valid() || !start_pd(patch(port, mib), pd)) {
+  if (!listener.valid() || !start_pd(patch(port, mib), pd, priority)) {
     return 0;
   }
   Fd peer = accept_within(listener.get(), io_timeout_ms);
@@ -611,7 +646,7 @@ Latency echo_pd(int rounds) {
   int port = 0;
   Fd listener = listen_loopback(port);
   Pd pd;
-  if (!start_pd(pd_echo_patch(port), pd)) {
+  if (!start_pd(pd_echo_patch(port), pd, PdPriority::own)) {
     return {};
   }
   Fd peer = accept_within(listener.get(), io_timeout_ms);
@@ -669,12 +704,12 @@ std::string pd_hop_patch(long iterations) {
 }
 
 // Pd's time for one [f] -> [f] hop in ns, or 0.
-double pd_hop_ns(long iterations) {
+double pd_hop_ns(long iterations, PdPriority priority) {
   std::string console = (std::filesystem::temp_directory_path() /
                          ("nexio-bench-pd-" + std::to_string(getpid()) + ".txt"))
                             .string();
   Pd pd;
-  if (!start_pd(pd_hop_patch(iterations), pd, true, console)) {
+  if (!start_pd(pd_hop_patch(iterations), pd, priority, true, console)) {
     return 0;
   }
   int status = 0;
@@ -773,7 +808,8 @@ int main(int argc, char **argv) {
   int runs = 5;
   long hops = 10000000;
   bool use_pd = true;
-  std::string only; // one section: stream, echo, hop or send
+  bool realtime = false; // the priority pd takes as root, for this process too
+  std::string only;      // one section: stream, echo, hop or send
   for (int i = 1; i < argc; i++) {
     std::string a = argv[i];
     if (a == "--mib" && i + 1 < argc) {
@@ -786,13 +822,16 @@ int main(int argc, char **argv) {
       hops = std::atol(argv[++i]);
     } else if (a == "--no-pd") {
       use_pd = false;
+    } else if (a == "--realtime") {
+      realtime = true;
     } else if (a == "--only" && i + 1 < argc) {
       only = argv[++i];
     } else {
-      std::fprintf(stderr,
-                   "usage: %s [--mib N] [--echo ROUNDS] [--runs N] [--hops N] [--no-pd] "
-                   "[--only stream|echo|hop|send]\n",
-                   argv[0]);
+      std::fprintf(
+          stderr,
+          "usage: %s [--mib N] [--echo ROUNDS] [--runs N] [--hops N] [--no-pd] [--realtime] "
+          "[--only stream|echo|hop|send]\n",
+          argv[0]);
       return 2;
     }
   }
@@ -804,6 +843,17 @@ int main(int argc, char **argv) {
     std::printf("(pd or iemnet not installed: bench/nexio/setup.sh installs them; Pd figures "
                 "left out)\n");
     use_pd = false;
+  }
+  if (realtime) {
+    // SCHED_FIFO at 6, as pd gives its main thread; the threads started
+    // later (the connection thread, the peers, pd itself) inherit it.
+    sched_param param{};
+    param.sched_priority = 6;
+    if (sched_setscheduler(0, SCHED_FIFO, &param) != 0) {
+      std::fprintf(stderr, "--realtime: %s\n", std::strerror(errno));
+      return 1;
+    }
+    std::printf("(real-time priority: SCHED_FIFO 6 for this process and pd)\n");
   }
   signal(SIGPIPE, SIG_IGN);
   kit::Host &host = kit::Host::instance();
@@ -820,34 +870,38 @@ int main(int argc, char **argv) {
     std::printf("## stream: %zu MiB through the data outlet into a counting object, %d runs "
                 "(load average %s)\n",
                 mib, runs, load_average().c_str());
-    std::printf("run  plain MiB/s  nexio MiB/s  pd(b1) MiB/s  nexio/plain  nexio/pd(b1)  load\n");
-    std::vector<double> plain_v, nexio_v, pd_v, ratio_plain, ratio_pd;
+    std::printf("pd(b1): tcpclient's default one message per byte into a counter; rt: with "
+                "the real-time priority pd takes as root, nrt: with -nrt\n");
+    std::printf("run  plain MiB/s  nexio MiB/s  pd(b1)rt  pd(b1)nrt  nexio/plain  nexio/pd-rt  "
+                "nexio/pd-nrt  load\n");
+    std::vector<double> nexio_v, ratio_plain, ratio_rt, ratio_nrt;
     for (int r = 0; r < runs; r++) {
       const double plain = stream_plain(total);
       const double nexio = stream_nexio(total);
-      const double pd = use_pd ? stream_pd(pd_default_patch, mib) : 0;
-      plain_v.push_back(plain);
+      const double rt = use_pd ? stream_pd(pd_default_patch, mib, PdPriority::own) : 0;
+      const double nrt = use_pd ? stream_pd(pd_default_patch, mib, PdPriority::normal) : 0;
       nexio_v.push_back(nexio);
       ratio_plain.push_back(nexio / plain);
-      if (pd > 0) {
-        pd_v.push_back(pd);
-        ratio_pd.push_back(nexio / pd);
+      if (rt > 0 && nrt > 0) {
+        ratio_rt.push_back(nexio / rt);
+        ratio_nrt.push_back(nexio / nrt);
       }
-      std::printf("%3d  %11.1f  %11.1f  %12.1f  %11.2f  %12.2f  %s\n", r + 1, plain, nexio, pd,
-                  nexio / plain, pd > 0 ? nexio / pd : 0.0, load_average().c_str());
+      std::printf("%3d  %11.1f  %11.1f  %8.1f  %9.1f  %11.2f  %11.2f  %12.2f  %s\n", r + 1, plain,
+                  nexio, rt, nrt, nexio / plain, rt > 0 ? nexio / rt : 0.0,
+                  nrt > 0 ? nexio / nrt : 0.0, load_average().c_str());
       std::fflush(stdout);
     }
-    std::printf("median: plain %.1f, nexio %.1f MiB/s; nexio = %.2f x plain", median(plain_v),
-                median(nexio_v), median(ratio_plain));
-    if (!ratio_pd.empty()) {
-      std::printf(", %.2f x pd(b1) (lowest %.2f)", median(ratio_pd),
-                  *std::min_element(ratio_pd.begin(), ratio_pd.end()));
+    std::printf("median: nexio %.1f MiB/s = %.2f x plain", median(nexio_v), median(ratio_plain));
+    if (!ratio_rt.empty()) {
+      std::printf(" = %.2f x pd(b1)rt (lowest %.2f) = %.2f x pd(b1)nrt (lowest %.2f)",
+                  median(ratio_rt), *std::min_element(ratio_rt.begin(), ratio_rt.end()),
+                  median(ratio_nrt), *std::min_element(ratio_nrt.begin(), ratio_nrt.end()));
     }
     std::printf("; nexio runs within 30%% of their median: %s\n", steady(nexio_v) ? "yes" : "no");
     if (use_pd) {
       const size_t small = std::max<size_t>(1, mib / 4);
-      const double pd2 = stream_pd(pd_list_store_patch, small);
-      std::printf("pd(b2), list store + until, %zu MiB: %.1f MiB/s (nexio median = %.2f x)\n",
+      const double pd2 = stream_pd(pd_list_store_patch, small, PdPriority::own);
+      std::printf("pd(b2), list store + until, rt, %zu MiB: %.1f MiB/s (nexio median = %.2f x)\n",
                   small, pd2, pd2 > 0 ? median(nexio_v) / pd2 : 0.0);
     }
   }
@@ -882,19 +936,24 @@ int main(int argc, char **argv) {
     std::printf("\n## hop: one int through a connection, %ld iterations, %d runs (load average "
                 "%s)\n",
                 hops, runs, load_average().c_str());
-    std::vector<double> ratios;
+    std::vector<double> ratio_rt, ratio_nrt;
     for (int r = 0; r < runs; r++) {
       const double kit_ns = kit_hop_ns(hops);
-      const double pd_ns = use_pd ? pd_hop_ns(hops) : 0;
-      if (pd_ns > 0) {
-        ratios.push_back(kit_ns / pd_ns);
+      const double rt = use_pd ? pd_hop_ns(hops, PdPriority::own) : 0;
+      const double nrt = use_pd ? pd_hop_ns(hops, PdPriority::normal) : 0;
+      if (rt > 0 && nrt > 0) {
+        ratio_rt.push_back(kit_ns / rt);
+        ratio_nrt.push_back(kit_ns / nrt);
       }
-      std::printf("run %d: kit %.2f ns, pd [f]->[f] %.2f ns, kit/pd %.2f; load %s\n", r + 1, kit_ns,
-                  pd_ns, pd_ns > 0 ? kit_ns / pd_ns : 0.0, load_average().c_str());
+      std::printf("run %d: kit %.2f ns; pd [f]->[f] rt %.2f ns, nrt %.2f ns; kit/pd-rt %.2f, "
+                  "kit/pd-nrt %.2f; load %s\n",
+                  r + 1, kit_ns, rt, nrt, rt > 0 ? kit_ns / rt : 0.0, nrt > 0 ? kit_ns / nrt : 0.0,
+                  load_average().c_str());
       std::fflush(stdout);
     }
-    if (!ratios.empty()) {
-      std::printf("median: kit hop = %.2f x pd hop\n", median(ratios));
+    if (!ratio_rt.empty()) {
+      std::printf("median: kit hop = %.2f x pd-rt hop = %.2f x pd-nrt hop\n", median(ratio_rt),
+                  median(ratio_nrt));
     }
   }
 

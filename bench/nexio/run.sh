@@ -1,7 +1,9 @@
 #!/bin/sh
 # The nexio benchmark in one command: installs Pd and iemnet when missing
 # (as root), builds the default preset's benchmark and runs it. Arguments go
-# to nexio_bench (--mib N, --echo ROUNDS, --runs N, --hops N, --only SECTION).
+# to nexio_bench (--mib N, --echo ROUNDS, --runs N, --hops N, --realtime,
+# --only SECTION); --realtime gives the benchmark the real-time priority that
+# pd takes for itself when run as root.
 # Prints each run's figures, the ratios against the baselines measured in
 # the same run, and the machine's load average.
 set -e
