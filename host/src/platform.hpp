@@ -38,7 +38,9 @@ public:
   void wake();
   /// Waits until wake(), until `fd` (when >= 0; POSIX only) is readable, or
   /// until `timeout` passes (none: no limit). Returns true when `fd` is
-  /// readable. The loop thread only.
+  /// readable. The loop thread only. On POSIX, a wait that follows one that
+  /// a wake-up ended first polls for up to 50 µs (yielding the processor
+  /// while the last waker shares it), since handed-over work comes in runs.
   bool wait(int fd, std::optional<std::chrono::nanoseconds> timeout);
 
 private:

@@ -31,10 +31,10 @@
 // 4 KiB + 255 bytes it reads nothing, so a patch that stops taking bytes
 // lets the socket's receive buffer fill and TCP's flow control hold the
 // peer back. While a stream flows, neither side sleeps per ring: the thread
-// polls for free space (yielding the processor between looks, as it may
-// share one with the host's loop) for up to nexio_spin_ns before it sleeps
-// on `space`, and the host's loop polls for a while after a wake-up before
-// it sleeps.
+// polls for free space (yielding the processor between looks while it
+// shares one with the host's loop, whose processor notify notes in
+// loop_cpu) for up to nexio_spin_ns before it sleeps on `space`, and the
+// host's loop polls for a while after a wake-up before it sleeps.
 //
 // Sending happens on the host thread
 // with non-blocking sends; a peer that takes nothing for 5 seconds ends the
