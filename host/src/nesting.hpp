@@ -17,6 +17,11 @@ inline int nesting = 0;
 /// max_nesting, or 0 while a cut chain unwinds: every outlet then refuses.
 inline int nesting_limit = max_nesting;
 
+/// Whether a cut chain is unwinding: fan-out stops sending.
+inline bool chain_cut() {
+  return nesting_limit == 0;
+}
+
 /// One outermost delivery: a chain starts afresh here, and a cut inside it
 /// ends here. The host's entry points (Host::send, clocks, deferred calls)
 /// hold one around the method they call.

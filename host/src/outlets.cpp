@@ -44,7 +44,7 @@ void notify_sinks(Outlet &out, t_symbol *selector, short argc, const t_atom *arg
 void send_general(Outlet &out, t_symbol *selector, short argc, t_atom *argv) {
   if (!out.sinks.empty())
     notify_sinks(out, selector, argc, argv);
-  for (size_t i = 0; i < out.connections.size(); ++i)
+  for (size_t i = 0; i < out.connections.size() && !chain_cut(); ++i)
     deliver(*out.connections[i], selector, argc, argv);
 }
 
@@ -60,7 +60,7 @@ void send_general(Outlet &out, t_symbol *selector, short argc, t_atom *argv) {
     notify_sinks(out, int_selector, 1, &value);
   }
   // By index: a method may connect this outlet further.
-  for (size_t i = 0; i < out.connections.size(); ++i) {
+  for (size_t i = 0; i < out.connections.size() && !chain_cut(); ++i) {
     Inlet *in = out.connections[i];
     if (in->int_fn) {
       in->int_fn(in->receiver, n);
@@ -138,7 +138,7 @@ void *outlet_list(void *o, t_symbol *, short ac, t_atom *av) {
     return nullptr;
   if (!out->sinks.empty())
     notify_sinks(*out, list, ac, av);
-  for (size_t i = 0; i < out->connections.size(); ++i) {
+  for (size_t i = 0; i < out->connections.size() && !chain_cut(); ++i) {
     Inlet *in = out->connections[i];
     if (in->list_fn)
       in->list_fn(in->receiver, list, ac, av);

@@ -1,10 +1,13 @@
-// Clocks and deferred calls under the manual clock.
+// Clocks and deferred calls under the manual clock, and the logical and real
+// clocks' time.
 #include "patch.hpp"
 #include "probe.hpp"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 #include <unistd.h>
 
 using kittest::Lines;
@@ -118,6 +121,50 @@ TEST_F(Clocks, DeferredCallsOfAFreedObjectAreDropped) {
   p.free(a);
   p.advance(0);
   EXPECT_EQ(p.take(), Lines{"post: b deferred later [2]"});
+}
+
+TEST_F(Clocks, LogicalTimeMovesOnlyInRunsByExactlyTheirLength) {
+  t_object *a = p.make("a", "test-timer a");
+  t_object *b = p.make("b", "test-timer b");
+  p.host().set_clock(kit::Host::Clock::logical);
+  start = p.host().now();
+  // Time spent outside a run does not count, for clocks armed before or after.
+  p.send(a, "chain 20");
+  p.send(a, "delay 10");
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  EXPECT_EQ(p.host().now(), start);
+  p.send(b, "fdelay 15.5");
+  p.host().run_for(0);
+  EXPECT_TRUE(fired().empty());
+  p.host().run_for(20);
+  EXPECT_EQ(fired(), (Lines{"post: a fired at 10", "post: b fired at 15.5"}));
+  EXPECT_EQ(p.host().now() - start, 20);
+  // The chained clock counts from the due time of the one that armed it.
+  p.host().run_for(10);
+  EXPECT_EQ(fired(), Lines{"post: a fired at 30"});
+  EXPECT_EQ(p.host().now() - start, 30);
+  p.host().set_clock(kit::Host::Clock::manual);
+}
+
+TEST_F(Clocks, ALateClockRunsAtItsDueTimeOnTheRealClock) {
+  t_object *a = p.make("a", "test-timer a");
+  p.host().set_clock(kit::Host::Clock::real);
+  p.send(a, "chain 10");
+  p.send(a, "delay 1");
+  // The loop does not run meanwhile: the clock is late when it does.
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  Lines lines;
+  EXPECT_TRUE(p.run_until(
+      [&] {
+        for (auto &line : p.take())
+          lines.push_back(line);
+        return lines.size() >= 2;
+      },
+      5000));
+  ASSERT_EQ(lines.size(), 2u);
+  auto time_of = [](const std::string &line) { return std::stod(line.substr(line.rfind(' '))); };
+  // Both ran at their due time, so the chained one is exactly 10 ms on.
+  EXPECT_NEAR(time_of(lines[1]) - time_of(lines[0]), 10, 1e-5) << lines[0] << "; " << lines[1];
 }
 
 TEST_F(Clocks, WaitingForInputStillRunsClocksAndSeesInput) {

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 using kittest::Lines;
 using kittest::Patch;
 
@@ -117,6 +120,36 @@ TEST_F(Objects, ALoopInThePatchIsCutInsteadOfOverflowingTheStack) {
                       "error: test-inty: messages nested more than 1000 deep (a loop in the "
                       "patch?); the chain is abandoned"),
             lines.end());
+}
+
+TEST_F(Objects, ALoopWithFanOutIsAbandonedWholeAndLaterMessagesGoOn) {
+  // Each int into a comes back to a twice (directly and through b): were
+  // only the message past the limit dropped, its siblings would go on and
+  // the work would double with every level.
+  t_object *a = p.make("a", "test-inty");
+  t_object *b = p.make("b", "test-inty");
+  t_object *other = p.make("other", "test-inty");
+  p.connect(a, 0, a, 0);
+  p.connect(a, 0, b, 0);
+  p.connect(b, 0, a, 0);
+  auto count = [](const Lines &lines, const std::string &start) {
+    return std::count_if(lines.begin(), lines.end(),
+                         [&](const std::string &l) { return l.starts_with(start); });
+  };
+  const std::string cut = "error: test-inty: messages nested more than 1000 deep (a loop in the "
+                          "patch?); the chain is abandoned";
+  p.take();
+  for (int delivery = 0; delivery < 2; ++delivery) {
+    p.send(a, "0");
+    const Lines lines = p.take();
+    // One method call per level, as deep as the limit, and no further.
+    EXPECT_LE(count(lines, "post: test-inty: int "), 1000);
+    EXPECT_GE(count(lines, "post: test-inty: int "), 999);
+    EXPECT_EQ(count(lines, "error: "), 1);
+    EXPECT_EQ(lines.back(), cut);
+  }
+  p.send(other, "5");
+  EXPECT_EQ(p.take(), (Lines{"post: test-inty: int 5", "other.0: 6"}));
 }
 
 TEST_F(Objects, RefusedCreationIsReportedAndLeavesNothingBehind) {

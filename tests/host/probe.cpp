@@ -136,19 +136,25 @@ struct Timer {
   t_object ob;
   t_clock *clock;
   t_symbol *label;
-  bool leaky; // forgets to free its clock
+  bool leaky;        // forgets to free its clock
+  double chained_ms; // when > 0, the next tick arms the clock again this much later
 };
 
 t_class *timer_class;
 
 void timer_tick(Timer *x) {
   post("%s fired at %.6f", x->label->s_name, gettime_forobject(&x->ob));
+  if (x->chained_ms > 0) {
+    clock_fdelay(x->clock, x->chained_ms);
+    x->chained_ms = 0;
+  }
 }
 
 void *timer_new(t_symbol *label) {
   auto *x = static_cast<Timer *>(object_alloc(timer_class));
   x->label = label;
   x->leaky = std::strncmp(label->s_name, "leaky", 5) == 0;
+  x->chained_ms = 0;
   x->clock = clock_new(x, (method)timer_tick);
   return x;
 }
@@ -163,6 +169,9 @@ void timer_delay(Timer *x, t_atom_long ms) {
 }
 void timer_fdelay(Timer *x, double ms) {
   clock_fdelay(x->clock, ms);
+}
+void timer_chain(Timer *x, double ms) {
+  x->chained_ms = ms;
 }
 void timer_unset(Timer *x) {
   clock_unset(x->clock);
@@ -187,6 +196,7 @@ void timer_main() {
       class_new("test-timer", (method)timer_new, (method)timer_free, sizeof(Timer), 0, A_DEFSYM, 0);
   class_addmethod(timer_class, (method)timer_delay, "delay", A_LONG, 0);
   class_addmethod(timer_class, (method)timer_fdelay, "fdelay", A_FLOAT, 0);
+  class_addmethod(timer_class, (method)timer_chain, "chain", A_FLOAT, 0);
   class_addmethod(timer_class, (method)timer_unset, "unset", 0);
   class_addmethod(timer_class, (method)timer_kill, "kill", 0);
   class_addmethod(timer_class, (method)timer_defer, "defer", A_GIMME, 0);

@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <spawn.h>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 extern char **environ;
 
@@ -26,6 +30,29 @@ Lines read_lines(const fs::path &file) {
   while (std::getline(in, line))
     lines.push_back(line);
   return lines;
+}
+
+/// Starts kithost with `args` and the caller's file `actions` (standard input,
+/// the folder), which it destroys; standard output and error go to `out` and
+/// `err`. 0 (a test failure) when it cannot start.
+pid_t start_kithost(const std::vector<std::string> &args, posix_spawn_file_actions_t &actions,
+                    const fs::path &out, const fs::path &err) {
+  std::vector<std::string> words{KITHOST_PATH};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char *> argv;
+  for (auto &word : words)
+    argv.push_back(word.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    ADD_FAILURE() << "cannot start " << KITHOST_PATH << ": " << std::strerror(spawned);
+    return 0;
+  }
+  return pid;
 }
 
 } // namespace
@@ -57,32 +84,71 @@ Result run_kithost(const std::vector<std::string> &args, const std::string &inpu
   const fs::path out = io.path() / "stdout";
   const fs::path err = io.path() / "stderr";
 
-  std::vector<std::string> words{KITHOST_PATH};
-  words.insert(words.end(), args.begin(), args.end());
-  std::vector<char *> argv;
-  for (auto &word : words)
-    argv.push_back(word.data());
-  argv.push_back(nullptr);
-
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (!cwd.empty())
     posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
   Result run;
-  if (spawned != 0) {
-    ADD_FAILURE() << "cannot start " << KITHOST_PATH << ": " << std::strerror(spawned);
+  const pid_t pid = start_kithost(args, actions, out, err);
+  if (pid == 0)
     return run;
-  }
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = read_lines(out);
+  run.err = read_lines(err);
+  return run;
+}
+
+Result feed_kithost(const std::vector<std::string> &args, const Lines &lines,
+                    std::chrono::milliseconds pause) {
+  TempDir io;
+  const fs::path out = io.path() / "stdout";
+  const fs::path err = io.path() / "stderr";
+  Result run;
+  int input[2];
+  if (pipe(input) != 0) {
+    ADD_FAILURE() << "pipe: " << std::strerror(errno);
+    return run;
+  }
+  fcntl(input[1], F_SETFD, FD_CLOEXEC);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, input[0], 0);
+  const pid_t pid = start_kithost(args, actions, out, err);
+  close(input[0]);
+  if (pid == 0) {
+    close(input[1]);
+    return run;
+  }
+  // kithost ending early (a bad line) closes the pipe: an error, not SIGPIPE.
+  std::signal(SIGPIPE, SIG_IGN);
+  for (const std::string &line : lines) {
+    const std::string text = line + "\n";
+    if (write(input[1], text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+      break;
+    if (pause.count() > 0)
+      std::this_thread::sleep_for(pause);
+  }
+  close(input[1]);
+  int status = 0;
+  rusage usage{};
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  pid_t ended = 0;
+  while ((ended = wait4(pid, &status, WNOHANG, &usage)) == 0 &&
+         std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  if (ended != pid) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    ADD_FAILURE() << "kithost did not end";
+  } else {
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    auto seconds = [](const timeval &t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    run.cpu_seconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  }
   run.out = read_lines(out);
   run.err = read_lines(err);
   return run;

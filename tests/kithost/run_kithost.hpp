@@ -2,6 +2,7 @@
 // script would, and collects what it printed.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,9 +12,10 @@ namespace kithost_test {
 using Lines = std::vector<std::string>;
 
 struct Result {
-  Lines out;       ///< standard output, one entry per line
-  Lines err;       ///< standard error
-  int status = -1; ///< exit status; -1 when it did not exit normally
+  Lines out;              ///< standard output, one entry per line
+  Lines err;              ///< standard error
+  int status = -1;        ///< exit status; -1 when it did not exit normally
+  double cpu_seconds = 0; ///< user and system CPU time of the process (feed_kithost)
 };
 
 /// A fresh folder, removed with everything in it at the end of the test.
@@ -35,6 +37,13 @@ private:
 /// `cwd` (the current one when empty).
 Result run_kithost(const std::vector<std::string> &args, const std::string &input = {},
                    const std::filesystem::path &cwd = {});
+
+/// Runs kithost with `args`, writing `lines` to its standard input through a
+/// pipe with `pause` after each, as a user or a slow producer would. Killed
+/// (status -1, a test failure) when it has not ended 60 s after its input
+/// closed.
+Result feed_kithost(const std::vector<std::string> &args, const Lines &lines,
+                    std::chrono::milliseconds pause);
 
 /// The folder of the test modules (kt-echo).
 std::string test_modules();
