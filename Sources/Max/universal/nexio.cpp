@@ -72,7 +72,7 @@ static constexpr int nexio_ringsize = 256;
 // the most the thread holds beside the ring.
 static constexpr int nexio_readsize = 4096;
 // notify frees ring slots in groups of this many (a power of 2).
-static constexpr int nexio_free_step = 32;
+static constexpr int nexio_free_step = 64;
 // A stream thread waits for this much ring space (or for as much as it has
 // left to feed) before it fills the ring, so that each fill moves a useful
 // amount under the lock.
