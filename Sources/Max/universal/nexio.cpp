@@ -71,7 +71,8 @@ static constexpr int nexio_ringsize = 256;
 // A stream is read in pieces of at most this size, then fed into the ring:
 // the most the thread holds beside the ring.
 static constexpr int nexio_readsize = 4096;
-// notify frees ring slots in groups of this many (a power of 2).
+// notify frees ring slots in groups of this many (a power of 2; one cache
+// line of the ring).
 static constexpr int nexio_free_step = 64;
 // A stream thread waits for this much ring space (or for as much as it has
 // left to feed) before it fills the ring, so that each fill moves a useful
