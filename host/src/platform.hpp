@@ -38,12 +38,17 @@ public:
   void wake();
   /// Waits until wake(), until `fd` (when >= 0; POSIX only) is readable, or
   /// until `timeout` passes (none: no limit). Returns true when `fd` is
-  /// readable. The loop thread only.
+  /// readable. The loop thread only. On POSIX, a wait that follows one that
+  /// a wake-up ended first polls for up to 50 µs (yielding the processor
+  /// while the last waker shares it), since handed-over work comes in runs.
   bool wait(int fd, std::optional<std::chrono::nanoseconds> timeout);
 
 private:
   std::atomic<bool> pending_{false};
-  intptr_t native_[2] = {-1, -1}; ///< the platform's handles
+  std::atomic<bool> polling_{false}; ///< the loop polls pending_ before it sleeps (POSIX)
+  std::atomic<int> waker_cpu_{-2};   ///< the processor of the last wake() (POSIX)
+  bool woken_ = false;               ///< the last wait ended by a wake-up (loop thread only)
+  intptr_t native_[2] = {-1, -1};    ///< the platform's handles
 };
 
 } // namespace kit::platform

@@ -24,7 +24,19 @@
 // The handle outlives the object while connection threads still run: it is
 // freed by whoever drops refcount to 0. Threads are detached and never
 // joined; a replaced thread is disowned (thread no longer names it) and
-// leaves quietly when it next looks. Sending happens on the host thread
+// leaves quietly when it next looks.
+//
+// Receiving a stream: the thread reads up to 4 KiB at a time (nexio_readsize)
+// and feeds the 256-byte ring from that as notify frees it; beyond these
+// 4 KiB + 255 bytes it reads nothing, so a patch that stops taking bytes
+// lets the socket's receive buffer fill and TCP's flow control hold the
+// peer back. While a stream flows, neither side sleeps per ring: the thread
+// polls for free space (yielding the processor between looks while it
+// shares one with the host's loop, whose processor notify notes in
+// loop_cpu) for up to nexio_spin_ns before it sleeps on `space`, and the
+// host's loop polls for a while after a wake-up before it sleeps.
+//
+// Sending happens on the host thread
 // with non-blocking sends; a peer that takes nothing for 5 seconds ends the
 // connection with a write error rather than holding the host.
 
@@ -56,10 +68,20 @@
 #endif
 
 static constexpr int nexio_ringsize = 256;
-// A stream is read in pieces of this size, then fed into the ring.
-static constexpr int nexio_readsize = 16384;
-// Yields of a thread waiting for ring space before it sleeps.
-static constexpr int nexio_spins = 64;
+// A stream is read in pieces of at most this size, then fed into the ring:
+// the most the thread holds beside the ring.
+static constexpr int nexio_readsize = 4096;
+// notify frees ring slots in groups of this many (a power of 2; one cache
+// line of the ring).
+static constexpr int nexio_free_step = 64;
+// A stream thread waits for this much ring space (or for as much as it has
+// left to feed) before it fills the ring, so that each fill moves a useful
+// amount under the lock.
+static constexpr int nexio_fill_min = 128;
+// Bytes that one run of notify delivers at most before it lets other clocks run.
+static constexpr int nexio_notify_budget = 4096;
+// How long a thread waiting for ring space polls before it sleeps.
+static constexpr long nexio_spin_ns = 50000;
 // A sender whose bytes the system has not taken for this long gives up.
 static constexpr long nexio_send_timeout_ms = 5000;
 
@@ -77,7 +99,13 @@ struct nexio_handle {
   uint8_t status;
   std::atomic<uint8_t> status_out;
   std::atomic<uint16_t> head;
+  // notify writes tail while the thread writes head, the lock and the ring:
+  // a cache line's worth of space on each side keeps tail on a line of its
+  // own, so that neither side's stores take the line from the other.
+  char apart_head[64];
   std::atomic<uint16_t> tail;
+  char apart_tail[64];
+  std::atomic<int> loop_cpu; // the processor notify last ran on, or -1
   unsigned char buf[nexio_ringsize];
   // Signalled (under the lock) when notify has freed ring slots or the
   // connection changed hands, so a thread waiting for space goes on at once.
@@ -139,6 +167,21 @@ static long nexio_elapsed_ms(const struct timespec &since) {
   struct timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
   return (now.tv_sec - since.tv_sec) * 1000 + (now.tv_nsec - since.tv_nsec) / 1000000;
+}
+
+// The processor the caller runs on, or -1 where that is not known.
+static inline int nexio_current_cpu() {
+#ifdef __linux__
+  return sched_getcpu();
+#else
+  return -1;
+#endif
+}
+
+static long nexio_elapsed_ns(const struct timespec &since) {
+  struct timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return (now.tv_sec - since.tv_sec) * 1000000000 + (now.tv_nsec - since.tv_nsec);
 }
 
 // A float truncated toward zero to a long, saturated at the long's range
@@ -357,6 +400,7 @@ static void *nexio_new(t_symbol *, short ac, t_atom *av) {
   pthread_condattr_destroy(&attr);
   h->owner = x;
   h->fd.store(-1);
+  h->loop_cpu.store(-1);
   h->refcount = 1;
   x->info.handle = h;
 
@@ -531,29 +575,43 @@ static void nexio_assist(nexio_object *, void *, long kind, long index, char *te
   memcpy(text, t, strlen(t) + 1);
 }
 
-// Moves received bytes and status changes to the outlets.
+// Moves received bytes and status changes to the outlets. One run delivers
+// the bytes waiting, and those the thread adds meanwhile, up to
+// nexio_notify_budget; the clock is re-armed while bytes wait, so that other
+// clocks of the patch get their turn between runs.
 static void nexio_notify(nexio_object *x) {
   nexio_handle *h = x->info.handle;
-  int t = h->tail.load(std::memory_order_relaxed);
-  int head = h->head.load(std::memory_order_acquire);
-  int count = head - t;
-  if (count < 0) {
-    count = nexio_ringsize - t; // up to the end of buf; the rest next run
-  }
-  if (count > 0) {
+  h->loop_cpu.store(nexio_current_cpu(), std::memory_order_relaxed);
+  int delivered = 0;
+  for (;;) {
+    const int t = h->tail.load(std::memory_order_relaxed);
+    const int head = h->head.load(std::memory_order_acquire);
+    int count = head - t;
+    if (count < 0) {
+      count = nexio_ringsize - t; // up to the end of buf; the rest next round
+    }
+    if (count == 0 || delivered >= nexio_notify_budget) {
+      break;
+    }
     if (h->status_out.load() != 2) {
       h->status_out.store(2);
       outlet_int(x->outstat, 2);
     }
-    // Each slot is freed before its byte goes out, so the thread can refill
-    // the ring while the patch is busy with the output.
-    int end = t + count;
+    // Slots are freed a group at a time before their bytes go out, so the
+    // thread can refill the ring while the patch is busy with the output;
+    // storing tail once per group rather than per byte spares the cache line
+    // that the thread is polling.
+    void *const out = x->outdata;
+    const int end = t + count;
     for (int p = t; p < end; p++) {
-      h->tail.store(static_cast<uint16_t>(p), std::memory_order_release);
-      outlet_int(x->outdata, h->buf[p]);
+      if ((p & (nexio_free_step - 1)) == 0) {
+        h->tail.store(static_cast<uint16_t>(p), std::memory_order_release);
+      }
+      outlet_int(out, h->buf[p]);
     }
     h->tail.store(static_cast<uint16_t>(end == nexio_ringsize ? 0 : end),
                   std::memory_order_release);
+    delivered += count;
   }
 
   nexio_lock(h);
@@ -587,17 +645,41 @@ static int nexio_freespace(int h, int t) {
 
 enum class nexio_wait { ready, full, disowned };
 
+// A pause for a thread that polls a value another core is about to change.
+static inline void nexio_relax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#elif defined(__aarch64__)
+  __asm__ __volatile__("yield");
+#endif
+}
+
 // Waits until the ring has `need` free slots, or at most about 1 ms. While
-// the patch is taking bytes out, space comes back within microseconds, so a
-// few yields come first; then the thread sleeps until notify signals that
-// it freed slots.
-static nexio_wait nexio_wait_space(nexio_handle *h, pthread_t self, int need) {
+// the patch is taking bytes out, notify frees a slot every few nanoseconds,
+// far sooner than a sleeping thread could be woken: so the thread first
+// polls the tail for up to nexio_spin_ns, and only then sleeps until notify
+// signals that it freed slots. A thread whose last wait timed out (the patch
+// is not taking bytes) sleeps at once (`poll_first` false).
+static nexio_wait nexio_wait_space(nexio_handle *h, pthread_t self, int need, bool poll_first) {
   const int head = h->head.load(std::memory_order_relaxed);
-  for (int spin = 0; spin < nexio_spins; spin++) {
-    if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) >= need) {
-      return nexio_wait::ready;
+  struct timespec spin_start;
+  clock_gettime(CLOCK_MONOTONIC, &spin_start);
+  while (poll_first) {
+    for (int i = 0; i < 16; i++) {
+      if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) >= need) {
+        return nexio_wait::ready;
+      }
+      nexio_relax();
     }
-    sched_yield();
+    // On the processor of the host's loop, the loop frees space only when
+    // this thread makes way for it.
+    const int cpu = nexio_current_cpu();
+    if (cpu < 0 || cpu == h->loop_cpu.load(std::memory_order_relaxed)) {
+      sched_yield();
+    }
+    if (nexio_elapsed_ns(spin_start) >= nexio_spin_ns) {
+      break;
+    }
   }
   nexio_wait result = nexio_wait::ready;
   nexio_lock(h);
@@ -631,6 +713,7 @@ static void *nexio_thread(void *arg) {
   char text[256];
   unsigned char in[nexio_readsize];
   bool owner_end = false; // lock held and owner: end the connection
+  bool stalled = false;   // the last wait for ring space timed out
 
 #ifdef __linux__
   pthread_setname_np(self, "nexio"); // for ps and debuggers
@@ -720,7 +803,9 @@ static void *nexio_thread(void *arg) {
   for (;;) {
     const bool dgram = socktype == SOCK_DGRAM;
     if (dgram) {
-      switch (nexio_wait_space(h, self, nexio_ringsize - 1)) {
+      const nexio_wait room = nexio_wait_space(h, self, nexio_ringsize - 1, !stalled);
+      stalled = room == nexio_wait::full;
+      switch (room) {
       case nexio_wait::disowned:
         nexio_lock(h);
         goto leave;
@@ -749,7 +834,10 @@ static void *nexio_thread(void *arg) {
     }
 
     for (ssize_t done = 0; done < n;) {
-      nexio_wait room = nexio_wait_space(h, self, 1);
+      const int left = static_cast<int>(n - done);
+      const nexio_wait room =
+          nexio_wait_space(h, self, left < nexio_fill_min ? left : nexio_fill_min, !stalled);
+      stalled = room == nexio_wait::full;
       if (room == nexio_wait::full) {
         continue;
       }

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <unistd.h>
 #ifdef __linux__
 #include <sys/eventfd.h>
@@ -15,6 +17,27 @@
 
 namespace kit::platform {
 namespace {
+
+// How long the loop polls for more work after a wake-up before it sleeps.
+constexpr std::chrono::nanoseconds poll_after_wake = std::chrono::microseconds(50);
+
+// The processor the caller runs on, or -1 where that is not known.
+inline int current_cpu() {
+#ifdef __linux__
+  return sched_getcpu();
+#else
+  return -1;
+#endif
+}
+
+// A pause for a thread that polls a value another core is about to change.
+inline void cpu_relax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#elif defined(__aarch64__)
+  __asm__ __volatile__("yield");
+#endif
+}
 
 #ifdef __linux__
 int make_wake_fd(int &write_end) {
@@ -61,7 +84,14 @@ Waker::~Waker() {
 }
 
 void Waker::wake() {
-  if (pending_.exchange(true, std::memory_order_acq_rel))
+  waker_cpu_.store(current_cpu(), std::memory_order_relaxed);
+  if (pending_.exchange(true, std::memory_order_seq_cst))
+    return;
+  // A loop that is polling sees pending_ without a system call. The loop
+  // clears polling_ before it looks at pending_ a last time and sleeps, so
+  // one of the two always sees the other's store (both sequentially
+  // consistent).
+  if (polling_.load(std::memory_order_seq_cst))
     return;
   const uint64_t one = 1;
   // A full pipe or counter already holds a wake-up: nothing is lost.
@@ -70,6 +100,43 @@ void Waker::wake() {
 }
 
 bool Waker::wait(int fd, std::optional<std::chrono::nanoseconds> timeout) {
+  using std::chrono::steady_clock;
+  // Work that another thread hands the loop tends to come in runs (a stream
+  // hands over its next bytes within microseconds), and waking a sleeping
+  // thread costs tens of microseconds. So after a wait that a wake-up ended,
+  // the next one first polls for a while; an idle loop sleeps at once.
+  bool polled_wake = false;
+  if (woken_ && (!timeout || timeout->count() > 0)) {
+    const auto poll_for = timeout ? std::min(*timeout, poll_after_wake) : poll_after_wake;
+    const auto start = steady_clock::now();
+    bool woken = false;
+    polling_.store(true, std::memory_order_seq_cst);
+    while (!woken && steady_clock::now() - start < poll_for) {
+      for (int i = 0; i < 16 && !woken; i++) {
+        woken = pending_.load(std::memory_order_acquire);
+        cpu_relax();
+      }
+      // A thread that hands over work from this processor can do so only
+      // when the loop makes way for it.
+      const int cpu = current_cpu();
+      if (!woken && (cpu < 0 || cpu == waker_cpu_.load(std::memory_order_relaxed)))
+        sched_yield();
+    }
+    polling_.store(false, std::memory_order_seq_cst);
+    woken = woken || pending_.load(std::memory_order_seq_cst);
+    if (woken) {
+      pending_.store(false, std::memory_order_release);
+      if (fd < 0)
+        return false;
+      timeout = std::chrono::nanoseconds(0); // only the descriptor is left to look at
+    } else if (timeout && *timeout <= poll_for) {
+      woken_ = false;
+      return false;
+    } else if (timeout) {
+      *timeout -= poll_for;
+    }
+    polled_wake = woken;
+  }
   pollfd fds[2] = {{static_cast<int>(native_[0]), POLLIN, 0}, {fd, POLLIN, 0}};
   const nfds_t count = fd >= 0 ? 2 : 1;
   timespec limit{};
@@ -79,14 +146,16 @@ bool Waker::wait(int fd, std::optional<std::chrono::nanoseconds> timeout) {
     limit.tv_nsec = static_cast<long>(ns % 1000000000);
   }
   const int ready = ppoll(fds, count, timeout ? &limit : nullptr, nullptr);
-  if (ready <= 0)
-    return false;
-  if (fds[0].revents & POLLIN) {
+  const bool signalled = ready > 0 && (fds[0].revents & POLLIN) != 0;
+  woken_ = polled_wake || signalled;
+  if (signalled) {
     uint64_t drained[8];
     while (read(static_cast<int>(native_[0]), drained, sizeof drained) > 0) {
     }
     pending_.store(false, std::memory_order_release);
   }
+  if (ready <= 0)
+    return false;
   return count == 2 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0;
 }
 
