@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -34,10 +35,16 @@ Lines read_lines(const fs::path &file) {
 
 /// Starts kithost with `args` and the caller's file `actions` (standard input,
 /// the folder), which it destroys; standard output and error go to `out` and
-/// `err`. 0 (a test failure) when it cannot start.
+/// `err`; `stack_bytes`, when not 0, limits its main thread's stack. 0 (a test
+/// failure) when it cannot start.
 pid_t start_kithost(const std::vector<std::string> &args, posix_spawn_file_actions_t &actions,
-                    const fs::path &out, const fs::path &err) {
-  std::vector<std::string> words{KITHOST_PATH};
+                    const fs::path &out, const fs::path &err, std::size_t stack_bytes = 0) {
+  std::vector<std::string> words;
+  // The shell sets the limit that kithost then inherits through exec.
+  if (stack_bytes > 0)
+    words = {"/bin/sh", "-c",
+             "ulimit -s " + std::to_string(stack_bytes / 1024) + " && exec \"$0\" \"$@\""};
+  words.push_back(KITHOST_PATH);
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char *> argv;
   for (auto &word : words)
@@ -79,25 +86,48 @@ fs::path TempDir::write(const std::string &name, const std::string &text) const 
 
 Result run_kithost(const std::vector<std::string> &args, const std::string &input,
                    const fs::path &cwd) {
+  Launch launch;
+  launch.input = input;
+  launch.cwd = cwd;
+  return run_kithost(args, launch);
+}
+
+Result run_kithost(const std::vector<std::string> &args, const Launch &launch) {
   TempDir io;
-  const fs::path in = io.write("stdin", input);
-  const fs::path out = io.path() / "stdout";
+  const fs::path in = io.write("stdin", launch.input);
+  const fs::path out = launch.stdout_to.empty() ? io.path() / "stdout" : launch.stdout_to;
   const fs::path err = io.path() / "stderr";
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-  if (!cwd.empty())
-    posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+  if (!launch.cwd.empty())
+    posix_spawn_file_actions_addchdir_np(&actions, launch.cwd.c_str());
   Result run;
-  const pid_t pid = start_kithost(args, actions, out, err);
+  const pid_t pid = start_kithost(args, actions, out, err, launch.stack_bytes);
   if (pid == 0)
     return run;
   int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  // The time limit bounds a run that might hang; it measures nothing.
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(launch.kill_after_seconds);
+  for (;;) {
+    const pid_t done = waitpid(pid, &status, launch.kill_after_seconds > 0 ? WNOHANG : 0);
+    if (done == pid || (done < 0 && errno != EINTR))
+      break;
+    if (done == 0 && std::chrono::steady_clock::now() >= deadline) {
+      ADD_FAILURE() << "kithost still running after " << launch.kill_after_seconds << " s: killed";
+      kill(pid, SIGKILL);
+      while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+      break;
+    }
+    if (done == 0)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.out = read_lines(out);
+  if (launch.stdout_to.empty())
+    run.out = read_lines(out);
   run.err = read_lines(err);
   return run;
 }

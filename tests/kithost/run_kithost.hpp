@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -44,6 +45,16 @@ Result run_kithost(const std::vector<std::string> &args, const std::string &inpu
 /// closed.
 Result feed_kithost(const std::vector<std::string> &args, const Lines &lines,
                     std::chrono::milliseconds pause);
+
+/// How to start kithost, beyond its arguments.
+struct Launch {
+  std::string input;               ///< standard input
+  std::filesystem::path cwd;       ///< working folder; the current one when empty
+  std::filesystem::path stdout_to; ///< standard output goes there, uncollected, when set
+  std::size_t stack_bytes = 0;     ///< the main thread's stack limit; 0: as inherited
+  int kill_after_seconds = 0;      ///< a run still going then is killed (status -1); 0: never
+};
+Result run_kithost(const std::vector<std::string> &args, const Launch &launch);
 
 /// The folder of the test modules (kt-echo).
 std::string test_modules();

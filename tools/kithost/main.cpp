@@ -219,8 +219,8 @@ int run_scripts(kit::Host &host, const Options &options, kithost::Output &output
     if (status == kithost::Runner::Status::failed)
       return exit_failed;
     if (status == kithost::Runner::Status::quit) {
-      checked_script.clear();
-      break;
+      output.flush();
+      return 0;
     }
   }
   if (!send_from_command_line(options, runner, output))
@@ -246,9 +246,7 @@ std::string script_commands_help() {
   return text;
 }
 
-} // namespace
-
-int main(int argc, char **argv) {
+int run(int argc, char **argv) {
   Options options;
   const CLI::Validator existing_dir = CLI::Validator(CLI::ExistingDirectory).description("");
   CLI::App app{"kithost: the kit's headless host. Runs the SCRIPT files in order in one host "
@@ -301,6 +299,10 @@ int main(int argc, char **argv) {
     std::cerr << "kithost: " << failed.what() << " (see --help)\n";
     return exit_failed;
   }
+  if (app.count("--describe") > 0 && options.describe.empty()) {
+    std::cerr << "kithost: --describe: the class name is empty (see --help)\n";
+    return exit_failed;
+  }
   if (options.list && !options.describe.empty()) {
     std::cerr << "kithost: --list and --describe go alone (see --help)\n";
     return exit_failed;
@@ -318,7 +320,7 @@ int main(int argc, char **argv) {
   // console lines while it shuts down.
   static kithost::Output output;
   kit::Host &host = kit::Host::instance();
-  output.attach_console(host, !options.describe.empty(), options.quiet);
+  output.attach_console(host, !options.describe.empty() || options.list, options.quiet);
   if (options.module_dirs.empty()) {
     if (auto dir = default_module_dir())
       host.add_module_dir(*dir);
@@ -332,7 +334,8 @@ int main(int argc, char **argv) {
     host.set_dialog_answer(absolute_path(options.dialog));
 
   if (options.list) {
-    kithost::list_classes(host, std::cout);
+    for (const auto &failure : kithost::list_classes(host, std::cout))
+      output.diagnostic({}, "not listed: " + failure);
     return 0;
   }
   if (!options.describe.empty()) {
@@ -353,4 +356,10 @@ int main(int argc, char **argv) {
   if (status == 0 && options.fail_on_error && output.errors_seen() + host.outlet_errors() > 0)
     return exit_console_error;
   return status;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  return kithost::check_standard_output(run(argc, argv), exit_failed);
 }

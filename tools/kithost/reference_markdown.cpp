@@ -18,14 +18,18 @@ std::string joined(const nlohmann::json &names) {
   return text;
 }
 
-// A table cell holds no line breaks and no bare '|'.
-std::string cell(std::string text) {
+// A table cell holds no line breaks and no bare '|'. Text outside a code
+// span shows as written: the characters Markdown would read as markup (an
+// HTML tag in "<int>", emphasis, an entity) are escaped.
+std::string cell(std::string text, bool code = false) {
   std::string out;
   for (char c : text) {
     if (c == '|')
       out += "\\|";
     else if (c == '\n' || c == '\r')
       out += ' ';
+    else if (!code && (c == '\\' || c == '<' || c == '&' || c == '*' || c == '_' || c == '`'))
+      out += std::string("\\") + c;
     else
       out += c;
   }
@@ -61,13 +65,13 @@ std::string reference_markdown(const nlohmann::json &reference) {
 
   out << "\n## Messages\n\n| Message | Arguments |\n|---|---|\n";
   for (const auto &message : reference["messages"])
-    out << "| `" << cell(message["selector"].get<std::string>()) << "` | "
+    out << "| `" << cell(message["selector"].get<std::string>(), true) << "` | "
         << cell(joined(message["arguments"])) << " |\n";
 
   if (!reference["attributes"].empty()) {
     out << "\n## Attributes\n\n| Attribute | Type |\n|---|---|\n";
     for (const auto &attribute : reference["attributes"])
-      out << "| `" << cell(attribute["name"].get<std::string>()) << "` | "
+      out << "| `" << cell(attribute["name"].get<std::string>(), true) << "` | "
           << cell(attribute["type"].get<std::string>()) << " |\n";
   }
   places(out, "Inlets", reference["inlets"]);
