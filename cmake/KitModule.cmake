@@ -1,6 +1,7 @@
 # kit_add_module(CLASS SOURCES ...): a loadable module named after its class
-# (CLASS.so, CLASS.dll on Windows), in the build's modules/ folder, linked
-# against the host API. Only its entry point is exported.
+# (CLASS.so; CLASS.mxe64 on Windows, the visual host's name for an external),
+# in the build's modules/ folder, linked against the host API. Only its entry
+# point is exported.
 #
 # With KIT_SDK_DIR set, the modules are built against the visual host's own
 # SDK instead of the shim: its headers (the folders under KIT_SDK_DIR that
@@ -24,11 +25,18 @@ function(kit_add_module class)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
   add_library(${class} MODULE ${ARG_SOURCES})
   if(KIT_SDK_DIR)
-    target_include_directories(${class} BEFORE PRIVATE ${KIT_SDK_INCLUDE_DIRS})
+    # The SDK's own headers are not ours to keep warning-free.
+    target_include_directories(${class} SYSTEM BEFORE PRIVATE ${KIT_SDK_INCLUDE_DIRS})
     target_link_libraries(${class} PRIVATE ${KIT_SDK_LIBRARIES} ${ARG_LIBRARIES})
     target_compile_options(${class} PRIVATE -Wno-cast-function-type)
+    if(WIN32)
+      target_compile_definitions(${class} PRIVATE WIN_VERSION)
+    endif()
   else()
     target_link_libraries(${class} PRIVATE hostapi ${ARG_LIBRARIES})
+  endif()
+  if(WIN32)
+    set_target_properties(${class} PROPERTIES SUFFIX .mxe64)
   endif()
   set_target_properties(${class} PROPERTIES
     PREFIX ""

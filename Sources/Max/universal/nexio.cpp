@@ -33,27 +33,19 @@
 
 #include <errno.h>
 #include <math.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <pthread.h>
 #include <sched.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <string.h>
-#include <sys/socket.h>
-#include <sys/types.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <new>
 
-#ifdef MSG_NOSIGNAL
-#define NEXIO_SEND_FLAGS (MSG_DONTWAIT | MSG_NOSIGNAL)
-#else
-#define NEXIO_SEND_FLAGS MSG_DONTWAIT
-#endif
+#include "communication/native_socket.h"
+#include "system/thread.h"
+#include "system/wait_clock.h"
 
 static constexpr int nexio_ringsize = 256;
 // A stream is read in pieces of this size, then fed into the ring.
@@ -121,18 +113,9 @@ static void nexio_unlock(nexio_handle *h) {
   pthread_mutex_unlock(&h->lock);
 }
 
-// strerror_r comes in two flavours (GNU returns the text, XSI fills buf).
-[[maybe_unused]] static const char *nexio_errtext_result(int, const char *buf) {
-  return buf;
-}
-[[maybe_unused]] static const char *nexio_errtext_result(const char *text, const char *) {
-  return text;
-}
-
-// The system's text for an error code, safe on any thread.
+// The system's text for a socket error code, safe on any thread.
 static const char *nexio_errtext(int code, char *buf, size_t size) {
-  buf[0] = 0;
-  return nexio_errtext_result(strerror_r(code, buf, size), buf);
+  return NativeSocket::ErrorText(code, buf, size);
 }
 
 static long nexio_elapsed_ms(const struct timespec &since) {
@@ -317,7 +300,7 @@ static void nexio_parse(nexio_conninfo *info, nexio_handle *h, long ac, const t_
 static void nexio_drop(nexio_handle *h) {
   int fd = h->fd.load();
   if (fd >= 0) {
-    shutdown(fd, SHUT_RDWR);
+    NativeSocket::Interrupt(fd);
   }
   h->fd.store(-1);
   h->thread.store(nexio_nothread);
@@ -352,7 +335,7 @@ static void *nexio_new(t_symbol *, short ac, t_atom *av) {
   pthread_mutex_init(&h->lock, nullptr);
   pthread_condattr_t attr;
   pthread_condattr_init(&attr);
-  pthread_condattr_setclock(&attr, CLOCK_MONOTONIC);
+  pthread_condattr_setclock(&attr, WaitClock);
   pthread_cond_init(&h->space, &attr);
   pthread_condattr_destroy(&attr);
   h->owner = x;
@@ -405,7 +388,7 @@ static void nexio_bang(nexio_object *x) {
       }
       if (!started) {
         char text[256];
-        error("nexio: connect failed (%s)", nexio_errtext(err, text, sizeof text));
+        error("nexio: connect failed (%s)", NativeSocket::ErrnoText(err, text, sizeof text));
       }
     }
   }
@@ -445,12 +428,12 @@ static void nexio_list(nexio_object *x, t_symbol *, short ac, t_atom *av) {
       out[k] = nexio_atom_byte(&av[i + k]);
     }
 
-    ssize_t sent = 0;
+    long sent = 0;
     int err = 0;
     nexio_lock(h);
     if (h->fd.load() == fd && pthread_equal(h->thread.load(), thread)) {
-      sent = send(fd, out, static_cast<size_t>(n), NEXIO_SEND_FLAGS);
-      err = errno;
+      sent = NativeSocket::SendNow(fd, out, static_cast<size_t>(n));
+      err = NativeSocket::LastError();
     }
     nexio_unlock(h);
 
@@ -462,24 +445,23 @@ static void nexio_list(nexio_object *x, t_symbol *, short ac, t_atom *av) {
     if (sent == 0) {
       return;
     }
-    if (err == EINTR) {
+    if (NativeSocket::Interrupted(err)) {
       continue;
     }
-    if (err == EAGAIN || err == EWOULDBLOCK || err == ENOBUFS) {
+    if (NativeSocket::WouldBlock(err)) {
       if (nexio_elapsed_ms(progress) < nexio_send_timeout_ms) {
         // Wait for room, at most 1 ms. The descriptor may be gone by now;
         // the check under the lock above decides whether it is still ours.
-        struct pollfd p = {fd, POLLOUT, 0};
-        poll(&p, 1, 1);
+        NativeSocket::WaitWritable(fd, 1);
         continue;
       }
-      err = ETIMEDOUT;
+      err = NativeSocket::TimedOut();
     }
     nexio_lock(h);
     if (h->fd.load() == fd && pthread_equal(h->thread.load(), thread)) {
       char text[256];
       h->fd.store(-1);
-      shutdown(fd, SHUT_RDWR);
+      NativeSocket::Interrupt(fd);
       error("nexio: write error (%s)", nexio_errtext(err, text, sizeof text));
     }
     nexio_unlock(h);
@@ -511,7 +493,7 @@ static void nexio_disconnect(nexio_object *x) {
   nexio_lock(h);
   int fd = h->fd.load();
   if (fd >= 0) {
-    shutdown(fd, SHUT_RDWR);
+    NativeSocket::Interrupt(fd);
   }
   h->fd.store(-1);
   h->recon.store(1);
@@ -605,7 +587,7 @@ static nexio_wait nexio_wait_space(nexio_handle *h, pthread_t self, int need) {
     result = nexio_wait::disowned;
   } else if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) < need) {
     struct timespec until;
-    clock_gettime(CLOCK_MONOTONIC, &until);
+    clock_gettime(WaitClock, &until);
     until.tv_nsec += 1000000;
     if (until.tv_nsec >= 1000000000) {
       until.tv_nsec -= 1000000000;
@@ -632,9 +614,7 @@ static void *nexio_thread(void *arg) {
   unsigned char in[nexio_readsize];
   bool owner_end = false; // lock held and owner: end the connection
 
-#ifdef __linux__
-  pthread_setname_np(self, "nexio"); // for ps and debuggers
-#endif
+  Thread::Name("nexio"); // for ps and debuggers
 
   // Wait until "bang", which holds the lock across pthread_create, has
   // stored this thread's identity.
@@ -649,7 +629,7 @@ static void *nexio_thread(void *arg) {
   {
     struct addrinfo hints = start->hints;
     res = getaddrinfo(start->host, start->serv, &hints, &rootai);
-    int lookup_errno = errno;
+    int lookup_errno = NativeSocket::LastError();
     freebytes(start, sizeof(nexio_conninfo));
     start = nullptr;
 
@@ -665,19 +645,19 @@ static void *nexio_thread(void *arg) {
         goto leave;
       }
       error("nexio: name lookup failed (%s)",
-            res == EAI_SYSTEM ? nexio_errtext(lookup_errno, text, sizeof text) : gai_strerror(res));
+            NativeSocket::LookupErrorText(res, lookup_errno, text, sizeof text));
       owner_end = true;
       goto leave;
     }
   }
 
   for (struct addrinfo *ai = rootai; ai && fd < 0; ai = ai->ai_next) {
-    fd = socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
+    fd = NativeSocket::Open(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
     if (fd < 0) {
-      res = errno;
-    } else if (connect(fd, ai->ai_addr, ai->ai_addrlen) != 0) {
-      res = errno;
-      close(fd);
+      res = NativeSocket::LastError();
+    } else if ((res = NativeSocket::Connect(fd, ai->ai_addr,
+                                            static_cast<socklen_t>(ai->ai_addrlen))) != 0) {
+      NativeSocket::Close(fd);
       fd = -1;
     } else {
       socktype = ai->ai_socktype;
@@ -688,13 +668,6 @@ static void *nexio_thread(void *arg) {
   }
   freeaddrinfo(rootai);
   rootai = nullptr;
-
-#ifdef SO_NOSIGPIPE
-  if (fd >= 0) {
-    int one = 1;
-    setsockopt(fd, SOL_SOCKET, SO_NOSIGPIPE, &one, sizeof one);
-  }
-#endif
 
   nexio_lock(h);
   if (!nexio_owns(h, self)) {
@@ -730,13 +703,13 @@ static void *nexio_thread(void *arg) {
         break;
       }
     }
-    ssize_t n = recv(fd, in, dgram ? nexio_ringsize - 1 : sizeof in, 0);
+    long n = NativeSocket::Receive(fd, in, dgram ? nexio_ringsize - 1 : sizeof in);
     if (n == 0) {
       break; // the peer closed, or the object shut the socket down
     }
     if (n < 0) {
-      int err = errno;
-      if (err == EINTR) {
+      int err = NativeSocket::LastError();
+      if (NativeSocket::Interrupted(err)) {
         continue;
       }
       nexio_lock(h);
@@ -748,7 +721,7 @@ static void *nexio_thread(void *arg) {
       goto leave;
     }
 
-    for (ssize_t done = 0; done < n;) {
+    for (long done = 0; done < n;) {
       nexio_wait room = nexio_wait_space(h, self, 1);
       if (room == nexio_wait::full) {
         continue;
@@ -799,7 +772,7 @@ leave:
     }
   }
   if (fd >= 0) {
-    close(fd);
+    NativeSocket::Close(fd);
   }
   return nullptr;
 }
@@ -825,6 +798,9 @@ static void nexio_free(nexio_object *x) {
 }
 
 C74_EXPORT int main(void) {
+  if (!NativeSocket::Startup()) {
+    error("nexio: the system's sockets cannot be used");
+  }
   setup(&nexio_class, nexio_method(nexio_new), nexio_method(nexio_free),
         static_cast<short>(sizeof(nexio_object)), nullptr, A_GIMME, 0);
   addmess(nexio_method(nexio_bang), "bang", 0);
