@@ -3,8 +3,7 @@
 // process's descriptors and threads, to show that nothing leaks.
 #pragma once
 
-#include <netinet/in.h>
-#include <sys/socket.h>
+#include "communication/native_socket.h"
 
 #include <cstddef>
 #include <string>
@@ -66,8 +65,15 @@ Fd udp_bind(int family, int &port);
 bool udp_recv(int fd, std::string &data, sockaddr_storage &from, int ms);
 bool udp_send(int fd, const std::string &data, const sockaddr_storage &to);
 
-/// Open descriptors of this process, and its running connection threads
+/// The system's texts of the errors nexio reports, as it reports them.
+enum class SystemError { refused, reset, timed_out };
+std::string error_text(SystemError error);
+/// The name service's text for a getaddrinfo result (EAI_NONAME, ...).
+std::string lookup_text(int result);
+
+/// Open descriptors of this process (Windows: its handles), and its running connection threads
 /// (the threads named "nexio"; a sanitizer's runtime has threads of its own).
+/// Both are -1 where the system cannot tell.
 int open_fds();
 int running_threads();
 

@@ -428,7 +428,7 @@ static void nexio_list(nexio_object *x, t_symbol *, short ac, t_atom *av) {
       out[k] = nexio_atom_byte(&av[i + k]);
     }
 
-    long sent = 0;
+    ssize_t sent = 0;
     int err = 0;
     nexio_lock(h);
     if (h->fd.load() == fd && pthread_equal(h->thread.load(), thread)) {
@@ -703,7 +703,7 @@ static void *nexio_thread(void *arg) {
         break;
       }
     }
-    long n = NativeSocket::Receive(fd, in, dgram ? nexio_ringsize - 1 : sizeof in);
+    ssize_t n = NativeSocket::Receive(fd, in, dgram ? nexio_ringsize - 1 : sizeof in);
     if (n == 0) {
       break; // the peer closed, or the object shut the socket down
     }
@@ -721,7 +721,7 @@ static void *nexio_thread(void *arg) {
       goto leave;
     }
 
-    for (long done = 0; done < n;) {
+    for (ssize_t done = 0; done < n;) {
       nexio_wait room = nexio_wait_space(h, self, 1);
       if (room == nexio_wait::full) {
         continue;

@@ -1,5 +1,6 @@
 #include "communication/native_socket.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <windows.h>
