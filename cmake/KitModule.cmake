@@ -29,6 +29,10 @@ function(kit_add_module class)
     target_include_directories(${class} SYSTEM BEFORE PRIVATE ${KIT_SDK_INCLUDE_DIRS})
     target_link_libraries(${class} PRIVATE ${KIT_SDK_LIBRARIES} ${ARG_LIBRARIES})
     target_compile_options(${class} PRIVATE -Wno-cast-function-type)
+    # The SDK declares the classic API (setup, addmess, newobject)
+    # deprecated and takes its message names as char *.
+    target_compile_options(${class} PRIVATE -Wno-deprecated-declarations
+                                            $<$<COMPILE_LANGUAGE:CXX>:-Wno-write-strings>)
     if(WIN32)
       target_compile_definitions(${class} PRIVATE WIN_VERSION)
     endif()

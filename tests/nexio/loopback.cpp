@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <vector>
 
 namespace nexiotest {
 
@@ -64,7 +65,9 @@ int ms_left(Clock::time_point deadline) {
 }
 
 bool wait_for(int fd, short events, int ms) {
-  pollfd p{fd, events, 0};
+  pollfd p{};
+  p.fd = fd;
+  p.events = events;
   for (;;) {
     int r = poll(&p, 1, ms);
     if (r >= 0) {
@@ -277,6 +280,18 @@ bool wait_eof(int fd, int ms) {
   return false;
 }
 
+void shutdown_send(int fd) {
+#ifdef _WIN32
+  shutdown(fd, SD_SEND);
+#else
+  shutdown(fd, SHUT_WR);
+#endif
+}
+
+void set_receive_buffer(int fd, int bytes) {
+  setsockopt(fd, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char *>(&bytes), sizeof bytes);
+}
+
 void reset_close(Fd &fd) {
   linger l{1, 0};
   setsockopt(fd.get(), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char *>(&l), sizeof l);
@@ -295,8 +310,7 @@ bool udp_recv(int fd, std::string &data, sockaddr_storage &from, int ms) {
   }
   char buf[65536];
   socklen_t len = sizeof from;
-  long n =
-      recvfrom(fd, buf, sizeof buf, MSG_DONTWAIT, reinterpret_cast<sockaddr *>(&from), &len);
+  long n = recvfrom(fd, buf, sizeof buf, MSG_DONTWAIT, reinterpret_cast<sockaddr *>(&from), &len);
   if (n < 0) {
     return false;
   }
@@ -312,7 +326,7 @@ bool udp_send(int fd, const std::string &data, const sockaddr_storage &to) {
 
 #ifdef _WIN32
 std::string error_text(SystemError error) {
-  const int code = error == SystemError::refused  ? WSAECONNREFUSED
+  const int code = error == SystemError::refused ? WSAECONNREFUSED
                    : error == SystemError::reset ? WSAECONNRESET
                                                  : WSAETIMEDOUT;
   char text[256];
@@ -324,9 +338,52 @@ std::string lookup_text(int result) {
   return NativeSocket::LookupErrorText(result, 0, text, sizeof text);
 }
 
+bool under_wine() {
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// The handles of this process in the system's handle list (sockets are
+// handles). GetProcessHandleCount would be simpler, but wine answers 0.
 int open_fds() {
-  DWORD handles = 0;
-  return GetProcessHandleCount(GetCurrentProcess(), &handles) ? static_cast<int>(handles) : -1;
+  struct Entry {
+    ULONG process;
+    UCHAR type;
+    UCHAR flags;
+    USHORT handle;
+    PVOID object;
+    ACCESS_MASK access;
+  };
+  struct List {
+    ULONG count;
+    Entry entries[1];
+  };
+  using Query = LONG(WINAPI *)(ULONG, PVOID, ULONG, PULONG);
+  static const auto query = reinterpret_cast<Query>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  constexpr ULONG system_handle_information = 16;
+  constexpr LONG length_mismatch = static_cast<LONG>(0xC0000004);
+  if (query == nullptr) {
+    return -1;
+  }
+  std::vector<char> buffer(1 << 20);
+  for (int attempt = 0; attempt < 6; attempt++, buffer.resize(buffer.size() * 2)) {
+    ULONG length = 0;
+    const LONG status =
+        query(system_handle_information, buffer.data(), static_cast<ULONG>(buffer.size()), &length);
+    if (status == length_mismatch) {
+      continue;
+    }
+    if (status != 0) {
+      return -1;
+    }
+    const auto *list = reinterpret_cast<const List *>(buffer.data());
+    int n = 0;
+    for (ULONG i = 0; i < list->count; i++) {
+      n += list->entries[i].process == GetCurrentProcessId();
+    }
+    return n;
+  }
+  return -1;
 }
 
 // Threads of this process whose description is "nexio".
@@ -374,6 +431,10 @@ std::string error_text(SystemError error) {
 
 std::string lookup_text(int result) {
   return gai_strerror(result);
+}
+
+bool under_wine() {
+  return false;
 }
 
 int open_fds() {

@@ -56,6 +56,10 @@ bool send_all(int fd, const std::string &data, int ms);
 std::string recv_upto(int fd, size_t size, int ms);
 /// Whether the peer closes the stream (possibly after some data) within `ms`.
 bool wait_eof(int fd, int ms);
+/// Ends the sending direction of the stream (the peer reads its end).
+void shutdown_send(int fd);
+/// Sets the socket's receive buffer size (SO_RCVBUF).
+void set_receive_buffer(int fd, int bytes);
 /// Closes the stream with a reset instead of an orderly close.
 void reset_close(Fd &fd);
 
@@ -70,6 +74,10 @@ enum class SystemError { refused, reset, timed_out };
 std::string error_text(SystemError error);
 /// The name service's text for a getaddrinfo result (EAI_NONAME, ...).
 std::string lookup_text(int result);
+
+/// Whether the tests run under wine, whose sockets differ from Windows' in
+/// a few reports (see the tests that ask).
+bool under_wine();
 
 /// Open descriptors of this process (Windows: its handles), and its running connection threads
 /// (the threads named "nexio"; a sanitizer's runtime has threads of its own).

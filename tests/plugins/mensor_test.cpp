@@ -14,7 +14,7 @@
 #include <string>
 #include <system_error>
 #ifdef _WIN32
-#include <windows.h>
+#include <process.h>
 #else
 #include <unistd.h>
 #endif
@@ -47,7 +47,7 @@ public:
     // No mkdtemp: a name of the process and the clock, made or failed at once.
     const fs::path candidate =
         fs::temp_directory_path() /
-        ("mensor-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+        ("mensor-test-" + std::to_string(_getpid()) + "-" +
          std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     std::error_code ec;
     if (fs::create_directory(candidate, ec)) {
@@ -66,7 +66,9 @@ public:
       fs::remove_all(path_, ec);
     }
   }
-  const fs::path &path() const { return path_; }
+  const fs::path &path() const {
+    return path_;
+  }
   fs::path write(const std::string &name, const std::string &content) const {
     const fs::path file = path_ / name;
     std::ofstream(file, std::ios::binary) << content;
