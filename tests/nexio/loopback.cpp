@@ -342,8 +342,8 @@ bool under_wine() {
   return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
-// The handles of this process in the system's handle list (sockets are
-// handles). GetProcessHandleCount would be simpler, but wine answers 0.
+// The sockets among the handles of this process, from the system's handle
+// list (GetProcessHandleCount would be simpler, but wine answers 0).
 int open_fds() {
   struct Entry {
     ULONG process;
@@ -377,9 +377,17 @@ int open_fds() {
       return -1;
     }
     const auto *list = reinterpret_cast<const List *>(buffer.data());
+    // Handles come and go with the system's own threads and events: count
+    // those that answer as sockets.
     int n = 0;
     for (ULONG i = 0; i < list->count; i++) {
-      n += list->entries[i].process == GetCurrentProcessId();
+      if (list->entries[i].process != GetCurrentProcessId()) {
+        continue;
+      }
+      int type = 0;
+      int size = sizeof type;
+      n += getsockopt(static_cast<SOCKET>(list->entries[i].handle), SOL_SOCKET, SO_TYPE,
+                      reinterpret_cast<char *>(&type), &size) == 0;
     }
     return n;
   }

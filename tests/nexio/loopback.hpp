@@ -79,7 +79,7 @@ std::string lookup_text(int result);
 /// a few reports (see the tests that ask).
 bool under_wine();
 
-/// Open descriptors of this process (Windows: its handles), and its running connection threads
+/// Open descriptors of this process (Windows: its sockets), and its running connection threads
 /// (the threads named "nexio"; a sanitizer's runtime has threads of its own).
 /// Both are -1 where the system cannot tell.
 int open_fds();
