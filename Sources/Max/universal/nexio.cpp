@@ -55,7 +55,7 @@ static constexpr int nexio_spins = 64;
 // A sender whose bytes the system has not taken for this long gives up.
 static constexpr long nexio_send_timeout_ms = 5000;
 
-static t_messlist *nexio_class;
+static t_class *nexio_class;
 
 struct nexio_object;
 
@@ -322,7 +322,7 @@ static void *nexio_new(t_symbol *, short ac, t_atom *av) {
   if (!mem) {
     return nullptr;
   }
-  nexio_object *x = static_cast<nexio_object *>(newobject(nexio_class));
+  nexio_object *x = static_cast<nexio_object *>(object_alloc(nexio_class));
   if (!x) {
     freebytes(mem, sizeof(nexio_handle));
     return nullptr;
@@ -801,15 +801,17 @@ C74_EXPORT int main(void) {
   if (!NativeSocket::Startup()) {
     error("nexio: the system's sockets cannot be used");
   }
-  setup(&nexio_class, nexio_method(nexio_new), nexio_method(nexio_free),
-        static_cast<short>(sizeof(nexio_object)), nullptr, A_GIMME, 0);
-  addmess(nexio_method(nexio_bang), "bang", 0);
-  addmess(nexio_method(nexio_list), "list", A_GIMME, 0);
-  addmess(nexio_method(nexio_int), "int", A_LONG, 0);
-  addmess(nexio_method(nexio_float), "float", A_FLOAT, 0);
-  addmess(nexio_method(nexio_config), "config", A_GIMME, 0);
-  addmess(nexio_method(nexio_disconnect), "disconnect", 0);
-  addmess(nexio_method(nexio_connect), "connect", A_GIMME, 0);
-  addmess(nexio_method(nexio_assist), "assist", A_CANT, 0);
+  t_class *c = class_new("nexio", nexio_method(nexio_new), nexio_method(nexio_free),
+                         sizeof(nexio_object), nullptr, A_GIMME, 0);
+  class_addmethod(c, nexio_method(nexio_bang), "bang", 0);
+  class_addmethod(c, nexio_method(nexio_list), "list", A_GIMME, 0);
+  class_addmethod(c, nexio_method(nexio_int), "int", A_LONG, 0);
+  class_addmethod(c, nexio_method(nexio_float), "float", A_FLOAT, 0);
+  class_addmethod(c, nexio_method(nexio_config), "config", A_GIMME, 0);
+  class_addmethod(c, nexio_method(nexio_disconnect), "disconnect", 0);
+  class_addmethod(c, nexio_method(nexio_connect), "connect", A_GIMME, 0);
+  class_addmethod(c, nexio_method(nexio_assist), "assist", A_CANT, 0);
+  class_register(CLASS_BOX, c);
+  nexio_class = c;
   return 0;
 }
