@@ -1,32 +1,71 @@
-# kit_add_module(CLASS SOURCES ...): a loadable module named after its class
-# (CLASS.so, CLASS.dll on Windows), in the build's modules/ folder, linked
-# against the host API. Only its entry point is exported.
+# kit_add_module(CLASS SOURCES ... [LIBRARIES ...]): a loadable module named
+# after its class (CLASS.so; CLASS.mxe64 on Windows, the visual host's name
+# for an external), in the build's modules/ folder, linked against the host
+# API. Only its entry point is exported.
 #
-# With KIT_SDK_DIR set, the modules are built against the visual host's own
-# SDK instead of the shim: its headers (the folders under KIT_SDK_DIR that
-# hold ext.h and ext_obex.h) and the libraries listed in KIT_SDK_LIBRARIES.
-set(KIT_SDK_DIR "" CACHE PATH "The visual host's SDK: build the modules against it, not the shim")
-set(KIT_SDK_LIBRARIES "" CACHE STRING "With KIT_SDK_DIR: the SDK libraries the modules link")
-if(KIT_SDK_DIR)
-  file(GLOB_RECURSE kit_sdk_headers ${KIT_SDK_DIR}/ext.h ${KIT_SDK_DIR}/ext_obex.h)
-  if(NOT kit_sdk_headers)
-    message(FATAL_ERROR "KIT_SDK_DIR: no ext.h or ext_obex.h under ${KIT_SDK_DIR}")
-  endif()
-  set(KIT_SDK_INCLUDE_DIRS "")
-  foreach(header ${kit_sdk_headers})
+# With KIT_SDK_DIR set, the modules are compiled against the visual host's
+# own SDK headers instead of host/include (see kit_target_use_sdk). They then
+# link the libraries in KIT_SDK_LIBRARIES (the SDK's import library on
+# Windows) or, when it is empty, the kit's host library, so that kithost and
+# the tests load and run the very modules the SDK headers made.
+set(KIT_SDK_DIR "" CACHE PATH "The visual host's SDK: build the modules against its headers")
+set(KIT_SDK_LIBRARIES "" CACHE STRING
+    "With KIT_SDK_DIR: what the modules link instead of the kit's host library")
+
+# kit_sdk_include_dirs(OUT SDK_DIR): the folders under SDK_DIR that hold the
+# SDK's ext.h and ext_obex.h (SDK_DIR may be the SDK base or its
+# c74support/max-includes). A folder without them is a configuration error.
+function(kit_sdk_include_dirs out sdk_dir)
+  file(GLOB_RECURSE headers ${sdk_dir}/ext.h ${sdk_dir}/ext_obex.h)
+  set(dirs "")
+  foreach(header ${headers})
     get_filename_component(dir ${header} DIRECTORY)
-    list(APPEND KIT_SDK_INCLUDE_DIRS ${dir})
+    list(APPEND dirs ${dir})
   endforeach()
-  list(REMOVE_DUPLICATES KIT_SDK_INCLUDE_DIRS)
-endif()
+  list(REMOVE_DUPLICATES dirs)
+  if(NOT dirs)
+    message(FATAL_ERROR "${sdk_dir}: no ext.h or ext_obex.h under it (expected the host's SDK)")
+  endif()
+  set(${out} ${dirs} PARENT_SCOPE)
+endfunction()
+
+# kit_target_use_sdk(TARGET SDK_DIR): compiles TARGET against the SDK headers
+# under SDK_DIR, for this platform (LINUX_VERSION, WIN_VERSION or
+# MAC_VERSION). The target must not also see host/include: the first ext.h
+# found would win. The SDK's headers are read as system headers, as any
+# third-party headers are: warnings inside them are not the kit's to mend,
+# while those they cause in the objects' own code still show.
+function(kit_target_use_sdk target sdk_dir)
+  kit_sdk_include_dirs(dirs ${sdk_dir})
+  target_include_directories(${target} SYSTEM BEFORE PRIVATE ${dirs})
+  if(WIN32)
+    target_compile_definitions(${target} PRIVATE WIN_VERSION)
+  elseif(APPLE)
+    target_compile_definitions(${target} PRIVATE MAC_VERSION)
+  else()
+    target_compile_definitions(${target} PRIVATE LINUX_VERSION)
+  endif()
+  # Methods are registered cast to the generic method type, as with the
+  # kit's own headers (see host/CMakeLists.txt).
+  target_compile_options(${target} PRIVATE
+    $<$<COMPILE_LANG_AND_ID:C,GNU,Clang,AppleClang>:-Wno-cast-function-type>
+    $<$<COMPILE_LANG_AND_ID:CXX,GNU,Clang,AppleClang>:-Wno-cast-function-type>)
+endfunction()
 
 function(kit_add_module class)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
   add_library(${class} MODULE ${ARG_SOURCES})
   if(KIT_SDK_DIR)
-    target_include_directories(${class} BEFORE PRIVATE ${KIT_SDK_INCLUDE_DIRS})
-    target_link_libraries(${class} PRIVATE ${KIT_SDK_LIBRARIES} ${ARG_LIBRARIES})
-    target_compile_options(${class} PRIVATE -Wno-cast-function-type)
+    kit_target_use_sdk(${class} ${KIT_SDK_DIR})
+    if(KIT_SDK_LIBRARIES)
+      target_link_libraries(${class} PRIVATE ${KIT_SDK_LIBRARIES})
+    else()
+      # The host library's binary only: its headers are the ones replaced.
+      find_package(Threads REQUIRED)
+      target_link_libraries(${class} PRIVATE $<TARGET_LINKER_FILE:hostapi> Threads::Threads)
+      add_dependencies(${class} hostapi)
+    endif()
+    target_link_libraries(${class} PRIVATE ${ARG_LIBRARIES})
   else()
     target_link_libraries(${class} PRIVATE hostapi ${ARG_LIBRARIES})
   endif()
@@ -41,6 +80,13 @@ function(kit_add_module class)
   # the C library it runs with (its start-up code still needs it).
   if(NOT WIN32 AND NOT APPLE)
     target_link_options(${class} PRIVATE "LINKER:--push-state,--no-as-needed,-lc,--pop-state")
+  endif()
+  if(WIN32)
+    set_target_properties(${class} PROPERTIES SUFFIX .mxe64)
+  endif()
+  # The visual host on macOS loads externals as CLASS.mxo bundles.
+  if(APPLE AND KIT_SDK_DIR)
+    set_target_properties(${class} PROPERTIES BUNDLE TRUE BUNDLE_EXTENSION mxo)
   endif()
   set_property(GLOBAL APPEND PROPERTY KIT_MODULES ${class})
   install(TARGETS ${class} LIBRARY DESTINATION ${KIT_INSTALL_MODULE_DIR}

@@ -127,7 +127,7 @@ t_symbol *gensym(const char *name) {
   return &slot->sym;
 }
 
-void *inlet4(void *, void *, const char *, const char *) {
+void *inlet4(void *, void *, char *, char *) {
   static char token;
   return &token;
 }
@@ -188,31 +188,15 @@ void freebytes(void *b, t_getbytes_size size) {
   stub::State &s = state();
   auto it = s.blocks.find(b);
   if (it == s.blocks.end() || it->second != size) {
-    std::fprintf(stderr, "host stub: freebytes(%p, %u) does not match getbytes\n", b, size);
+    std::fprintf(stderr, "host stub: freebytes(%p, %zu) does not match getbytes\n", b,
+                 static_cast<size_t>(size));
     std::abort();
   }
   s.blocks.erase(it);
   std::free(b);
 }
 
-// ---- Older-style registration, objects and clocks ---------------------------
-
-void setup(t_messlist **ident, method makefun, method freefun, short size, method, short, ...) {
-  stub::State &s = state();
-  s.reg.mnew = makefun;
-  s.reg.mfree = freefun;
-  s.reg.size = size;
-  static char token;
-  *ident = reinterpret_cast<t_messlist *>(&token);
-}
-
-void addmess(method f, const char *name, short, ...) {
-  state().methods[name] = f;
-}
-
-void *newobject(void *) {
-  return std::calloc(1, (size_t)state().reg.size);
-}
+// ---- Clocks ------------------------------------------------------------------
 
 namespace {
 // A clock: armed or not; the fuzz targets never run the scheduler.
@@ -241,7 +225,7 @@ void clock_unset(void *x) {
   static_cast<StubClock *>(x)->armed = false;
 }
 
-void freeobject(t_object *op) {
+void freeobject(void *op) {
   if (clocks().erase(op)) {
     delete reinterpret_cast<StubClock *>(op);
     return;

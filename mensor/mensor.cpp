@@ -12,8 +12,9 @@
 // longer one is not looked up and counts as not found. The size is kept as a
 // 32-bit signed value; larger sizes are narrowed to it.
 #include "ext.h"
+#include "ext_obex.h"
 
-static t_messlist *mensor_class;
+static t_class *mensor_class;
 
 // An argument equal to this (by identity) means that no file name was given.
 static t_symbol *ps_nothing;
@@ -31,7 +32,7 @@ typedef struct mensor {
 static void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *argv);
 
 static void *mensor_new(t_symbol *s) {
-  mensor_object *x = (mensor_object *)newobject(mensor_class);
+  mensor_object *x = (mensor_object *)object_alloc(mensor_class);
   if (!x) {
     return 0;
   }
@@ -143,11 +144,13 @@ static void mensor_free(mensor_object *x) {
 }
 
 C74_EXPORT int main(void) {
-  setup(&mensor_class, (method)mensor_new, (method)mensor_free, (short)sizeof(mensor_object), 0L,
-        A_DEFSYM, 0);
-  addbang((method)mensor_bang);
-  addmess((method)mensor_open, "open", A_DEFSYM, 0);
-  addmess((method)mensor_assist, "assist", A_CANT, 0);
+  t_class *c = class_new("mensor", (method)mensor_new, (method)mensor_free, sizeof(mensor_object),
+                         0L, A_DEFSYM, 0);
+  class_addmethod(c, (method)mensor_bang, "bang", 0);
+  class_addmethod(c, (method)mensor_open, "open", A_DEFSYM, 0);
+  class_addmethod(c, (method)mensor_assist, "assist", A_CANT, 0);
+  class_register(CLASS_BOX, c);
+  mensor_class = c;
   post("mensor: file size reporter");
   ps_nothing = gensym("");
   return 0;

@@ -16,6 +16,7 @@
 // Usage: nexio_bench [--mib N] [--echo N] [--runs N] [--hops N] [--no-pd]
 //                    [--realtime] [--only stream|echo|hop|send]
 // bench/nexio/run.sh builds and runs it. Only loopback addresses are used.
+#include "ext_obex.h"
 #include "kit/host.hpp"
 
 #include <arpa/inet.h>
@@ -208,13 +209,13 @@ Latency ping(int fd, int rounds) {
 struct Counter {
   t_object hdr;
 };
-t_messlist *counter_class;
+t_class *counter_class;
 size_t counted = 0;
 size_t count_goal = 0;
 Clock::time_point goal_reached;
 
 void *counter_new() {
-  return newobject(counter_class);
+  return object_alloc(counter_class);
 }
 void counter_int(Counter *, t_atom_long) {
   if (++counted == count_goal) {
@@ -222,9 +223,13 @@ void counter_int(Counter *, t_atom_long) {
   }
 }
 void counter_main() {
-  setup(&counter_class, reinterpret_cast<method>(reinterpret_cast<void (*)()>(counter_new)),
-        nullptr, sizeof(Counter), nullptr, 0);
-  addint(reinterpret_cast<method>(reinterpret_cast<void (*)()>(counter_int)));
+  counter_class =
+      class_new("benchcount", reinterpret_cast<method>(reinterpret_cast<void (*)()>(counter_new)),
+                nullptr, sizeof(Counter), nullptr, 0);
+  class_addmethod(counter_class,
+                  reinterpret_cast<method>(reinterpret_cast<void (*)()>(counter_int)), "int",
+                  A_LONG, 0);
+  class_register(CLASS_BOX, counter_class);
 }
 
 t_object *make(const char *cls, std::vector<t_atom> args) {

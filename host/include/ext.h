@@ -9,7 +9,7 @@
 #include "ext_sysfile.h"
 #include "ext_sysmem.h"
 
-#define ASSIST_INLET 1
-#define ASSIST_OUTLET 2
+/// What an assist method is asked about.
+enum t_assist_function { ASSIST_INLET = 1, ASSIST_OUTLET };
 
 #endif

@@ -6,6 +6,9 @@
 
 BEGIN_USING_C_LINKAGE
 
+typedef void t_outlet;
+typedef void t_inlet;
+
 /// An interned name: two symbols are equal exactly when their pointers are.
 typedef struct symbol {
   char *s_name;
@@ -52,14 +55,13 @@ typedef struct atom {
 typedef struct object {
   struct messlist *o_messlist;
   t_ptr_int o_magic;
-  struct inlet *o_inlet;
-  struct outlet *o_outlet;
+  t_inlet *o_inlet;
+  t_outlet *o_outlet;
 } t_object;
 
-typedef t_object t_pxobject;
-
-typedef void *(*method)(void *, ...);
-typedef t_max_err (*t_method_err)(void *, ...);
+/// The generic method type: every method is registered cast to it and called
+/// with its real signature.
+typedef void *(*method)(void *);
 
 typedef struct messlist {
   t_symbol *m_sym;
@@ -72,9 +74,6 @@ typedef struct maxclass t_class;
 
 /// A clock made by clock_new (opaque).
 typedef void t_clock;
-
-typedef void t_outlet;
-typedef void t_inlet;
 
 typedef char **t_handle;
 

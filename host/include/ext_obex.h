@@ -34,7 +34,7 @@ C74_API void attr_args_process(void *x, short ac, t_atom *av);
 /// Sets an attribute from atoms as the "name value" message does.
 C74_API t_max_err object_attr_setvalueof(void *x, t_symbol *s, long argc, t_atom *argv);
 
-#define calcoffset(x, y) ((long)(offsetof(x, y)))
+#define calcoffset(x, y) offsetof(x, y)
 
 END_USING_C_LINKAGE
 

@@ -9,7 +9,15 @@ BEGIN_USING_C_LINKAGE
 /// An opened file (opaque).
 typedef struct _filestruct *t_filehandle;
 
-enum { PATH_READ_PERM = 1, PATH_WRITE_PERM = 2, PATH_RW_PERM = 3 };
+/// Buffer sizes for a full path and for a file name, terminator included.
+enum { MAX_PATH_CHARS = 2048 };
+enum { MAX_FILENAME_CHARS = 512 };
+
+typedef enum {
+  PATH_READ_PERM = 1,
+  PATH_WRITE_PERM = 2,
+  PATH_RW_PERM = 3
+} e_max_openfile_permissions;
 
 /// Looks `name` up in the search path. On success returns 0 and sets
 /// `outvol` to the folder's path id and `outtype` to the file's type (0 here:

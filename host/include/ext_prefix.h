@@ -25,6 +25,16 @@
 #define C74_API __attribute__((visibility("default")))
 #endif
 
+// Declarations the host keeps only for older objects: new code uses the
+// class_new family instead.
+#if defined(__GNUC__)
+#define C74_DEPRECATED(func) func __attribute__((deprecated))
+#elif defined(_MSC_VER)
+#define C74_DEPRECATED(func) __declspec(deprecated) func
+#else
+#define C74_DEPRECATED(func) func
+#endif
+
 #if defined(__MINGW32__)
 // The host formats with mingw-w64's C99 printf (%zu, %lld), not the system
 // C library's, so callers are checked against that one.
@@ -42,16 +52,18 @@ typedef double t_atom_float;
 typedef intptr_t t_ptr_int;
 typedef uintptr_t t_ptr_uint;
 typedef uintptr_t t_ptr_size;
-typedef intptr_t t_int32_atomic;
-typedef long t_max_err;
-typedef unsigned short t_getbytes_size;
+typedef t_atom_long t_max_err;
+typedef t_ptr_uint t_getbytes_size;
 typedef uint32_t t_fourcc;
+typedef char *t_ptr;
 
-#define MAX_ERR_NONE 0
-#define MAX_ERR_GENERIC -1
-#define MAX_ERR_INVALID_PTR -2
-
-#define MAX_PATH_CHARS 2048
-#define MAX_FILENAME_CHARS 512
+/// What functions returning t_max_err report.
+typedef enum {
+  MAX_ERR_NONE = 0,
+  MAX_ERR_GENERIC = -1,
+  MAX_ERR_INVALID_PTR = -2,
+  MAX_ERR_DUPLICATE = -3,
+  MAX_ERR_OUT_OF_MEM = -4
+} e_max_errorcodes;
 
 #endif

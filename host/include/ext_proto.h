@@ -16,19 +16,19 @@ BEGIN_USING_C_LINKAGE
 
 /// Registers a class. `ident` receives the class; `size` is the record size;
 /// the variable part lists the creation argument types, ending with 0.
-C74_API void setup(t_messlist **ident, method makefun, method freefun, short size, method menufun,
-                   short type, ...);
+C74_API C74_DEPRECATED(void setup(t_messlist **ident, method makefun, method freefun,
+                                  t_getbytes_size size, method menufun, short type, ...));
 /// Adds a message `s` to the class being set up by the last setup call.
-C74_API void addmess(method f, const char *s, short type, ...);
-C74_API void addint(method f);
-C74_API void addfloat(method f);
-C74_API void addbang(method f);
+C74_API C74_DEPRECATED(void addmess(method f, char *s, short type, ...));
+C74_API C74_DEPRECATED(void addint(method f));
+C74_API C74_DEPRECATED(void addfloat(method f));
+C74_API C74_DEPRECATED(void addbang(method f));
 /// Makes a record of a class registered by setup, zero-filled, header first.
-C74_API void *newobject(void *maxclass);
+C74_API C74_DEPRECATED(void *newobject(void *maxclass));
 /// Frees an object: an object record (its free routine runs first; clocks it
 /// still owns and deferred calls queued for it are dropped after) or a clock
 /// (cancelled). Anything else is reported and left alone.
-C74_API void freeobject(t_object *op);
+C74_API void freeobject(void *op);
 
 // ---- Outlets -----------------------------------------------------------------
 // Each new outlet stands left of the ones made before it. Output is
@@ -53,7 +53,7 @@ C74_API void *outlet_anything(void *o, t_symbol *s, short ac, t_atom *av);
 
 /// Adds an inlet just right of the leftmost one, which turns an int (or a
 /// float, truncated) arriving there into the message `s1` with that long.
-C74_API void *inlet4(void *x, void *w, const char *s, const char *s1);
+C74_API void *inlet4(void *x, void *w, char *s, char *s1);
 
 // ---- Clocks ------------------------------------------------------------------
 

@@ -31,8 +31,8 @@ C74_API t_max_err sysfile_close(t_filehandle f);
 C74_API t_max_err sysfile_read(t_filehandle f, t_ptr_size *count, void *bufptr);
 /// The file's size in bytes. 0 on success.
 C74_API t_max_err sysfile_geteof(t_filehandle f, t_ptr_size *logeof);
-/// Moves the read position (mode: t_sysfile_pos_mode). 0 on success.
-C74_API t_max_err sysfile_setpos(t_filehandle f, int mode, t_ptr_int offset);
+/// Moves the read position. 0 on success.
+C74_API t_max_err sysfile_setpos(t_filehandle f, t_sysfile_pos_mode mode, t_ptr_int offset);
 /// Reads the text from the current position to the end (at most `maxlen`
 /// bytes when non-zero) into `htext`, resizing it to the text's length;
 /// with TEXT_LB_NATIVE, line ends ("\r\n", "\r", "\n") become "\n"

@@ -214,8 +214,8 @@ t_max_err class_free(t_class *c) {
   return MAX_ERR_NONE;
 }
 
-void setup(t_messlist **ident, method makefun, method freefun, short size, method, short type,
-           ...) {
+void setup(t_messlist **ident, method makefun, method freefun, t_getbytes_size size, method,
+           short type, ...) {
   ClassRegistry &registry = ClassRegistry::get();
   if (ident)
     *ident = nullptr;
@@ -237,7 +237,7 @@ void setup(t_messlist **ident, method makefun, method freefun, short size, metho
     *ident = reinterpret_cast<t_messlist *>(c);
 }
 
-void addmess(method f, const char *s, short type, ...) {
+void addmess(method f, char *s, short type, ...) {
   maxclass *c = ClassRegistry::get().last_setup;
   if (!c) {
     error("addmess: \"%s\" added without a class from setup", s ? s : "");

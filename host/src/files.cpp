@@ -169,7 +169,7 @@ t_max_err sysfile_geteof(t_filehandle f, t_ptr_size *logeof) {
   return MAX_ERR_NONE;
 }
 
-t_max_err sysfile_setpos(t_filehandle f, int mode, t_ptr_int offset) {
+t_max_err sysfile_setpos(t_filehandle f, t_sysfile_pos_mode mode, t_ptr_int offset) {
   if (!f)
     return MAX_ERR_INVALID_PTR;
   int whence;

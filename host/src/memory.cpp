@@ -68,12 +68,12 @@ void sysmem_freehandle(t_handle handle) {
   delete record;
 }
 
-void *sysmem_newptr(t_ptr_size size) {
-  return std::malloc(size ? size : 1);
+t_ptr sysmem_newptr(t_ptr_size size) {
+  return static_cast<t_ptr>(std::malloc(size ? size : 1));
 }
 
-void *sysmem_newptrclear(t_ptr_size size) {
-  return std::calloc(size ? size : 1, 1);
+t_ptr sysmem_newptrclear(t_ptr_size size) {
+  return static_cast<t_ptr>(std::calloc(size ? size : 1, 1));
 }
 
 void sysmem_freeptr(void *ptr) {

@@ -155,7 +155,8 @@ void *newobject(void *maxclass_ptr) {
   return allocate_object(static_cast<maxclass *>(maxclass_ptr));
 }
 
-void freeobject(t_object *op) {
+void freeobject(void *x) {
+  auto *op = static_cast<t_object *>(x);
   if (!op)
     return;
   if (Scheduler::get().free_clock(op))
@@ -170,7 +171,7 @@ void freeobject(t_object *op) {
 t_max_err object_free(void *x) {
   if (!x)
     return MAX_ERR_INVALID_PTR;
-  freeobject(static_cast<t_object *>(x));
+  freeobject(x);
   return MAX_ERR_NONE;
 }
 
@@ -213,7 +214,7 @@ void *outlet_new(void *x, const char *) {
   return new_outlet(x, "outlet_new");
 }
 
-void *inlet4(void *x, void *w, const char *s, const char *s1) {
+void *inlet4(void *x, void *w, char *s, char *s1) {
   ObjectState *state = object_state(x);
   if (!state) {
     error("inlet4: not an object");

@@ -14,7 +14,7 @@ namespace kit::platform {
 
 // ---- Shared libraries (posix/library.cpp, win32/library.cpp) ----------------
 
-/// File name suffix of a module: ".so", ".dll".
+/// File name suffix of a module: ".so", ".mxe64" (the visual host's on Windows).
 extern const char *const module_suffix;
 
 /// Loads a shared library; null with the system's reason in `error`.

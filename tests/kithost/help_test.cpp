@@ -13,7 +13,7 @@ namespace {
 std::vector<std::string> built_classes() {
   std::vector<std::string> classes;
   for (const auto &entry : fs::directory_iterator(kittest::module_dir()))
-    if (entry.path().extension() == ".so" || entry.path().extension() == ".dll")
+    if (entry.path().extension() == ".so" || entry.path().extension() == ".mxe64")
       classes.push_back(entry.path().stem().string());
   return classes;
 }

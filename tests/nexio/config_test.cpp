@@ -2,8 +2,6 @@
 // checked by their console messages and by where the object then connects.
 #include "fixture.hpp"
 
-#include <netdb.h>
-
 using namespace nexiotest;
 using kittest::float_atom;
 using kittest::long_atom;
@@ -177,8 +175,7 @@ TEST_F(NexioTest, OptionsChooseHostServiceTypeAndFamily) {
 
 TEST_F(NexioTest, LookupFailuresNameTheirReason) {
   auto *n = p.make("n", "nexio");
-  const std::string noname =
-      std::string("error: nexio: name lookup failed (") + gai_strerror(EAI_NONAME) + ")";
+  const std::string noname = "error: nexio: name lookup failed (" + lookup_text(EAI_NONAME) + ")";
   // "@address" never asks a name service; the later of @address and
   // @hostname decides.
   p.send(n, "connect @address localhost @service 9");
@@ -195,8 +192,7 @@ TEST_F(NexioTest, LookupFailuresNameTheirReason) {
   log.clear();
   p.send(n, 0, gensym("connect"), {sym_atom("127.0.0.1"), long_atom(-1)});
   ASSERT_TRUE(until([&] { return !errors().empty(); }));
-  EXPECT_EQ(errors(), Lines{std::string("error: nexio: name lookup failed (") +
-                            gai_strerror(EAI_SERVICE) + ")"});
+  EXPECT_EQ(errors(), Lines{"error: nexio: name lookup failed (" + lookup_text(EAI_SERVICE) + ")"});
 
   log.clear();
   p.send(n, "connect @a 127.0.0.1 @s 9 @family inet6");

@@ -93,8 +93,10 @@ struct Pattern {
   }
 };
 
-// 64 MiB; sanitizer builds, many times slower per byte, stream 8 MiB.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+// 64 MiB; sanitizer builds, many times slower per byte, and the Windows
+// build (under wine every socket and wake-up call is a round trip to the
+// wine server) stream 8 MiB.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || defined(_WIN32)
 constexpr size_t long_stream_mib = 8;
 #else
 constexpr size_t long_stream_mib = 64;
@@ -141,7 +143,7 @@ TEST_F(NexioTest, LongStreamArrivesExactAndInOrder) {
       ok = send_all(peer.get(), chunk.data(), chunk.size(), 60000);
     }
     sent = ok;
-    shutdown(peer.get(), SHUT_WR);
+    shutdown_send(peer.get());
   });
   bool closed =
       p.run_until([&] { return !statuses.empty() && statuses.back().first == 0; }, 300000);
@@ -220,7 +222,14 @@ TEST_F(NexioTest, FailuresOfConnectionsAreReported) {
   auto *n = p.make("n", box("localhost " + std::to_string(closed.port)));
   p.send(n, "bang");
   ASSERT_TRUE(until([&] { return !errors().empty(); }));
-  EXPECT_EQ(errors(), Lines{"error: nexio: connect failed (Connection refused)"});
+  EXPECT_EQ(errors(),
+            Lines{"error: nexio: connect failed (" + error_text(SystemError::refused) + ")"});
+
+  // Wine 8 reports a peer's reset as an orderly close (recv gives 0), and
+  // an ICMP "port unreachable" on a connected datagram socket not at all.
+  if (under_wine()) {
+    GTEST_SKIP() << "wine reports neither a reset nor an unreachable port";
+  }
 
   // A reset from the peer is a read error; the status returns to 0.
   int port = 0;
@@ -233,7 +242,7 @@ TEST_F(NexioTest, FailuresOfConnectionsAreReported) {
   ASSERT_TRUE(until_logged("n.0: 114"));
   reset_close(peer);
   ASSERT_TRUE(until_logged("n.1: 0"));
-  EXPECT_EQ(errors(), Lines{"error: nexio: read error (Connection reset by peer)"});
+  EXPECT_EQ(errors(), Lines{"error: nexio: read error (" + error_text(SystemError::reset) + ")"});
 
   // A connected datagram socket hears that nobody listens on the port.
   int uport = 0;
@@ -244,14 +253,14 @@ TEST_F(NexioTest, FailuresOfConnectionsAreReported) {
   ASSERT_TRUE(until_logged("n.1: 2"));
   p.send(n, "list 1 2 3");
   ASSERT_TRUE(until_logged("n.1: 0"));
-  EXPECT_EQ(errors(), Lines{"error: nexio: read error (Connection refused)"});
+  EXPECT_EQ(errors(), Lines{"error: nexio: read error (" + error_text(SystemError::refused) + ")"});
 }
 
 TEST_F(NexioTest, PeerThatStopsReadingIsAWriteErrorAfterFiveSeconds) {
   int port = 0;
   Fd listener = tcp_listen(AF_INET, 4, port);
   int small = 4096;
-  setsockopt(listener.get(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+  set_receive_buffer(listener.get(), small);
   auto *n = p.make("n", box(at(AF_INET, port)));
   p.send(n, "bang");
   Fd peer = accept_within(listener.get(), peer_wait_ms);
@@ -264,7 +273,8 @@ TEST_F(NexioTest, PeerThatStopsReadingIsAWriteErrorAfterFiveSeconds) {
     p.send(n, 0, gensym("list"), block);
     pull();
   }
-  EXPECT_EQ(errors(), Lines{"error: nexio: write error (Connection timed out)"});
+  EXPECT_EQ(errors(),
+            Lines{"error: nexio: write error (" + error_text(SystemError::timed_out) + ")"});
   // The socket is shut down; the thread ends the connection.
   EXPECT_TRUE(until_logged("n.1: 0"));
   p.send(n, "list 1"); // nothing more goes out, and nothing is said

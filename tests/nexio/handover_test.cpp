@@ -147,7 +147,7 @@ TEST_F(NexioTest, ManyCyclesLeakNothing) {
   for (const auto &line : errors()) {
     if (line == "error: nexio: hostname or service not specified") {
       missing++;
-    } else if (line != "error: nexio: read error (Connection reset by peer)") {
+    } else if (line != "error: nexio: read error (" + error_text(SystemError::reset) + ")") {
       unexpected.push_back(line);
     }
   }
@@ -156,6 +156,12 @@ TEST_F(NexioTest, ManyCyclesLeakNothing) {
 }
 
 TEST_F(NexioTest, AtMost254ThreadsPerObject) {
+#ifdef _WIN32
+  // The threads are held in connects to a listener with a full queue, which
+  // only Linux leaves pending: Windows refuses them, and under wine a good
+  // part of them completes.
+  GTEST_SKIP() << "connects to a full listener do not stay pending here";
+#endif
   int port = 0;
   Fd filler;
   Fd stuck = stuck_listener(AF_INET, port, filler);

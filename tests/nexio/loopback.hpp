@@ -3,8 +3,7 @@
 // process's descriptors and threads, to show that nothing leaks.
 #pragma once
 
-#include <netinet/in.h>
-#include <sys/socket.h>
+#include "communication/native_socket.h"
 
 #include <cstddef>
 #include <string>
@@ -57,11 +56,16 @@ bool send_all(int fd, const std::string &data, int ms);
 std::string recv_upto(int fd, size_t size, int ms);
 /// Whether the peer closes the stream (possibly after some data) within `ms`.
 bool wait_eof(int fd, int ms);
+/// Ends the sending direction of the stream (the peer reads its end).
+void shutdown_send(int fd);
+/// Sets the socket's receive buffer size (SO_RCVBUF).
+void set_receive_buffer(int fd, int bytes);
 /// Closes the stream with a reset instead of an orderly close.
 void reset_close(Fd &fd);
 /// Bytes that the socket at the other end of the loopback stream `fd` has
 /// received but its reader not yet taken, when that socket belongs to this
 /// process (an object's connection); -1 when no such socket is open here.
+/// Linux only.
 int unread_at_other_end(int fd);
 
 /// A datagram socket bound to the loopback address of `family`.
@@ -70,8 +74,19 @@ Fd udp_bind(int family, int &port);
 bool udp_recv(int fd, std::string &data, sockaddr_storage &from, int ms);
 bool udp_send(int fd, const std::string &data, const sockaddr_storage &to);
 
-/// Open descriptors of this process, and its running connection threads
+/// The system's texts of the errors nexio reports, as it reports them.
+enum class SystemError { refused, reset, timed_out };
+std::string error_text(SystemError error);
+/// The name service's text for a getaddrinfo result (EAI_NONAME, ...).
+std::string lookup_text(int result);
+
+/// Whether the tests run under wine, whose sockets differ from Windows' in
+/// a few reports (see the tests that ask).
+bool under_wine();
+
+/// Open descriptors of this process (Windows: its sockets), and its running connection threads
 /// (the threads named "nexio"; a sanitizer's runtime has threads of its own).
+/// Both are -1 where the system cannot tell.
 int open_fds();
 int running_threads();
 

@@ -23,6 +23,11 @@ public:
   // process ends (fine for threads that run for the life of the process).
   static Handle Create(Function function, void *argument);
 
+  // Names the calling thread for process listings and debuggers (Linux: at
+  // most 15 characters are kept; Windows: the thread description). Without
+  // the platform's support, nothing happens.
+  static void Name(const char *name);
+
   // Suspends the calling thread for milliseconds ms; 0 or less returns at
   // once.
   static void Sleep(int milliseconds);

@@ -45,27 +45,19 @@
 
 #include <errno.h>
 #include <math.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <pthread.h>
 #include <sched.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <string.h>
-#include <sys/socket.h>
-#include <sys/types.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <new>
 
-#ifdef MSG_NOSIGNAL
-#define NEXIO_SEND_FLAGS (MSG_DONTWAIT | MSG_NOSIGNAL)
-#else
-#define NEXIO_SEND_FLAGS MSG_DONTWAIT
-#endif
+#include "communication/native_socket.h"
+#include "system/thread.h"
+#include "system/wait_clock.h"
 
 static constexpr int nexio_ringsize = 256;
 // A stream is read in pieces of at most this size, then fed into the ring:
@@ -85,7 +77,7 @@ static constexpr long nexio_spin_ns = 50000;
 // A sender whose bytes the system has not taken for this long gives up.
 static constexpr long nexio_send_timeout_ms = 5000;
 
-static t_messlist *nexio_class;
+static t_class *nexio_class;
 
 struct nexio_object;
 
@@ -149,18 +141,9 @@ static void nexio_unlock(nexio_handle *h) {
   pthread_mutex_unlock(&h->lock);
 }
 
-// strerror_r comes in two flavours (GNU returns the text, XSI fills buf).
-[[maybe_unused]] static const char *nexio_errtext_result(int, const char *buf) {
-  return buf;
-}
-[[maybe_unused]] static const char *nexio_errtext_result(const char *text, const char *) {
-  return text;
-}
-
-// The system's text for an error code, safe on any thread.
+// The system's text for a socket error code, safe on any thread.
 static const char *nexio_errtext(int code, char *buf, size_t size) {
-  buf[0] = 0;
-  return nexio_errtext_result(strerror_r(code, buf, size), buf);
+  return NativeSocket::ErrorText(code, buf, size);
 }
 
 static long nexio_elapsed_ms(const struct timespec &since) {
@@ -360,7 +343,7 @@ static void nexio_parse(nexio_conninfo *info, nexio_handle *h, long ac, const t_
 static void nexio_drop(nexio_handle *h) {
   int fd = h->fd.load();
   if (fd >= 0) {
-    shutdown(fd, SHUT_RDWR);
+    NativeSocket::Interrupt(fd);
   }
   h->fd.store(-1);
   h->thread.store(nexio_nothread);
@@ -382,7 +365,7 @@ static void *nexio_new(t_symbol *, short ac, t_atom *av) {
   if (!mem) {
     return nullptr;
   }
-  nexio_object *x = static_cast<nexio_object *>(newobject(nexio_class));
+  nexio_object *x = static_cast<nexio_object *>(object_alloc(nexio_class));
   if (!x) {
     freebytes(mem, sizeof(nexio_handle));
     return nullptr;
@@ -395,7 +378,7 @@ static void *nexio_new(t_symbol *, short ac, t_atom *av) {
   pthread_mutex_init(&h->lock, nullptr);
   pthread_condattr_t attr;
   pthread_condattr_init(&attr);
-  pthread_condattr_setclock(&attr, CLOCK_MONOTONIC);
+  pthread_condattr_setclock(&attr, WaitClock);
   pthread_cond_init(&h->space, &attr);
   pthread_condattr_destroy(&attr);
   h->owner = x;
@@ -449,7 +432,7 @@ static void nexio_bang(nexio_object *x) {
       }
       if (!started) {
         char text[256];
-        error("nexio: connect failed (%s)", nexio_errtext(err, text, sizeof text));
+        error("nexio: connect failed (%s)", NativeSocket::ErrnoText(err, text, sizeof text));
       }
     }
   }
@@ -493,8 +476,8 @@ static void nexio_list(nexio_object *x, t_symbol *, short ac, t_atom *av) {
     int err = 0;
     nexio_lock(h);
     if (h->fd.load() == fd && pthread_equal(h->thread.load(), thread)) {
-      sent = send(fd, out, static_cast<size_t>(n), NEXIO_SEND_FLAGS);
-      err = errno;
+      sent = NativeSocket::SendNow(fd, out, static_cast<size_t>(n));
+      err = NativeSocket::LastError();
     }
     nexio_unlock(h);
 
@@ -506,24 +489,23 @@ static void nexio_list(nexio_object *x, t_symbol *, short ac, t_atom *av) {
     if (sent == 0) {
       return;
     }
-    if (err == EINTR) {
+    if (NativeSocket::Interrupted(err)) {
       continue;
     }
-    if (err == EAGAIN || err == EWOULDBLOCK || err == ENOBUFS) {
+    if (NativeSocket::WouldBlock(err)) {
       if (nexio_elapsed_ms(progress) < nexio_send_timeout_ms) {
         // Wait for room, at most 1 ms. The descriptor may be gone by now;
         // the check under the lock above decides whether it is still ours.
-        struct pollfd p = {fd, POLLOUT, 0};
-        poll(&p, 1, 1);
+        NativeSocket::WaitWritable(fd, 1);
         continue;
       }
-      err = ETIMEDOUT;
+      err = NativeSocket::TimedOut();
     }
     nexio_lock(h);
     if (h->fd.load() == fd && pthread_equal(h->thread.load(), thread)) {
       char text[256];
       h->fd.store(-1);
-      shutdown(fd, SHUT_RDWR);
+      NativeSocket::Interrupt(fd);
       error("nexio: write error (%s)", nexio_errtext(err, text, sizeof text));
     }
     nexio_unlock(h);
@@ -555,7 +537,7 @@ static void nexio_disconnect(nexio_object *x) {
   nexio_lock(h);
   int fd = h->fd.load();
   if (fd >= 0) {
-    shutdown(fd, SHUT_RDWR);
+    NativeSocket::Interrupt(fd);
   }
   h->fd.store(-1);
   h->recon.store(1);
@@ -687,7 +669,7 @@ static nexio_wait nexio_wait_space(nexio_handle *h, pthread_t self, int need, bo
     result = nexio_wait::disowned;
   } else if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) < need) {
     struct timespec until;
-    clock_gettime(CLOCK_MONOTONIC, &until);
+    clock_gettime(WaitClock, &until);
     until.tv_nsec += 1000000;
     if (until.tv_nsec >= 1000000000) {
       until.tv_nsec -= 1000000000;
@@ -715,9 +697,7 @@ static void *nexio_thread(void *arg) {
   bool owner_end = false; // lock held and owner: end the connection
   bool stalled = false;   // the last wait for ring space timed out
 
-#ifdef __linux__
-  pthread_setname_np(self, "nexio"); // for ps and debuggers
-#endif
+  Thread::Name("nexio"); // for ps and debuggers
 
   // Wait until "bang", which holds the lock across pthread_create, has
   // stored this thread's identity.
@@ -732,7 +712,7 @@ static void *nexio_thread(void *arg) {
   {
     struct addrinfo hints = start->hints;
     res = getaddrinfo(start->host, start->serv, &hints, &rootai);
-    int lookup_errno = errno;
+    int lookup_errno = NativeSocket::LastError();
     freebytes(start, sizeof(nexio_conninfo));
     start = nullptr;
 
@@ -748,19 +728,19 @@ static void *nexio_thread(void *arg) {
         goto leave;
       }
       error("nexio: name lookup failed (%s)",
-            res == EAI_SYSTEM ? nexio_errtext(lookup_errno, text, sizeof text) : gai_strerror(res));
+            NativeSocket::LookupErrorText(res, lookup_errno, text, sizeof text));
       owner_end = true;
       goto leave;
     }
   }
 
   for (struct addrinfo *ai = rootai; ai && fd < 0; ai = ai->ai_next) {
-    fd = socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
+    fd = NativeSocket::Open(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
     if (fd < 0) {
-      res = errno;
-    } else if (connect(fd, ai->ai_addr, ai->ai_addrlen) != 0) {
-      res = errno;
-      close(fd);
+      res = NativeSocket::LastError();
+    } else if ((res = NativeSocket::Connect(fd, ai->ai_addr,
+                                            static_cast<socklen_t>(ai->ai_addrlen))) != 0) {
+      NativeSocket::Close(fd);
       fd = -1;
     } else {
       socktype = ai->ai_socktype;
@@ -771,13 +751,6 @@ static void *nexio_thread(void *arg) {
   }
   freeaddrinfo(rootai);
   rootai = nullptr;
-
-#ifdef SO_NOSIGPIPE
-  if (fd >= 0) {
-    int one = 1;
-    setsockopt(fd, SOL_SOCKET, SO_NOSIGPIPE, &one, sizeof one);
-  }
-#endif
 
   nexio_lock(h);
   if (!nexio_owns(h, self)) {
@@ -815,13 +788,13 @@ static void *nexio_thread(void *arg) {
         break;
       }
     }
-    ssize_t n = recv(fd, in, dgram ? nexio_ringsize - 1 : sizeof in, 0);
+    ssize_t n = NativeSocket::Receive(fd, in, dgram ? nexio_ringsize - 1 : sizeof in);
     if (n == 0) {
       break; // the peer closed, or the object shut the socket down
     }
     if (n < 0) {
-      int err = errno;
-      if (err == EINTR) {
+      int err = NativeSocket::LastError();
+      if (NativeSocket::Interrupted(err)) {
         continue;
       }
       nexio_lock(h);
@@ -887,7 +860,7 @@ leave:
     }
   }
   if (fd >= 0) {
-    close(fd);
+    NativeSocket::Close(fd);
   }
   return nullptr;
 }
@@ -913,15 +886,20 @@ static void nexio_free(nexio_object *x) {
 }
 
 C74_EXPORT int main(void) {
-  setup(&nexio_class, nexio_method(nexio_new), nexio_method(nexio_free),
-        static_cast<short>(sizeof(nexio_object)), nullptr, A_GIMME, 0);
-  addmess(nexio_method(nexio_bang), "bang", 0);
-  addmess(nexio_method(nexio_list), "list", A_GIMME, 0);
-  addmess(nexio_method(nexio_int), "int", A_LONG, 0);
-  addmess(nexio_method(nexio_float), "float", A_FLOAT, 0);
-  addmess(nexio_method(nexio_config), "config", A_GIMME, 0);
-  addmess(nexio_method(nexio_disconnect), "disconnect", 0);
-  addmess(nexio_method(nexio_connect), "connect", A_GIMME, 0);
-  addmess(nexio_method(nexio_assist), "assist", A_CANT, 0);
+  if (!NativeSocket::Startup()) {
+    error("nexio: the system's sockets cannot be used");
+  }
+  t_class *c = class_new("nexio", nexio_method(nexio_new), nexio_method(nexio_free),
+                         sizeof(nexio_object), nullptr, A_GIMME, 0);
+  class_addmethod(c, nexio_method(nexio_bang), "bang", 0);
+  class_addmethod(c, nexio_method(nexio_list), "list", A_GIMME, 0);
+  class_addmethod(c, nexio_method(nexio_int), "int", A_LONG, 0);
+  class_addmethod(c, nexio_method(nexio_float), "float", A_FLOAT, 0);
+  class_addmethod(c, nexio_method(nexio_config), "config", A_GIMME, 0);
+  class_addmethod(c, nexio_method(nexio_disconnect), "disconnect", 0);
+  class_addmethod(c, nexio_method(nexio_connect), "connect", A_GIMME, 0);
+  class_addmethod(c, nexio_method(nexio_assist), "assist", A_CANT, 0);
+  class_register(CLASS_BOX, c);
+  nexio_class = c;
   return 0;
 }

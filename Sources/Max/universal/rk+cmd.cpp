@@ -9,8 +9,9 @@
 // "FF"). List elements that are floats count by their value truncated toward
 // zero (saturated at the limits of a long, NaN as 0); symbols count as 0.
 #include "ext.h"
+#include "ext_obex.h"
 
-static t_messlist *rkpcmd_class;
+static t_class *rkpcmd_class;
 
 typedef struct _rkpcmd {
   t_object hdr;
@@ -24,7 +25,7 @@ static const t_atom_long rkpcmd_asterisk = 42;
 static const t_atom_long rkpcmd_eom = 35;
 
 static void *rkpcmd_new(void) {
-  t_rkpcmd *x = (t_rkpcmd *)newobject(rkpcmd_class);
+  t_rkpcmd *x = (t_rkpcmd *)object_alloc(rkpcmd_class);
   if (!x) {
     return 0;
   }
@@ -113,11 +114,13 @@ static void rkpcmd_assist(t_rkpcmd *x, void *b, long m, long a, char *s) {
 }
 
 C74_EXPORT int main(void) {
-  setup(&rkpcmd_class, (method)rkpcmd_new, 0L, (short)sizeof(t_rkpcmd), 0L, 0);
-  addmess((method)rkpcmd_list, "list", A_GIMME, 0);
-  addint((method)rkpcmd_int);
-  addbang((method)rkpcmd_bang);
-  addmess((method)rkpcmd_reset, "reset", 0);
-  addmess((method)rkpcmd_assist, "assist", A_CANT, 0);
+  t_class *c = class_new("rk+cmd", (method)rkpcmd_new, 0L, sizeof(t_rkpcmd), 0L, 0);
+  class_addmethod(c, (method)rkpcmd_list, "list", A_GIMME, 0);
+  class_addmethod(c, (method)rkpcmd_int, "int", A_LONG, 0);
+  class_addmethod(c, (method)rkpcmd_bang, "bang", 0);
+  class_addmethod(c, (method)rkpcmd_reset, "reset", 0);
+  class_addmethod(c, (method)rkpcmd_assist, "assist", A_CANT, 0);
+  class_register(CLASS_BOX, c);
+  rkpcmd_class = c;
   return 0;
 }

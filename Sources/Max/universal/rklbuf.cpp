@@ -11,8 +11,9 @@
 // 32-bit two's complement numbers do: the arithmetic is done unsigned, and
 // the long arguments of goto, seek and base are taken modulo 2^32.
 #include "ext.h"
+#include "ext_obex.h"
 
-static t_messlist *rklbuf_class;
+static t_class *rklbuf_class;
 
 #define RKLBUF_ATOMS 256
 
@@ -40,15 +41,15 @@ static int32_t rklbuf_sub(int32_t a, int32_t b) {
 }
 
 static void *rklbuf_new(t_atom_long size, t_atom_long base) {
-  t_rklbuf *x = (t_rklbuf *)newobject(rklbuf_class);
+  t_rklbuf *x = (t_rklbuf *)object_alloc(rklbuf_class);
   if (!x) {
     return 0;
   }
   // Both are made right to left: inlets 1 to 3 take goto, size and base;
   // outlet 0 is the buffer, outlet 1 the index.
-  inlet4(x, x, "int", "base");
-  inlet4(x, x, "int", "size");
-  inlet4(x, x, "int", "goto");
+  inlet4(x, x, (char *)"int", (char *)"base");
+  inlet4(x, x, (char *)"int", (char *)"size");
+  inlet4(x, x, (char *)"int", (char *)"goto");
   x->outpos = intout(x);
   x->outdata = listout(x);
 
@@ -226,19 +227,21 @@ static void rklbuf_assist(t_rklbuf *x, void *b, long m, long a, char *s) {
 }
 
 C74_EXPORT int main(void) {
-  setup(&rklbuf_class, (method)rklbuf_new, 0L, (short)sizeof(t_rklbuf), 0L, A_DEFLONG, A_DEFLONG,
-        0);
-  addmess((method)rklbuf_stop, "stop", 0);
-  addmess((method)rklbuf_start, "start", 0);
-  addbang((method)rklbuf_output);
-  addmess((method)rklbuf_list, "list", A_GIMME, 0);
-  addint((method)rklbuf_int);
-  addfloat((method)rklbuf_float);
-  addmess((method)rklbuf_symbol, "symbol", A_SYM, 0);
-  addmess((method)rklbuf_base, "base", A_LONG, 0);
-  addmess((method)rklbuf_size, "size", A_LONG, 0);
-  addmess((method)rklbuf_seek, "seek", A_LONG, 0);
-  addmess((method)rklbuf_goto, "goto", A_LONG, 0);
-  addmess((method)rklbuf_assist, "assist", A_CANT, 0);
+  t_class *c =
+      class_new("rklbuf", (method)rklbuf_new, 0L, sizeof(t_rklbuf), 0L, A_DEFLONG, A_DEFLONG, 0);
+  class_addmethod(c, (method)rklbuf_stop, "stop", 0);
+  class_addmethod(c, (method)rklbuf_start, "start", 0);
+  class_addmethod(c, (method)rklbuf_output, "bang", 0);
+  class_addmethod(c, (method)rklbuf_list, "list", A_GIMME, 0);
+  class_addmethod(c, (method)rklbuf_int, "int", A_LONG, 0);
+  class_addmethod(c, (method)rklbuf_float, "float", A_FLOAT, 0);
+  class_addmethod(c, (method)rklbuf_symbol, "symbol", A_SYM, 0);
+  class_addmethod(c, (method)rklbuf_base, "base", A_LONG, 0);
+  class_addmethod(c, (method)rklbuf_size, "size", A_LONG, 0);
+  class_addmethod(c, (method)rklbuf_seek, "seek", A_LONG, 0);
+  class_addmethod(c, (method)rklbuf_goto, "goto", A_LONG, 0);
+  class_addmethod(c, (method)rklbuf_assist, "assist", A_CANT, 0);
+  class_register(CLASS_BOX, c);
+  rklbuf_class = c;
   return 0;
 }

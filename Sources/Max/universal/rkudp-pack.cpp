@@ -61,9 +61,9 @@ static void *rkudppack_new(t_atom_long id, t_atom_long type) {
     ps_FullPacket = gensym("FullPacket");
   }
   // Each inlet4 stands just right of the left inlet: made right to left.
-  inlet4(x, x, "int", "type");
-  inlet4(x, x, "int", "id");
-  inlet4(x, x, "int", "goto");
+  inlet4(x, x, (char *)"int", (char *)"type");
+  inlet4(x, x, (char *)"int", (char *)"id");
+  inlet4(x, x, (char *)"int", (char *)"goto");
   x->outlet = outlet_new(x, "FullPacket");
 
   x->buf[0] = 0xC0;

@@ -65,8 +65,8 @@ static void *rkudpunpack_new(t_atom_long n) {
   x->alloc = 0;
   x->busy = 0;
   // Inlets and outlets are made right to left.
-  inlet4(x, x, "int", "seek");
-  inlet4(x, x, "int", "size");
+  inlet4(x, x, (char *)"int", (char *)"seek");
+  inlet4(x, x, (char *)"int", (char *)"size");
   x->outcmd = intout(x);
   x->outid = intout(x);
   x->outoffset = intout(x);

@@ -6,7 +6,7 @@
 
 namespace kit::platform {
 
-const char *const module_suffix = ".dll";
+const char *const module_suffix = ".mxe64";
 
 void *open_library(const std::filesystem::path &file, std::string &error) {
   HMODULE library = LoadLibraryW(file.c_str());

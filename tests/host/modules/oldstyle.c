@@ -1,6 +1,9 @@
 /* An older-style module: setup/addint/addbang/addmess, entry point ext_main. */
 #include "ext.h"
 
+/* The older registration calls are deprecated in the API, and tested here. */
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
 typedef struct {
   t_object ob;
   void *out;

@@ -81,4 +81,4 @@ done
 [[ $(grep -c '"event":"message"' "$work/sim.log") == 4 ]] || fail "the device received other messages"
 ! grep -q '"event":"error"' "$work/sim.log" || fail "the device reported a malformed message"
 echo "refused port reported as: $(tail -n +8 "$work/out.unix")"
-echo "TovikLoader.dll under wine: load, import, targets and errors as expected"
+echo "TovikLoader.mxe64 under wine: load, import, targets and errors as expected"

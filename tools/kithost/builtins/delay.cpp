@@ -29,7 +29,7 @@ void *delay_new(double ms) {
   if (!x)
     return nullptr;
   x->ms = usable_time(ms);
-  inlet4(x, x, "float", "ft1");
+  inlet4(x, x, (char *)"float", (char *)"ft1");
   x->out = bangout(x);
   x->clock = clock_new(x, reinterpret_cast<method>(delay_tick));
   return x;

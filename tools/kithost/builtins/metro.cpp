@@ -43,7 +43,7 @@ void *metro_new(double ms) {
   if (!x)
     return nullptr;
   x->ms = usable_interval(ms > 0 ? ms : default_interval);
-  inlet4(x, x, "float", "ft1");
+  inlet4(x, x, (char *)"float", (char *)"ft1");
   x->out = bangout(x);
   x->clock = clock_new(x, reinterpret_cast<method>(metro_tick));
   return x;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <pthread.h>
@@ -62,6 +63,16 @@ Thread::Handle Thread::Create(Function function, void *argument) {
     return 0;
   }
   return handle(thread);
+}
+
+void Thread::Name(const char *name) {
+#ifdef __linux__
+  char shortName[16];
+  std::snprintf(shortName, sizeof shortName, "%s", name);
+  pthread_setname_np(pthread_self(), shortName);
+#else
+  (void)name;
+#endif
 }
 
 void Thread::Sleep(int milliseconds) {

@@ -41,6 +41,21 @@ Thread::Handle Thread::Create(Function function, void *argument) {
   return reinterpret_cast<Handle>(thread);
 }
 
+// SetThreadDescription exists from Windows 10 1607 on: looked up, not linked.
+void Thread::Name(const char *name) {
+  using Describe = HRESULT(WINAPI *)(HANDLE, PCWSTR);
+  static const auto describe = reinterpret_cast<Describe>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetThreadDescription")));
+  if (describe == nullptr)
+    return;
+  wchar_t wide[64];
+  int i = 0;
+  for (; i < 63 && name[i] != 0; ++i)
+    wide[i] = static_cast<unsigned char>(name[i]);
+  wide[i] = 0;
+  describe(GetCurrentThread(), wide);
+}
+
 void Thread::Sleep(int milliseconds) {
   if (milliseconds > 0)
     ::Sleep(static_cast<DWORD>(milliseconds));
