@@ -31,7 +31,7 @@ struct State {
   std::map<std::string, std::unique_ptr<Symbol>> symbols;
   std::map<void *, int> outlet_counts;
   std::vector<std::unique_ptr<Outlet>> outlets;
-  std::map<void *, t_getbytes_size> blocks;
+  std::set<void *> blocks;
   OutputHook hook = nullptr;
   bool fail = false;
   long errors = 0;
@@ -174,25 +174,21 @@ void error(const char *fmt, ...) {
 
 void post(const char *, ...) {}
 
-char *getbytes(t_getbytes_size size) {
+t_ptr sysmem_newptr(t_ptr_size size) {
   stub::State &s = state();
   if (s.fail) {
     return nullptr;
   }
-  char *p = static_cast<char *>(std::malloc(size ? size : 1));
-  s.blocks[p] = size;
+  auto p = static_cast<t_ptr>(std::malloc(size ? size : 1));
+  s.blocks.insert(p);
   return p;
 }
 
-void freebytes(void *b, t_getbytes_size size) {
-  stub::State &s = state();
-  auto it = s.blocks.find(b);
-  if (it == s.blocks.end() || it->second != size) {
-    std::fprintf(stderr, "host stub: freebytes(%p, %zu) does not match getbytes\n", b,
-                 static_cast<size_t>(size));
+void sysmem_freeptr(void *b) {
+  if (state().blocks.erase(b) != 1) {
+    std::fprintf(stderr, "host stub: sysmem_freeptr(%p) of a block it did not give\n", b);
     std::abort();
   }
-  s.blocks.erase(it);
   std::free(b);
 }
 

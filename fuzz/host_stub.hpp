@@ -27,9 +27,9 @@ void set_output_hook(OutputHook hook);
 /// Frees the object: its free routine, then its record.
 void free_object(void *x);
 
-/// From now on getbytes fails (true) or succeeds (false).
+/// From now on getbytes (sysmem_newptr) fails (true) or succeeds (false).
 void fail_allocations(bool fail);
-/// Blocks taken by getbytes and not yet returned.
+/// Blocks taken by getbytes (sysmem_newptr) and not yet returned.
 long live_blocks();
 /// Console errors so far.
 long error_count();

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the kit and runs every test: the default build, the
+# Builds the kit and runs every test: the default build, the modules built
+# against the visual host's SDK headers (sdk), the
 # AddressSanitizer+UndefinedBehaviorSanitizer build, a bounded fuzzing run, the
 # ThreadSanitizer build of the threaded tests, and the Windows build
 # (mingw-w64) with its tests under wine.
@@ -17,6 +18,7 @@ run_preset() {
 }
 
 run_preset default
+run_preset sdk
 run_preset asan-ubsan
 
 echo "==== fuzzing (bounded) ===="

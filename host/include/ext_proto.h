@@ -9,6 +9,7 @@
 #define EXT_PROTO_H
 
 #include "ext_mess.h"
+#include "ext_sysmem.h"
 
 BEGIN_USING_C_LINKAGE
 
@@ -92,6 +93,12 @@ C74_API void error(const char *fmt, ...) C74_PRINTF(1, 2);
 /// Host memory: null when none could be had. Any thread.
 C74_API char *getbytes(t_getbytes_size size);
 C74_API void freebytes(void *b, t_getbytes_size size);
+
+/// The host's memory is one: written in an object, getbytes and freebytes
+/// are sysmem_newptr and sysmem_freeptr (the size freed is not needed).
+#define MM_UNIFIED
+#define getbytes(size) ((char *)sysmem_newptr((t_ptr_size)(size)))
+#define freebytes(p, size) sysmem_freeptr((char *)(p))
 
 // ---- Low-priority queue ------------------------------------------------------
 

@@ -20,6 +20,10 @@ HandleRecord *record_of(t_handle handle) {
 
 } // namespace
 
+// The functions behind the names the header turns into sysmem calls.
+#undef getbytes
+#undef freebytes
+
 char *getbytes(t_getbytes_size size) {
   return static_cast<char *>(std::malloc(size ? size : 1));
 }

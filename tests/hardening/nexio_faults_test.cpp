@@ -1,7 +1,8 @@
 // nexio under faults: the host allocator refusing the handle at creation and
 // the start block on "bang", and a connection whose socket is numbered above
-// the size of a select() set. This program defines and exports getbytes, so
-// the module, loaded later, binds to it; it passes calls on to the host's.
+// the size of a select() set. This program defines and exports sysmem_newptr
+// (the host allocator behind getbytes), so the module, loaded later, binds to
+// it; it passes calls on to the host's.
 #include "fixture.hpp"
 #include "resources.hpp"
 
@@ -14,14 +15,14 @@ std::atomic<bool> refuse_next{false};
 std::atomic<long> refused{0};
 } // namespace
 
-extern "C" char *getbytes(t_getbytes_size size) {
-  using Getbytes = char *(*)(t_getbytes_size);
-  static const Getbytes host_getbytes = (Getbytes)dlsym(RTLD_NEXT, "getbytes");
+extern "C" t_ptr sysmem_newptr(t_ptr_size size) {
+  using Newptr = t_ptr (*)(t_ptr_size);
+  static const Newptr host_newptr = (Newptr)dlsym(RTLD_NEXT, "sysmem_newptr");
   if (refuse_next.exchange(false)) {
     ++refused;
     return nullptr;
   }
-  return host_getbytes(size);
+  return host_newptr(size);
 }
 
 namespace {

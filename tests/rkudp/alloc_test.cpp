@@ -3,9 +3,10 @@
 //
 // This program counts two ways of taking memory while datagrams flow from
 // rkudp-pack into two rkudp-unpack objects (list and int mode):
-// - getbytes, the host allocator the objects use: this executable defines
-//   getbytes itself and exports it, so the modules, loaded later, bind to it;
-//   it counts and passes the call on to the host's getbytes;
+// - sysmem_newptr, the host allocator the objects use (getbytes, as they
+//   write it, stands for it): this executable defines sysmem_newptr itself
+//   and exports it, so the modules, loaded later, bind to it; it counts and
+//   passes the call on to the host's;
 // - the global operator new, replaced here (not under the sanitizers, which
 //   bring their own).
 // The objects are driven through the host directly, without the recording
@@ -27,11 +28,11 @@ std::atomic<long> new_calls{0};
 std::atomic<bool> refuse_getbytes{false};
 } // namespace
 
-extern "C" char *getbytes(t_getbytes_size size) {
-  using Getbytes = char *(*)(t_getbytes_size);
-  static const Getbytes host_getbytes = (Getbytes)dlsym(RTLD_NEXT, "getbytes");
+extern "C" t_ptr sysmem_newptr(t_ptr_size size) {
+  using Newptr = t_ptr (*)(t_ptr_size);
+  static const Newptr host_newptr = (Newptr)dlsym(RTLD_NEXT, "sysmem_newptr");
   ++getbytes_calls;
-  return refuse_getbytes ? nullptr : host_getbytes(size);
+  return refuse_getbytes ? nullptr : host_newptr(size);
 }
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)

@@ -53,7 +53,9 @@ template <class T> void print_constant(const char *name, T value) {
 int main() {
 #define KIT_FUNCTION(name) print_type<decltype(&name)>("function", #name);
 #define KIT_CONSTANT(name) print_constant(#name, name);
-#define KIT_MACRO_TYPE(expression) print_type<decltype(expression)>("macro", #expression);
+#define KIT_SPELLED(...) #__VA_ARGS__
+#define KIT_EXPANDED(...) KIT_SPELLED(__VA_ARGS__)
+#define KIT_MACRO(use) std::printf("macro %s: %s\n", #use, KIT_EXPANDED(use));
 #define KIT_TYPE(name) print_type<name>("type", #name);
 #define KIT_RECORD(name)                                                                           \
   std::printf("record %s: size %zu, alignment %zu\n", #name, sizeof(name), alignof(name));
