@@ -1,6 +1,8 @@
 # kit_add_module(CLASS SOURCES ...): a loadable module named after its class
 # (CLASS.so, CLASS.dll on Windows), in the build's modules/ folder, linked
-# against the host API. Only its entry point is exported.
+# against the host API. Only its entry point is exported. The class's
+# description, CLASS.doc.json beside the module's CMakeLists.txt, explains its
+# reference page (tools/kithost/reference_markdown.cpp).
 #
 # With KIT_SDK_DIR set, the modules are built against the visual host's own
 # SDK instead of the shim: its headers (the folders under KIT_SDK_DIR that
@@ -38,5 +40,6 @@ function(kit_add_module class)
     BUILD_RPATH "$ORIGIN/../lib"
     INSTALL_RPATH "$ORIGIN/../../lib")
   set_property(GLOBAL APPEND PROPERTY KIT_MODULES ${class})
+  set_property(GLOBAL PROPERTY KIT_DOC_${class} ${CMAKE_CURRENT_SOURCE_DIR}/${class}.doc.json)
   install(TARGETS ${class} LIBRARY DESTINATION lib/kit/modules RUNTIME DESTINATION lib/kit/modules)
 endfunction()

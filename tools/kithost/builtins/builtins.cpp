@@ -15,7 +15,8 @@ struct Builtin {
 constexpr Builtin all[] = {
     {"button", define_button},     {"delay", define_delay},     {"inlet", define_inlet},
     {"loadbang", define_loadbang}, {"message", define_message}, {"metro", define_metro},
-    {"outlet", define_outlet},     {"print", define_print},
+    {"outlet", define_outlet},     {"print", define_print},     {"select", define_select},
+    {"atoi", define_atoi},         {"itoa", define_itoa},
 };
 
 } // namespace

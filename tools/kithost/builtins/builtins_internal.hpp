@@ -19,6 +19,9 @@ void define_metro();
 void define_message();
 void define_inlet();
 void define_outlet();
+void define_select();
+void define_atoi();
+void define_itoa();
 
 /// Copies an assist text into the host's buffer (512 bytes).
 inline void copy_assist(char *text, const char *hint) {
