@@ -393,7 +393,7 @@ TEST(KithostDescribe, DescriptionExplainsThePageAndDriftFails) {
   EXPECT_EQ(run.err, Lines{});
   for (const char *line :
        {"Echoes what it gets.", "| `bang` | - | at once | Does bang |",
-        "| `defer` | atoms... | later: from the low-priority queue | Does defer |",
+        "| `defer` | [symbol] | later: from the low-priority queue | Does defer |",
         "| `level` | long | 0 | How loud |", "| 1 | Right ints, ticks, file answers | Right ints |",
         "| `kt-echo: bad` | Said by complain |", "send e bang"})
     EXPECT_TRUE(contains(run.out, line)) << line;
@@ -407,7 +407,7 @@ TEST(KithostDescribe, DescriptionExplainsThePageAndDriftFails) {
   run = run_kithost({"--modules", test_modules(), "--describe", "kt-echo", "--markdown", "--doc",
                      drifted.string()});
   EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(contains(run.out, "| `chatter` | - | at once | - |")); // the page is still made
+  EXPECT_TRUE(contains(run.out, "| `chatter` | long | at once | - |")); // the page is still made
   std::string err;
   for (const auto &line : run.err)
     err += line + "\n";

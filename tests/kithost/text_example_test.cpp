@@ -113,8 +113,9 @@ TEST(TextExample, SendsALineAndRebuildsTheLinesItGets) {
   for (auto &line : run.out)
     if (line.rfind("post: ", 0) != 0)
       lines.push_back(line);
-  EXPECT_EQ(lines, (Lines{"n.1: 1", "n.1: 2", "text.0: symbol first line", "text.0: symbol ",
-                          "text.0: symbol second, with a comma", "n.1: 0"}));
+  EXPECT_EQ(lines,
+            (Lines{"n.1: 1", "n.1: 2", R"(text.0: symbol "first line")", R"(text.0: symbol "")",
+                   R"(text.0: symbol "second, with a comma")", "n.1: 0"}));
 }
 
 } // namespace
