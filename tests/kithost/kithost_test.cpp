@@ -318,8 +318,8 @@ TEST(KithostOptions, ListsAndDescribesClasses) {
   Result run = run_kithost({"--modules", test_modules(), "--list"});
   EXPECT_EQ(run.status, 0);
   // The host's own classes for patchers are there too.
-  EXPECT_EQ(run.out, (Lines{"button", "delay", "inlet", "kt-echo", "loadbang", "message", "metro",
-                            "outlet", "print"}));
+  EXPECT_EQ(run.out, (Lines{"atoi", "button", "delay", "inlet", "itoa", "kt-echo", "loadbang",
+                            "message", "metro", "outlet", "print", "select"}));
 
   run = run_kithost({"--modules", test_modules(), "--describe", "kt-echo"});
   EXPECT_EQ(run.status, 0) << ::testing::PrintToString(run.err);
