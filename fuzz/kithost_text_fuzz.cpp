@@ -6,7 +6,8 @@
 // Input: byte 0 bit 0 chooses the hex reader instead of the others; the rest
 // is the line. Whatever the readers accept must survive printing: the atoms
 // printed by format_atoms read back as the same number of atoms, symbols with
-// the same names.
+// the same names (a line break as the two characters it is printed as), and
+// the printed text is one line.
 #include "kit/text.hpp"
 #include "script.hpp"
 
@@ -29,6 +30,18 @@ namespace {
 
 bool is_hex(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// A symbol's name as it reads back after printing.
+std::string printed_name(const char *name) {
+  std::string out;
+  for (; *name; ++name) {
+    if (*name == '\n' || *name == '\r')
+      out += *name == '\n' ? "\\n" : "\\r";
+    else
+      out += *name;
+  }
+  return out;
 }
 
 } // namespace
@@ -68,12 +81,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   auto atoms = kit::parse_atoms(line, error);
   check(atoms && atoms->size() == words->size());
   const std::string printed = kit::format_atoms(*atoms);
+  check(printed.find_first_of("\r\n") == std::string::npos);
   auto back = kit::parse_atoms(printed, error);
   check(back && back->size() == atoms->size());
   for (std::size_t i = 0; i < atoms->size(); ++i) {
     const t_atom &a = (*atoms)[i], &b = (*back)[i];
     if (a.a_type == A_SYM && b.a_type == A_SYM)
-      check(std::strcmp(a.a_w.w_sym->s_name, b.a_w.w_sym->s_name) == 0);
+      check(printed_name(a.a_w.w_sym->s_name) == b.a_w.w_sym->s_name);
     if (a.a_type == A_LONG)
       check(b.a_type == A_LONG && a.a_w.w_long == b.a_w.w_long);
   }

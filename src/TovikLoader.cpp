@@ -23,6 +23,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -124,6 +131,34 @@ void PadMessage(t_TovikLoader *x, unsigned char *end) {
   std::memset(end, 0, static_cast<std::size_t>(x->messageSize - used));
 }
 
+// Opens a regular file by its native name for reading as bytes; null for
+// anything else. The open does not wait: a named pipe would block it until
+// some writer came, and neither a pipe nor a device has a size to send.
+std::FILE *OpenRegularFile(const char *name) {
+#ifdef _WIN32
+  std::FILE *f = std::fopen(name, "rb");
+  struct _stat64 info {};
+  if (f && (_fstat64(_fileno(f), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG)) {
+    std::fclose(f);
+    f = nullptr;
+  }
+  return f;
+#else
+  const int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
+    return nullptr;
+  struct stat info {};
+  const int flags = fcntl(fd, F_GETFL);
+  std::FILE *f = nullptr;
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flags >= 0 &&
+      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0)
+    f = fdopen(fd, "rb");
+  if (!f)
+    close(fd);
+  return f;
+#endif
+}
+
 // The file's size, or -1 when it cannot be told. Leaves the file at its start.
 long long NativeFileSize(std::FILE *f) {
 #ifdef _WIN32
@@ -157,7 +192,7 @@ void Load(t_TovikLoader *x, t_symbol *name, const char *prefix, const char *suff
   const long long prefixLength = prefix ? std::strlen(prefix) : 0;
   const long long suffixLength = suffix ? std::strlen(suffix) : 0;
 
-  std::FILE *file = std::fopen(name->s_name, "rb");
+  std::FILE *file = OpenRegularFile(name->s_name);
   t_handle text = nullptr;
   long long size = -1;
   if (file) {

@@ -7,6 +7,7 @@
 // every file's type is 0.
 #include "files.hpp"
 #include "ext.h"
+#include "platform.hpp"
 
 #include <cerrno>
 #include <cstdio>
@@ -134,16 +135,10 @@ short path_opensysfile(const char *name, const short path, t_filehandle *ref, sh
   if (!name || !*name || !ref || !folder_of(path, folder))
     return EINVAL;
   const fs::path file = folder.empty() ? fs::path(name) : folder / name;
-  const char *mode = perm == PATH_READ_PERM ? "rb" : "r+b";
-  std::FILE *f = std::fopen(file.string().c_str(), mode);
+  int failure = 0;
+  std::FILE *f = kit::platform::open_regular_file(file, perm != PATH_READ_PERM, failure);
   if (!f)
-    return static_cast<short>(errno ? errno : EIO);
-  // A folder opens on some systems; it is not a file to read.
-  struct stat info {};
-  if (fstat(fileno(f), &info) != 0 || !S_ISREG(info.st_mode)) {
-    std::fclose(f);
-    return EISDIR;
-  }
+    return static_cast<short>(failure);
   *ref = new _filestruct{f};
   return 0;
 }

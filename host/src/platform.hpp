@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -22,6 +23,15 @@ void *open_library(const std::filesystem::path &file, std::string &error);
 void *library_symbol(void *library, const char *name);
 /// The file of the library that holds `address`, or nullopt.
 std::optional<std::filesystem::path> file_of_address(const void *address);
+
+// ---- Files (posix/open_file.cpp, win32/open_file.cpp) -----------------------
+
+/// Opens a regular file as bytes, for reading, or for reading and writing
+/// when `write`, without waiting on the way (a named pipe would wait for a
+/// writer). Null with an errno value in `error` when it cannot be opened,
+/// EISDIR for a folder and EINVAL for anything else that is not a regular
+/// file. Any thread.
+std::FILE *open_regular_file(const std::filesystem::path &file, bool write, int &error);
 
 // ---- Waking the loop (posix/waker.cpp, win32/waker.cpp) ---------------------
 

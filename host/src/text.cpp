@@ -3,6 +3,7 @@
 #include "conversions.hpp"
 #include "symbols.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cinttypes>
@@ -59,9 +60,57 @@ bool is_float_text(std::string_view w) {
   return i == w.size() && (point || exponent);
 }
 
+// Whether a decimal number word that is out of a double's range is too
+// large (true) or too small (false): the power of ten of its first nonzero
+// digit decides, as the digits alone cannot reach either end.
+bool is_too_large(std::string_view w) {
+  size_t i = (!w.empty() && w[0] == '-') ? 1 : 0;
+  long long power = 0; // of the first nonzero digit, before the exponent
+  bool seen = false, in_fraction = false;
+  for (; i < w.size() && (is_digit(w[i]) || w[i] == '.'); ++i) {
+    if (w[i] == '.') {
+      in_fraction = true;
+      continue;
+    }
+    if (in_fraction ? !seen : seen)
+      power += in_fraction ? -1 : 1;
+    if (w[i] != '0')
+      seen = true;
+  }
+  long long exponent = 0;
+  if (i < w.size() && (w[i] == 'e' || w[i] == 'E')) {
+    ++i;
+    const bool negative = i < w.size() && w[i] == '-';
+    if (i < w.size() && (w[i] == '+' || w[i] == '-'))
+      ++i;
+    // Saturates: any exponent beyond this is out of range either way.
+    for (; i < w.size() && is_digit(w[i]); ++i)
+      exponent = std::min(exponent * 10 + (w[i] - '0'), 1'000'000'000LL);
+    if (negative)
+      exponent = -exponent;
+  }
+  return power + exponent > 0;
+}
+
+// A decimal number word as a double; one out of range becomes 0 or an
+// infinity of its sign, as the host's own reader makes it.
 bool parse_double(std::string_view w, double &out) {
   const auto [end, ec] = std::from_chars(w.data(), w.data() + w.size(), out);
-  return ec == std::errc() && end == w.data() + w.size();
+  if (end != w.data() + w.size())
+    return false;
+  if (ec == std::errc::result_out_of_range) {
+    const bool negative = !w.empty() && w[0] == '-';
+    out = is_too_large(w) ? std::numeric_limits<double>::infinity() : 0.0;
+    if (negative)
+      out = -out;
+    return true;
+  }
+  return ec == std::errc();
+}
+
+// A line break in a symbol would split its printed line in two.
+bool is_line_break(char c) {
+  return c == '\n' || c == '\r';
 }
 
 bool needs_quotes(std::string_view text) {
@@ -80,6 +129,10 @@ void append_symbol(std::string &out, std::string_view text) {
   }
   out += '"';
   for (char c : text) {
+    if (is_line_break(c)) {
+      out += c == '\n' ? "\\n" : "\\r";
+      continue;
+    }
     if (c == '"' || c == '\\')
       out += '\\';
     out += c;
@@ -125,10 +178,18 @@ int hex_value(char c) {
 } // namespace
 
 std::optional<std::vector<std::string>> split_words(std::string_view line, std::string &error,
-                                                    std::vector<bool> *quoted) {
+                                                    std::vector<bool> *quoted,
+                                                    std::vector<size_t> *starts) {
   std::vector<std::string> words;
   if (quoted)
     quoted->clear();
+  if (starts)
+    starts->clear();
+  // A symbol's name ends at a NUL: the word would lose the rest unseen.
+  if (const size_t nul = line.find('\0'); nul != std::string_view::npos) {
+    error = "a NUL character at column " + std::to_string(nul + 1);
+    return std::nullopt;
+  }
   size_t i = 0;
   for (;;) {
     while (i < line.size() && is_blank(line[i]))
@@ -137,6 +198,7 @@ std::optional<std::vector<std::string>> split_words(std::string_view line, std::
       break;
     std::string word;
     bool was_quoted = false;
+    const size_t start = i;
     // A word runs to the next blank outside quotes; quoted parts may hold
     // blanks, and \" and \\ inside them stand for " and \.
     while (i < line.size() && !is_blank(line[i])) {
@@ -166,6 +228,8 @@ std::optional<std::vector<std::string>> split_words(std::string_view line, std::
     words.push_back(std::move(word));
     if (quoted)
       quoted->push_back(was_quoted);
+    if (starts)
+      starts->push_back(start);
   }
   return words;
 }
@@ -251,7 +315,8 @@ std::string format_message(t_symbol *selector, std::span<const t_atom> atoms) {
   const rt::CommonSymbols &s = rt::common_symbols();
   if (selector == s.int_ || selector == s.float_ || selector == s.list)
     return format_atoms(atoms);
-  std::string out = selector ? selector->s_name : "";
+  std::string out;
+  append_symbol(out, selector ? selector->s_name : "");
   if (selector == s.full_packet && atoms.size() == 2 && atoms[0].a_type == A_LONG &&
       atoms[1].a_type == A_LONG && atoms[0].a_w.w_long >= 0 &&
       (atoms[0].a_w.w_long == 0 || atoms[1].a_w.w_long != 0)) {
@@ -271,7 +336,8 @@ std::string format_message(t_symbol *selector, std::span<const t_atom> atoms) {
   return out;
 }
 
-std::optional<std::vector<unsigned char>> parse_hex(std::string_view text, std::string &error) {
+std::optional<std::vector<unsigned char>> parse_hex(std::string_view text, std::string &error,
+                                                    size_t first_column) {
   std::vector<unsigned char> bytes;
   size_t i = 0;
   while (i < text.size()) {
@@ -286,7 +352,7 @@ std::optional<std::vector<unsigned char>> parse_hex(std::string_view text, std::
     }
     if (i + 1 >= text.size() || is_blank(text[i + 1])) {
       error = "byte cut after the digit \"" + std::string(1, text[i]) + "\" at column " +
-              std::to_string(i + 1);
+              std::to_string(first_column + i);
       return std::nullopt;
     }
     const int low = hex_value(text[i + 1]);

@@ -32,8 +32,15 @@ TEST(Text, WordsBecomeLongsFloatsOrSymbols) {
   EXPECT_EQ(kinds("0 -12 007 9223372036854775807"), "llll 0 -12 7 9223372036854775807");
   EXPECT_EQ(kinds("1.5 -.5 2. 1e3 -2E-2"), "fffff 1.5 -0.5 2 1000 -0.02");
   EXPECT_EQ(kinds("99999999999999999999"), "f 1e+20");
-  EXPECT_EQ(kinds("+5 - . 1e 1.2.3.4 0x10 inf nan 5a 1e999"),
-            "ssssssssss +5 - . 1e 1.2.3.4 0x10 inf nan 5a 1e999");
+  EXPECT_EQ(kinds("+5 - . 1e 1.2.3.4 0x10 inf nan 5a"),
+            "sssssssss +5 - . 1e 1.2.3.4 0x10 inf nan 5a");
+  // Beyond a float's range: too small is 0, too large an infinity of its sign.
+  EXPECT_EQ(
+      kinds("1e-400 -1e-400 0.0000e-99999999999999999999 1e999 -1e999 1e+99999999999999999999"),
+      "ffffff 0 -0 0 inf -inf inf");
+  EXPECT_EQ(kinds("123456e-330 0.000001e-320 1" + std::string(400, '0') + " -" +
+                  std::string(400, '9') + ".5 " + "0." + std::string(400, '0') + "1"),
+            "fffff 0 0 inf -inf 0");
   EXPECT_EQ(kinds("\"5\" \"\""), "ss 5 \"\"");
 }
 
@@ -70,6 +77,12 @@ TEST(Text, MessagesPrintAsKithostPrintsThem) {
   atom_setsym(&atoms[1], gensym("a\"b\\c"));
   atom_setsym(&atoms[2], gensym("plain"));
   EXPECT_EQ(kit::format_atoms(atoms), "\"\" \"a\\\"b\\\\c\" plain");
+  // The selector is a symbol like any other; a line break stays on the line.
+  atom_setsym(&atoms[2], gensym("two\nlines\r"));
+  EXPECT_EQ(kit::format_message(gensym("a b"), atoms),
+            "\"a b\" \"\" \"a\\\"b\\\\c\" \"two\\nlines\\r\"");
+  EXPECT_EQ(kit::format_message(gensym(""), {}), "\"\"");
+  EXPECT_EQ(kit::format_message(gensym("x\\n\ny"), {}), "\"x\\\\n\\ny\"");
 
   const unsigned char bytes[] = {0xC0, 0xB7, 0x00, 0x0a};
   std::vector<t_atom> packet(2);
@@ -94,6 +107,24 @@ TEST(Text, HexBytes) {
   EXPECT_FALSE(kit::parse_hex("0G", error));
   EXPECT_EQ(error, "\"G\" is not a hex digit");
   EXPECT_FALSE(kit::parse_hex("123", error));
+  EXPECT_FALSE(kit::parse_hex("C0 B", error, 10));
+  EXPECT_EQ(error, "byte cut after the digit \"B\" at column 13");
+}
+
+TEST(Text, NulCharactersAreRefusedNotCut) {
+  std::string error;
+  EXPECT_FALSE(kit::split_words(std::string_view("send e ab\0cd", 12), error));
+  EXPECT_EQ(error, "a NUL character at column 10");
+  EXPECT_FALSE(kit::parse_atoms(std::string_view("\"x\0\"", 4), error));
+  EXPECT_FALSE(kit::parse_message(std::string_view("\0", 1), error));
+}
+
+TEST(Text, WordsTellWhereTheyStart) {
+  std::string error;
+  std::vector<std::size_t> starts;
+  auto words = kit::split_words(" a  \"b c\"\td", error, nullptr, &starts);
+  ASSERT_TRUE(words) << error;
+  EXPECT_EQ(starts, (std::vector<std::size_t>{1, 4, 10}));
 }
 
 TEST(Text, SymbolsAreInternedOnce) {

@@ -83,7 +83,7 @@ TEST_F(Patcher, MessageBoxSendsItsMessagesWithArguments) {
                 line("again", 0, "box", 0)}));
   EXPECT_EQ(result.status, 0) << ::testing::PrintToString(result.err);
   EXPECT_EQ(result.out, (Lines{"post: out: 1 2", "post: out: bang", "post: out: x and 3",
-                               "post: out: 1.5", "post: out: a b 3", "post: out: 0.5",
+                               "post: out: 1.5", R"(post: out: "a b" 3)", "post: out: 0.5",
                                "post: out: go", "post: out: set 9", "post: out: 9 0"}));
 }
 

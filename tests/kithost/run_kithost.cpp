@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -10,6 +12,7 @@
 #include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
+#include <thread>
 
 extern char **environ;
 
@@ -52,12 +55,25 @@ fs::path TempDir::write(const std::string &name, const std::string &text) const 
 
 Result run_kithost(const std::vector<std::string> &args, const std::string &input,
                    const fs::path &cwd) {
-  TempDir io;
-  const fs::path in = io.write("stdin", input);
-  const fs::path out = io.path() / "stdout";
-  const fs::path err = io.path() / "stderr";
+  Launch launch;
+  launch.input = input;
+  launch.cwd = cwd;
+  return run_kithost(args, launch);
+}
 
-  std::vector<std::string> words{KITHOST_PATH};
+Result run_kithost(const std::vector<std::string> &args, const Launch &launch) {
+  TempDir io;
+  const fs::path in = io.write("stdin", launch.input);
+  const fs::path out = launch.stdout_to.empty() ? io.path() / "stdout" : launch.stdout_to;
+  const fs::path err = io.path() / "stderr";
+  const fs::path &cwd = launch.cwd;
+
+  std::vector<std::string> words;
+  // The shell sets the limit that kithost then inherits through exec.
+  if (launch.stack_bytes > 0)
+    words = {"/bin/sh", "-c",
+             "ulimit -s " + std::to_string(launch.stack_bytes / 1024) + " && exec \"$0\" \"$@\""};
+  words.push_back(KITHOST_PATH);
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char *> argv;
   for (auto &word : words)
@@ -80,10 +96,26 @@ Result run_kithost(const std::vector<std::string> &args, const std::string &inpu
     return run;
   }
   int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  // The time limit bounds a run that might hang; it measures nothing.
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(launch.kill_after_seconds);
+  for (;;) {
+    const pid_t done = waitpid(pid, &status, launch.kill_after_seconds > 0 ? WNOHANG : 0);
+    if (done == pid || (done < 0 && errno != EINTR))
+      break;
+    if (done == 0 && std::chrono::steady_clock::now() >= deadline) {
+      ADD_FAILURE() << "kithost still running after " << launch.kill_after_seconds << " s: killed";
+      kill(pid, SIGKILL);
+      while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+      break;
+    }
+    if (done == 0)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.out = read_lines(out);
+  if (launch.stdout_to.empty())
+    run.out = read_lines(out);
   run.err = read_lines(err);
   return run;
 }

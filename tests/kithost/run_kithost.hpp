@@ -2,6 +2,7 @@
 // script would, and collects what it printed.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -35,6 +36,16 @@ private:
 /// `cwd` (the current one when empty).
 Result run_kithost(const std::vector<std::string> &args, const std::string &input = {},
                    const std::filesystem::path &cwd = {});
+
+/// How to start kithost, beyond its arguments.
+struct Launch {
+  std::string input;               ///< standard input
+  std::filesystem::path cwd;       ///< working folder; the current one when empty
+  std::filesystem::path stdout_to; ///< standard output goes there, uncollected, when set
+  std::size_t stack_bytes = 0;     ///< the main thread's stack limit; 0: as inherited
+  int kill_after_seconds = 0;      ///< a run still going then is killed (status -1); 0: never
+};
+Result run_kithost(const std::vector<std::string> &args, const Launch &launch);
 
 /// The folder of the test modules (kt-echo).
 std::string test_modules();

@@ -148,9 +148,17 @@ bool describe_class_markdown(kit::Host &host, const std::string &class_name,
   return true;
 }
 
-void list_classes(kit::Host &host, std::ostream &out) {
-  for (const auto &name : host.available_classes())
-    out << name << "\n";
+std::vector<std::string> list_classes(kit::Host &host, std::ostream &out) {
+  std::vector<std::string> failures;
+  for (const auto &name : host.available_classes()) {
+    // A module file is not yet a class: only what loads is listed.
+    std::string error;
+    if (host.load_class(name, error))
+      out << name << "\n";
+    else
+      failures.push_back(error);
+  }
+  return failures;
 }
 
 bool describe_class(kit::Host &host, const std::string &class_name, std::ostream &out,

@@ -12,8 +12,9 @@
 
 namespace kithost {
 
-/// Prints the loadable classes, one per line.
-void list_classes(kit::Host &host, std::ostream &out);
+/// Prints the classes that load, one per line; returns why each of the
+/// others (module files that do not load or register) cannot load.
+std::vector<std::string> list_classes(kit::Host &host, std::ostream &out);
 
 /// Prints the class's reference: creation arguments, messages with their
 /// argument types, attributes, and inlets and outlets with their assist

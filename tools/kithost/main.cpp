@@ -153,8 +153,10 @@ int run_scripts(kit::Host &host, const Options &options, kithost::Output &output
     }
     if (status == kithost::Runner::Status::failed)
       return exit_failed;
-    if (status == kithost::Runner::Status::quit)
-      break;
+    if (status == kithost::Runner::Status::quit) {
+      output.flush();
+      return 0;
+    }
   }
   if (options.run_ms) {
     output.flush();
@@ -164,9 +166,7 @@ int run_scripts(kit::Host &host, const Options &options, kithost::Output &output
   return 0;
 }
 
-} // namespace
-
-int main(int argc, char **argv) {
+int run(int argc, char **argv) {
   Options options;
   const CLI::Validator existing_dir = CLI::Validator(CLI::ExistingDirectory).description("");
   CLI::App app{"kithost: the kit's headless host. Runs the SCRIPT files in order in one host "
@@ -214,6 +214,10 @@ int main(int argc, char **argv) {
     std::cerr << "kithost: " << failed.what() << " (see --help)\n";
     return exit_failed;
   }
+  if (app.count("--describe") > 0 && options.describe.empty()) {
+    std::cerr << "kithost: --describe: the class name is empty (see --help)\n";
+    return exit_failed;
+  }
   if (options.list && !options.describe.empty()) {
     std::cerr << "kithost: --list and --describe go alone (see --help)\n";
     return exit_failed;
@@ -235,7 +239,7 @@ int main(int argc, char **argv) {
   // console lines while it shuts down.
   static kithost::Output output;
   kit::Host &host = kit::Host::instance();
-  output.attach_console(host, !options.describe.empty());
+  output.attach_console(host, !options.describe.empty() || options.list);
   if (options.module_dirs.empty()) {
     if (auto dir = default_module_dir())
       host.add_module_dir(*dir);
@@ -249,7 +253,8 @@ int main(int argc, char **argv) {
     host.set_dialog_answer(absolute_path(options.dialog));
 
   if (options.list) {
-    kithost::list_classes(host, std::cout);
+    for (const auto &failure : kithost::list_classes(host, std::cout))
+      output.diagnostic({}, "not listed: " + failure);
     return 0;
   }
   if (!options.describe.empty()) {
@@ -274,4 +279,10 @@ int main(int argc, char **argv) {
   if (status == 0 && options.fail_on_error && output.errors_seen() > 0)
     return exit_console_error;
   return status;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  return kithost::check_standard_output(run(argc, argv), exit_failed);
 }

@@ -1,19 +1,35 @@
 #include "output.hpp"
 
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <iostream>
 #include <utility>
 
 namespace kithost {
 
 namespace {
 
+// The reason of the first failed write to standard output (an errno value),
+// 0 while none failed. Any thread writes lines.
+std::atomic<int> stdout_error{0};
+
+void note_stdout_failure(int error) {
+  int none = 0;
+  stdout_error.compare_exchange_strong(none, error ? error : EIO);
+}
+
 void write_line(std::FILE *stream, std::string_view text) {
   // One write per line: stdio locks the stream per call, so a line from a
   // network thread's console message never splits one of ours.
   std::string whole(text);
   whole += '\n';
-  std::fwrite(whole.data(), 1, whole.size(), stream);
-  std::fflush(stream);
+  errno = 0;
+  const bool written = std::fwrite(whole.data(), 1, whole.size(), stream) == whole.size() &&
+                       std::fflush(stream) == 0;
+  if (!written && stream == stdout)
+    note_stdout_failure(errno);
 }
 
 } // namespace
@@ -30,7 +46,9 @@ void Output::line(std::string_view text) {
 }
 
 void Output::flush() {
-  std::fflush(stdout);
+  errno = 0;
+  if (std::fflush(stdout) != 0)
+    note_stdout_failure(errno);
 }
 
 void Output::diagnostic(std::string_view where, std::string_view message) {
@@ -65,6 +83,24 @@ void Output::hold(bool on) {
 std::vector<std::string> Output::take_held() {
   std::lock_guard lock(mutex_);
   return std::exchange(held_, {});
+}
+
+int check_standard_output(int status, int failed_status) {
+  errno = 0;
+  if (!std::cout.flush())
+    note_stdout_failure(errno);
+  errno = 0;
+  if (std::fflush(stdout) != 0)
+    note_stdout_failure(errno);
+  if (std::ferror(stdout))
+    note_stdout_failure(0);
+  const int error = stdout_error.load();
+  if (error == 0)
+    return status;
+  const std::string text =
+      std::string("kithost: cannot write standard output (") + std::strerror(error) + ")\n";
+  std::fputs(text.c_str(), stderr);
+  return failed_status;
 }
 
 std::string outlet_line(std::string_view name, int outlet, t_symbol *selector,

@@ -47,6 +47,13 @@ private:
   std::vector<std::string> held_;
 };
 
+/// Flushes standard output at the end of a run and checks that everything
+/// written to it (kithost's lines, the objects' own writes, --list and
+/// --describe) got out: when some write failed (a full disk, a closed
+/// stream), says so on standard error and returns `failed_status`, else
+/// `status`.
+int check_standard_output(int status, int failed_status);
+
 /// "NAME.OUTLET: TEXT", or "NAME.OUTLET:" when the text is empty (an empty
 /// list).
 std::string outlet_line(std::string_view name, int outlet, t_symbol *selector,

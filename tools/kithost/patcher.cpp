@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -42,6 +43,22 @@ std::string line_and_column(const std::string &text, std::size_t byte) {
   }
   return std::to_string(line) + ":" + std::to_string(column);
 }
+
+/// The reader json::parse uses, which also keeps where the input went wrong:
+/// the parser tells every fault's offset to its reader, but the exceptions
+/// of some (a number too large for any type) do not carry it.
+class PlacedDomReader : public nlohmann::detail::json_sax_dom_parser<json> {
+public:
+  using json_sax_dom_parser::json_sax_dom_parser;
+
+  template <class Exception>
+  bool parse_error(std::size_t offset, const std::string &token, const Exception &error) {
+    fault = offset;
+    return json_sax_dom_parser::parse_error(offset, token, error);
+  }
+
+  std::size_t fault = 0; ///< byte offset just past the fault
+};
 
 const json *member(const json &object, const char *key) {
   auto it = object.find(key);
@@ -238,18 +255,19 @@ private:
     auto it = boxes.find(id);
     if (it == boxes.end())
       throw Fault{path + ": no box " + quote(id) + " in this patcher"};
-    const long long port = pair[1].get<long long>();
     const BoxEnd &end = it->second;
     left = end.left;
-    const char *what = source ? "outlet" : "inlet";
-    if (end.subpatcher) {
-      const auto &places = source ? end.outlets : end.inlets;
-      if (port < 0 || port >= static_cast<long long>(places.size()))
-        throw Fault{path + ": box " + quote(id) + " has no " + what + " " + std::to_string(port)};
+    const auto &places = source ? end.outlets : end.inlets;
+    // Counted as the file writes it: an unsigned number is never read as a
+    // negative one, and the fault names the number found.
+    const std::uint64_t limit = end.subpatcher ? places.size() : 0x10000;
+    const json &number = pair[1];
+    if (!number.is_number_unsigned() || number.get<std::uint64_t>() >= limit)
+      throw Fault{path + ": box " + quote(id) + " has no " + (source ? "outlet " : "inlet ") +
+                  number.dump()};
+    const auto port = number.get<std::uint64_t>();
+    if (end.subpatcher)
       return {places[static_cast<std::size_t>(port)], 0};
-    }
-    if (port < 0 || port > 0xffff)
-      throw Fault{path + ": box " + quote(id) + " has no " + what + " " + std::to_string(port)};
     return {end.x, static_cast<int>(port)};
   }
 
@@ -298,16 +316,14 @@ std::unique_ptr<Patch> Patch::load(kit::Host &host, const std::filesystem::path 
 std::unique_ptr<Patch> Patch::load_text(kit::Host &host, const std::string &text,
                                         const std::string &name, PatchError &failure) {
   json document;
+  PlacedDomReader reader(document);
   try {
-    document = json::parse(text);
-  } catch (const json::parse_error &error) {
-    // The byte offset points just past the fault; the column is of that byte.
-    failure = {name + ":" + line_and_column(text, error.byte > 0 ? error.byte - 1 : 0),
-               std::string("malformed JSON: ") + error.what()};
-    return nullptr;
+    json::sax_parse(text, &reader);
   } catch (const json::exception &error) {
-    // A number too large for any type is no parse error to the reader.
-    failure = {name, std::string("malformed JSON: ") + error.what()};
+    // The offset points just past the fault (for a number too large for any
+    // type, past the number); the column is of the fault's last byte.
+    failure = {name + ":" + line_and_column(text, reader.fault > 0 ? reader.fault - 1 : 0),
+               std::string("malformed JSON: ") + error.what()};
     return nullptr;
   }
   std::unique_ptr<Patch> patch(new Patch(host));

@@ -22,18 +22,28 @@ std::string joined(const nlohmann::json &names) {
   return text;
 }
 
-// A table cell holds no line breaks and no bare '|'.
-std::string cell(std::string text) {
+// A table cell holds no line breaks and no bare '|'. Text outside a code
+// span shows as written: the characters Markdown would read as markup (an
+// HTML tag in "<int>", emphasis, an entity) are escaped.
+std::string cell(std::string text, bool code = false) {
   std::string out;
   for (char c : text) {
     if (c == '|')
       out += "\\|";
     else if (c == '\n' || c == '\r')
       out += ' ';
+    else if (!code && (c == '\\' || c == '<' || c == '&' || c == '*' || c == '_' || c == '`'))
+      out += std::string("\\") + c;
     else
       out += c;
   }
   return out.empty() ? "-" : out;
+}
+
+// A description's text is Markdown already: only what would break the table
+// is escaped.
+std::string markdown_cell(const std::string &text) {
+  return cell(text, true);
 }
 
 // The text of `key` in a description entry; empty when absent.
@@ -102,7 +112,8 @@ void places(std::ostringstream &out, const char *title, const nlohmann::json &li
     const auto index = place["index"].get<std::size_t>();
     out << "| " << index << " | " << cell(place["assist"].get<std::string>()) << " |";
     if (explained)
-      out << " " << cell(index < meanings.size() ? meanings[index].get<std::string>() : "") << " |";
+      out << " " << markdown_cell(index < meanings.size() ? meanings[index].get<std::string>() : "")
+          << " |";
     out << "\n";
   }
 }
@@ -167,9 +178,10 @@ std::string reference_markdown(const nlohmann::json &reference, const nlohmann::
   if (!described_arguments.empty()) {
     out << "\n| Argument | Meaning | Default | Range |\n|---|---|---|---|\n";
     for (const auto &argument : described_arguments)
-      out << "| `" << cell(text_of(argument, "name")) << "` | "
-          << cell(text_of(argument, "meaning")) << " | " << cell(text_of(argument, "default"))
-          << " | " << cell(text_of(argument, "range")) << " |\n";
+      out << "| `" << markdown_cell(text_of(argument, "name")) << "` | "
+          << markdown_cell(text_of(argument, "meaning")) << " | "
+          << markdown_cell(text_of(argument, "default")) << " | "
+          << markdown_cell(text_of(argument, "range")) << " |\n";
   }
 
   const auto &message_docs = members(doc, "messages");
@@ -179,13 +191,13 @@ std::string reference_markdown(const nlohmann::json &reference, const nlohmann::
     out << "\n## Messages\n\n| Message | Arguments |\n|---|---|\n";
   for (const auto &message : reference["messages"]) {
     const std::string selector = message["selector"].get<std::string>();
-    out << "| `" << cell(selector) << "` | " << cell(joined(message["arguments"])) << " |";
+    out << "| `" << cell(selector, true) << "` | " << cell(joined(message["arguments"])) << " |";
     if (explained) {
       const nlohmann::json entry =
           message_docs.contains(selector) ? message_docs[selector] : nlohmann::json::object();
       const std::string later = text_of(entry, "later");
-      out << " " << (later.empty() ? "at once" : cell("later: " + later)) << " | "
-          << cell(text_of(entry, "meaning")) << " |";
+      out << " " << (later.empty() ? "at once" : markdown_cell("later: " + later)) << " | "
+          << markdown_cell(text_of(entry, "meaning")) << " |";
     }
     out << "\n";
   }
@@ -197,14 +209,14 @@ std::string reference_markdown(const nlohmann::json &reference, const nlohmann::
                 : "\n## Attributes\n\n| Attribute | Type |\n|---|---|\n");
     for (const auto &attribute : reference["attributes"]) {
       const std::string attribute_name = attribute["name"].get<std::string>();
-      out << "| `" << cell(attribute_name) << "` | " << cell(attribute["type"].get<std::string>())
-          << " |";
+      out << "| `" << cell(attribute_name, true) << "` | "
+          << cell(attribute["type"].get<std::string>()) << " |";
       if (explained) {
         const nlohmann::json entry = attribute_docs.contains(attribute_name)
                                          ? attribute_docs[attribute_name]
                                          : nlohmann::json::object();
-        out << " " << cell(text_of(entry, "default")) << " | " << cell(text_of(entry, "meaning"))
-            << " |";
+        out << " " << markdown_cell(text_of(entry, "default")) << " | "
+            << markdown_cell(text_of(entry, "meaning")) << " |";
       }
       out << "\n";
     }
@@ -218,8 +230,8 @@ std::string reference_markdown(const nlohmann::json &reference, const nlohmann::
   if (!errors.empty()) {
     out << "\n## Errors\n\n| Error | Meaning |\n|---|---|\n";
     for (const auto &error : errors)
-      out << "| `" << cell(text_of(error, "text")) << "` | " << cell(text_of(error, "meaning"))
-          << " |\n";
+      out << "| `" << markdown_cell(text_of(error, "text")) << "` | "
+          << markdown_cell(text_of(error, "meaning")) << " |\n";
   }
   const std::string example = text_of(doc, "example");
   if (!example.empty())

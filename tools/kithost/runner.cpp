@@ -296,22 +296,21 @@ Outcome Runner::packet(const Words &args) {
   Object *object = find_target(args[0], inlet, error);
   if (!object)
     return failure(error);
-  std::string hex;
+  // Word by word, so that a fault is placed by its column in the line.
+  std::vector<unsigned char> bytes;
   for (std::size_t i = 1; i < args.size(); ++i) {
-    if (i > 1)
-      hex += ' ';
-    hex += args[i].text;
+    auto word_bytes = kit::parse_hex(args[i].text, error, std::max<std::size_t>(args[i].column, 1));
+    if (!word_bytes)
+      return failure("packet: " + error);
+    bytes.insert(bytes.end(), word_bytes->begin(), word_bytes->end());
   }
-  auto bytes = kit::parse_hex(hex, error);
-  if (!bytes)
-    return failure("packet: " + error);
   // The bytes live in this frame for the whole synchronous call, as the
   // FullPacket convention asks of a sender; an empty packet still gets a
   // valid address.
   static unsigned char no_bytes = 0;
-  unsigned char *data = bytes->empty() ? &no_bytes : bytes->data();
+  unsigned char *data = bytes.empty() ? &no_bytes : bytes.data();
   t_atom atoms[2];
-  atom_setlong(&atoms[0], static_cast<t_atom_long>(bytes->size()));
+  atom_setlong(&atoms[0], static_cast<t_atom_long>(bytes.size()));
   atom_setlong(&atoms[1], reinterpret_cast<t_atom_long>(data));
   if (!host_.send(object->x, inlet, gensym("FullPacket"), atoms))
     return failure("packet: " + args[0].text + " has no inlet " + std::to_string(inlet));

@@ -9,13 +9,17 @@ std::optional<ScriptLine> read_script_line(std::string_view text, std::string &e
   if (first == std::string_view::npos || text[first] == '#')
     return ScriptLine{};
   std::vector<bool> quoted;
-  auto words = kit::split_words(text, error, &quoted);
+  std::vector<std::size_t> starts;
+  auto words = kit::split_words(text, error, &quoted, &starts);
   if (!words)
     return std::nullopt;
   ScriptLine line;
   line.words.reserve(words->size());
-  for (std::size_t i = 0; i < words->size(); ++i)
-    line.words.push_back({std::move((*words)[i]), i < quoted.size() && quoted[i]});
+  for (std::size_t i = 0; i < words->size(); ++i) {
+    const std::size_t start = starts[i];
+    const std::size_t column = start + (text[start] == '"' ? 2 : 1);
+    line.words.push_back({std::move((*words)[i]), quoted[i], column});
+  }
   return line;
 }
 

@@ -14,6 +14,9 @@ namespace kithost {
 struct Word {
   std::string text;
   bool quoted = false;
+  /// Column (from 1) of the word's first character in its line, past an
+  /// opening quote; 0 when the word does not come from a line.
+  std::size_t column = 0;
 };
 
 /// A script line split into words: the command and its arguments. A blank

@@ -119,14 +119,20 @@ static void rkudpunpack_data(t_rkudpunpack *x, const unsigned char *data, long n
     if (x->list) {
       // A datagram fed back from inside a list output gets lists of its own,
       // so the atoms still being delivered are neither freed nor rewritten.
-      t_atom nested[kMaxListSize];
-      t_atom *atoms = nested;
-      if (!x->busy) {
-        if (!rkudpunpack_reserve(x, k)) {
+      // They come from the heap: a patch may nest such readings as deep as
+      // the host lets messages nest, and the stack has no room for a list
+      // per level.
+      t_atom *nested = nullptr;
+      if (x->busy) {
+        nested = (t_atom *)getbytes((t_getbytes_size)(k * sizeof(t_atom)));
+        if (!nested) {
+          error("rkudp-unpack: error allocating memory (%d atoms)", (int)k);
           return;
         }
-        atoms = x->atoms;
+      } else if (!rkudpunpack_reserve(x, k)) {
+        return;
       }
+      t_atom *atoms = nested ? nested : x->atoms;
       x->seek = (int32_t)(pos + k);
       for (long i = 0; i < k; ++i) {
         atoms[i].a_type = A_LONG;
@@ -135,6 +141,9 @@ static void rkudpunpack_data(t_rkudpunpack *x, const unsigned char *data, long n
       ++x->busy;
       outlet_list(x->outdata, nullptr, (short)k, atoms);
       --x->busy;
+      if (nested) {
+        freebytes(nested, (t_getbytes_size)(k * sizeof(t_atom)));
+      }
     } else {
       x->seek = 0;
       do {
