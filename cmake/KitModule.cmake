@@ -38,8 +38,14 @@ function(kit_add_module class)
     LIBRARY_OUTPUT_DIRECTORY ${KIT_MODULE_DIR}
     RUNTIME_OUTPUT_DIRECTORY ${KIT_MODULE_DIR}
     BUILD_RPATH "$ORIGIN/../lib"
-    INSTALL_RPATH "$ORIGIN/../../lib")
+    INSTALL_RPATH "$ORIGIN/..")
+  # A module that calls only the host's functions would otherwise not name
+  # the C library it runs with (its start-up code still needs it).
+  if(NOT WIN32 AND NOT APPLE)
+    target_link_options(${class} PRIVATE "LINKER:--push-state,--no-as-needed,-lc,--pop-state")
+  endif()
   set_property(GLOBAL APPEND PROPERTY KIT_MODULES ${class})
   set_property(GLOBAL PROPERTY KIT_DOC_${class} ${CMAKE_CURRENT_SOURCE_DIR}/${class}.doc.json)
-  install(TARGETS ${class} LIBRARY DESTINATION lib/kit/modules RUNTIME DESTINATION lib/kit/modules)
+  install(TARGETS ${class} LIBRARY DESTINATION ${KIT_INSTALL_MODULE_DIR}
+                           RUNTIME DESTINATION ${KIT_INSTALL_MODULE_DIR})
 endfunction()

@@ -9,6 +9,7 @@ packages=(
   libcli11-dev libreadline-dev nlohmann-json3-dev
   clang libclang-rt-14-dev
   iproute2
+  help2man lintian zip unzip
 )
 if [[ "${KIT_WINDOWS:-1}" == 1 ]]; then
   packages+=(mingw-w64 wine wine64)

@@ -34,4 +34,8 @@ void deliver(Inlet &in, t_symbol *selector, short argc, t_atom *argv);
 /// Delivers a message to an object's own (leftmost) inlet.
 void dispatch_message(t_object *x, t_symbol *selector, short argc, t_atom *argv);
 
+/// Messages with the selector "error" sent out of any outlet so far (an
+/// object's way of reporting a failure to the patch). Any thread.
+long outlet_errors_seen();
+
 } // namespace kit::rt

@@ -254,4 +254,13 @@ double Host::now() const {
   return Scheduler::get().now();
 }
 
+Host::PendingWork Host::pending() const {
+  Scheduler &scheduler = Scheduler::get();
+  return {scheduler.armed_clocks(), scheduler.queued_calls()};
+}
+
+long Host::outlet_errors() const {
+  return rt::outlet_errors_seen();
+}
+
 } // namespace kit

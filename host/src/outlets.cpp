@@ -7,6 +7,8 @@
 #include "dispatch.hpp"
 #include "symbols.hpp"
 
+#include <atomic>
+
 namespace kit::rt {
 namespace {
 
@@ -31,6 +33,12 @@ public:
 private:
   bool ok_;
 };
+
+std::atomic<long> outlet_errors{0};
+
+void count_outlet_error() {
+  outlet_errors.fetch_add(1, std::memory_order_relaxed);
+}
 
 void notify_sinks(Outlet &out, t_symbol *selector, short argc, const t_atom *argv) {
   // By index: a watcher may add another watcher.
@@ -70,6 +78,11 @@ void send_general(Outlet &out, t_symbol *selector, short argc, t_atom *argv) {
 }
 
 } // namespace
+
+long outlet_errors_seen() {
+  return outlet_errors.load(std::memory_order_relaxed);
+}
+
 } // namespace kit::rt
 
 using namespace kit::rt;
@@ -155,6 +168,8 @@ void *outlet_anything(void *o, t_symbol *s, short ac, t_atom *av) {
   DepthGuard guard;
   if (!guard)
     return nullptr;
+  if (s == common_symbols().error)
+    count_outlet_error();
   send_general(*out, s, ac, av);
   return nullptr;
 }

@@ -133,6 +133,16 @@ void Scheduler::drop_deferred(const void *ob) {
   std::erase_if(deferred_, [ob](const Deferred &call) { return call.ob == ob; });
 }
 
+std::size_t Scheduler::armed_clocks() {
+  std::lock_guard lock(mutex_);
+  return queue_.size();
+}
+
+std::size_t Scheduler::queued_calls() {
+  std::lock_guard lock(mutex_);
+  return deferred_.size();
+}
+
 void Scheduler::run_deferred() {
   // Only the calls queued so far: one that queues another leaves it for the
   // next round instead of running forever here.

@@ -52,6 +52,10 @@ public:
   }
   void set_main_thread() { main_thread_.store(std::this_thread::get_id()); }
 
+  /// Clocks armed and deferred calls queued, not yet run. Any thread.
+  std::size_t armed_clocks();
+  std::size_t queued_calls();
+
   // ---- Time and the loop (main thread) ---------------------------------------------
   double now();
   void set_manual(bool manual);

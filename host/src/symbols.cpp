@@ -46,9 +46,9 @@ t_symbol *gensym(const char *s) {
 
 namespace kit::rt {
 
-const CommonSymbols common_symbols_table{gensym(""),       gensym("bang"),      gensym("int"),
-                                         gensym("float"),  gensym("list"),      gensym("anything"),
-                                         gensym("assist"), gensym("long"),      gensym("symbol"),
-                                         gensym("atom"),   gensym("FullPacket")};
+const CommonSymbols common_symbols_table{gensym(""),       gensym("bang"),       gensym("int"),
+                                         gensym("float"),  gensym("list"),       gensym("anything"),
+                                         gensym("assist"), gensym("long"),       gensym("symbol"),
+                                         gensym("atom"),   gensym("FullPacket"), gensym("error")};
 
 } // namespace kit::rt

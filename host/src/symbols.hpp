@@ -17,6 +17,7 @@ struct CommonSymbols {
   t_symbol *symbol;
   t_symbol *atom;
   t_symbol *full_packet;
+  t_symbol *error;
 };
 
 /// Interned when the library is loaded (nothing in the library uses them

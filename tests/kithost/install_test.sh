@@ -7,8 +7,9 @@ build=$1
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/kit-install-XXXXXX")
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for path in bin/kithost bin/tovik-sim lib/kit/modules share/kit/help share/kit/docs/reference \
-            share/kit/examples/run-examples.sh; do
+for path in bin/kithost bin/tovik-sim lib/tovik-kit/modules share/kit/help share/kit/docs/reference \
+            share/kit/examples/run-examples.sh share/kit/docs/kithost.md share/kit/package-info.json \
+            share/kit/externals share/man/man1/kithost.1.gz share/man/man1/tovik-sim.1.gz; do
   [ -e "$prefix/$path" ] || { echo "missing from the install: $path"; exit 1; }
 done
 out=$prefix/demo.out

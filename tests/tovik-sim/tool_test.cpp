@@ -114,12 +114,30 @@ TEST_F(Tool, SavesEachPayloadAndReportsTheStateAtTheEnd) {
 }
 
 TEST(ToolOptions, BadOptionsAreRefusedWithAReason) {
-  for (const std::string args :
-       {"--bind nowhere", "--tcp-port 70000", "--answer ''", "--save /no/such/folder", "--bogus"}) {
+  // Bad usage or bad input: status 2, as kithost's.
+  for (const std::string args : {"--bind nowhere", "--tcp-port 70000", "--answer ''",
+                                 "--save /no/such/folder", "--bogus", "extra"}) {
     const std::string command =
         kittest::bin_dir() + "/tovik-sim -u 0 -t 0 " + args + " </dev/null >/dev/null 2>&1";
-    EXPECT_NE(sh(command), 0) << args;
+    EXPECT_EQ(sh(command), 2) << args;
   }
+}
+
+TEST(ToolOptions, VersionAndARunThatFails) {
+  const std::string sim = kittest::bin_dir() + "/tovik-sim";
+  EXPECT_EQ(sh(sim + " --version | grep -qx 'tovik-sim [0-9][0-9.]*'"), 0);
+  EXPECT_EQ(sh(sim + " --help | grep -q 'Exit status'"), 0);
+  // A port already taken: the run fails (1), the options were fine.
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  auto address = loopback(0);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr *>(&address), length), 0);
+  ASSERT_EQ(listen(fd, 1), 0);
+  ASSERT_EQ(getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length), 0);
+  EXPECT_EQ(sh(sim + " -b 127.0.0.1 -u 0 -t " + std::to_string(ntohs(address.sin_port)) +
+               " </dev/null >/dev/null 2>&1"),
+            1);
+  close(fd);
 }
 
 } // namespace

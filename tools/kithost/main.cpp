@@ -38,20 +38,25 @@ struct Options {
   std::optional<double> run_ms;
   bool fail_on_error = false;
   std::vector<std::string> scripts;
+  // ---- Driving a run from the command line ----
+  std::vector<std::string> sends; ///< --send "NAME MESSAGE", after loading
+  bool quiet = false;             ///< -q: no post lines
 };
 
+// The exit statuses (tovik-sim uses the same): 0 all went well; 1 the run
+// failed (with --fail-on-error: an error reported, or work left pending);
+// 2 bad usage or bad input (an option, a script line, a patcher file).
 constexpr int exit_console_error = 1;
 constexpr int exit_failed = 2;
 
 /// The module folder of a build (<bin>/../modules) or of an install
-/// (<prefix>/bin/../lib/kit/modules), whichever sits beside this executable.
+/// (<prefix>/bin/../KIT_INSTALL_MODULE_DIR), whichever sits beside this executable.
 std::optional<fs::path> default_module_dir() {
   const fs::path exe = kithost::executable_path();
   if (exe.empty())
     return std::nullopt;
   const fs::path bin = exe.parent_path();
-  for (const fs::path &candidate :
-       {bin / ".." / "modules", bin / ".." / "lib" / "kit" / "modules"}) {
+  for (const fs::path &candidate : {bin / ".." / "modules", bin / ".." / KIT_INSTALL_MODULE_DIR}) {
     std::error_code error;
     if (fs::is_directory(candidate, error))
       return fs::weakly_canonical(candidate, error);
@@ -101,10 +106,21 @@ kithost::Runner::Status run_stream(std::istream &in, const std::string &name,
   return kithost::Runner::Status::ok;
 }
 
+/// Makes the patch's boxes that have a scripting name reachable from script
+/// lines and --send; a name already in use stays with its first owner.
+void name_patch_boxes(const kithost::Patch &patch, const std::string &file, kithost::Runner &runner,
+                      kithost::Output &output) {
+  for (const auto &box : patch.named_boxes()) {
+    if (!runner.adopt(box.name, box.x, box.class_name))
+      output.diagnostic(file, "the name '" + box.name +
+                                  "' is already in use; that box cannot be addressed by it");
+  }
+}
+
 /// Builds a patcher; it runs until kithost exits.
 kithost::Runner::Status run_patcher(kit::Host &host, const std::string &file,
                                     std::vector<std::unique_ptr<kithost::Patch>> &patches,
-                                    kithost::Output &output) {
+                                    kithost::Runner &runner, kithost::Output &output) {
   kithost::PatchError failure;
   auto patch = kithost::Patch::load(host, file, failure);
   output.flush();
@@ -112,11 +128,48 @@ kithost::Runner::Status run_patcher(kit::Host &host, const std::string &file,
     output.diagnostic(failure.where, failure.message);
     return kithost::Runner::Status::failed;
   }
+  name_patch_boxes(*patch, file, runner, output);
   patches.push_back(std::move(patch));
   // What the loadbangs set going at once runs now, as after a script's `wait 0`.
   host.run_for(0);
   output.flush();
   return kithost::Runner::Status::ok;
+}
+
+/// Sends the --send messages, in order, as script lines "send NAME MESSAGE".
+bool send_from_command_line(const Options &options, kithost::Runner &runner,
+                            kithost::Output &output) {
+  for (const std::string &text : options.sends) {
+    output.flush();
+    auto outcome = runner.run_line("send " + text);
+    output.flush();
+    if (outcome.status == kithost::Runner::Status::failed) {
+      output.diagnostic("--send '" + text + "'", outcome.error);
+      return false;
+    }
+  }
+  return true;
+}
+
+/// Says on standard error what the loop still holds at the end of a script:
+/// it would never run. True when something was pending.
+bool report_pending_work(kit::Host &host, const std::string &script, kithost::Output &output) {
+  const kit::Host::PendingWork pending = host.pending();
+  if (pending.clocks == 0 && pending.deferred == 0)
+    return false;
+  auto count = [](std::size_t n, const char *one, const char *many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  std::string what;
+  if (pending.clocks > 0)
+    what = count(pending.clocks, "clock still armed", "clocks still armed");
+  if (pending.deferred > 0) {
+    if (!what.empty())
+      what += " and ";
+    what += count(pending.deferred, "deferred call still waiting", "deferred calls still waiting");
+  }
+  output.diagnostic(script, what + " at the end; add \"wait MS\"");
+  return true;
 }
 
 int run_scripts(kit::Host &host, const Options &options, kithost::Output &output) {
@@ -127,12 +180,19 @@ int run_scripts(kit::Host &host, const Options &options, kithost::Output &output
   std::vector<std::string> scripts = options.scripts;
   if (scripts.empty())
     scripts.push_back("-");
+  // The script whose end is checked for pending work: none after the
+  // prompt, a patcher (which runs until kithost exits) or a `quit`.
+  std::string checked_script;
   for (const auto &script : scripts) {
     auto status = kithost::Runner::Status::ok;
+    checked_script.clear();
     if (script == "-") {
       set_search_path(host, options, {});
-      status = kithost::stdin_is_terminal() ? kithost::run_prompt(host, runner, output)
-                                            : run_stream(std::cin, "<stdin>", runner, output);
+      const bool prompt = kithost::stdin_is_terminal();
+      status = prompt ? kithost::run_prompt(host, runner, output)
+                      : run_stream(std::cin, "<stdin>", runner, output);
+      if (!prompt)
+        checked_script = "<stdin>";
     } else {
       std::error_code error;
       if (fs::is_directory(script, error)) {
@@ -148,8 +208,11 @@ int run_scripts(kit::Host &host, const Options &options, kithost::Output &output
         return exit_failed;
       }
       set_search_path(host, options, absolute_path(script).parent_path());
-      status = kithost::is_patcher_file(script) ? run_patcher(host, script, patches, output)
-                                                : run_stream(in, script, runner, output);
+      const bool patcher = kithost::is_patcher_file(script);
+      status = patcher ? run_patcher(host, script, patches, runner, output)
+                       : run_stream(in, script, runner, output);
+      if (!patcher)
+        checked_script = script;
     }
     if (status == kithost::Runner::Status::failed)
       return exit_failed;
@@ -158,12 +221,27 @@ int run_scripts(kit::Host &host, const Options &options, kithost::Output &output
       return 0;
     }
   }
+  if (!send_from_command_line(options, runner, output))
+    return exit_failed;
   if (options.run_ms) {
     output.flush();
     host.run_for(*options.run_ms);
   }
   output.flush();
+  if (!checked_script.empty() && report_pending_work(host, checked_script, output) &&
+      options.fail_on_error)
+    return exit_console_error;
   return 0;
+}
+
+/// The script commands, for the end of --help.
+std::string script_commands_help() {
+  std::string text = "\nScript commands (one per line; `#` starts a comment; see the README):\n";
+  for (const std::string &usage : kithost::Runner::command_usages())
+    text += "  " + usage + "\n";
+  text += "\nExit status: 0 all went well; 1 the run failed (with --fail-on-error); 2 bad usage or "
+          "bad input (an option, a script line, a patcher file).\n";
+  return text;
 }
 
 int run(int argc, char **argv) {
@@ -202,7 +280,16 @@ int run(int argc, char **argv) {
       ->type_name("MS")
       ->check(CLI::Range(0.0, 1e10).description(""));
   app.add_flag("--fail-on-error", options.fail_on_error,
-               "exit with status 1 when an object posted a console error");
+               "exit with status 1 when an object posted a console error or sent an 'error' "
+               "message out of an outlet, or when a script ends with clocks armed or deferred "
+               "calls waiting");
+  app.add_option("--send", options.sends,
+                 "after loading the scripts and patchers, send MESSAGE to the object NAME (a "
+                 "script's object or a patcher box's scripting name) as `send` would; repeatable")
+      ->type_name("'NAME MESSAGE'")
+      ->allow_extra_args(false);
+  app.add_flag("-q,--quiet", options.quiet, "leave out the console's post: lines (errors stay)");
+  app.footer(script_commands_help());
   app.add_option("SCRIPT", options.scripts,
                  "script files, patcher files (.maxpat, .maxhelp), '-' for standard input")
       ->type_name("");
@@ -239,7 +326,7 @@ int run(int argc, char **argv) {
   // console lines while it shuts down.
   static kithost::Output output;
   kit::Host &host = kit::Host::instance();
-  output.attach_console(host, !options.describe.empty() || options.list);
+  output.attach_console(host, !options.describe.empty() || options.list, options.quiet);
   if (options.module_dirs.empty()) {
     if (auto dir = default_module_dir())
       host.add_module_dir(*dir);
@@ -276,7 +363,7 @@ int run(int argc, char **argv) {
     return drift.empty() ? 0 : exit_console_error;
   }
   const int status = run_scripts(host, options, output);
-  if (status == 0 && options.fail_on_error && output.errors_seen() > 0)
+  if (status == 0 && options.fail_on_error && output.errors_seen() + host.outlet_errors() > 0)
     return exit_console_error;
   return status;
 }

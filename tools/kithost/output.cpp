@@ -62,10 +62,12 @@ void Output::diagnostic(std::string_view where, std::string_view message) {
   write_line(stderr, text);
 }
 
-void Output::attach_console(kit::Host &host, bool to_stderr) {
-  host.set_console_sink([this, to_stderr](kit::ConsoleLevel level, std::string_view text) {
+void Output::attach_console(kit::Host &host, bool to_stderr, bool quiet) {
+  host.set_console_sink([this, to_stderr, quiet](kit::ConsoleLevel level, std::string_view text) {
     if (level == kit::ConsoleLevel::error)
       errors_seen_.fetch_add(1);
+    else if (quiet)
+      return;
     std::string whole = level == kit::ConsoleLevel::error ? "error: " : "post: ";
     whole += text;
     if (to_stderr)

@@ -28,8 +28,9 @@ public:
 
   /// Routes the host's console lines ("post: TEXT", "error: TEXT") through
   /// line(), or to standard error when `to_stderr` (for --describe, whose
-  /// standard output is the reference alone).
-  void attach_console(kit::Host &host, bool to_stderr = false);
+  /// standard output is the reference alone). With `quiet`, post lines are
+  /// dropped and only errors remain.
+  void attach_console(kit::Host &host, bool to_stderr = false, bool quiet = false);
 
   /// Console error lines seen so far (for --fail-on-error). Any thread.
   long errors_seen() const { return errors_seen_.load(); }

@@ -175,6 +175,15 @@ private:
     return text->get<std::string>();
   }
 
+  /// The class a box was made of: an object box's first word, else its kind.
+  static std::string class_of(const std::string &maxclass, const std::string &text) {
+    if (maxclass != "newobj")
+      return maxclass;
+    std::string error;
+    auto words = kit::split_words(text, error);
+    return words && !words->empty() ? (*words)[0] : maxclass;
+  }
+
   static double left_of(const json &box) {
     const json *rect = member(box, "patching_rect");
     if (rect && rect->is_array() && !rect->empty() && (*rect)[0].is_number())
@@ -242,6 +251,12 @@ private:
       }
     } else {
       throw Fault{name + ": the box kind " + quote(maxclass) + " cannot run here"};
+    }
+    if (const json *varname = member(box, "varname"); varname && end.x) {
+      if (!varname->is_string())
+        throw Fault{name + " (" + path + "/varname): must be a string"};
+      if (!varname->get_ref<const std::string &>().empty())
+        patch_.named_.push_back({varname->get<std::string>(), class_of(maxclass, text), end.x});
     }
     boxes.emplace(box_id, std::move(end));
   }

@@ -45,12 +45,22 @@ public:
   /// Number of objects made (boxes that run; comments are not objects).
   std::size_t object_count() const { return objects_.size(); }
 
+  /// A box with a scripting name ("varname"), at any subpatcher depth.
+  struct NamedBox {
+    std::string name;
+    std::string class_name;
+    t_object *x = nullptr;
+  };
+  /// The named boxes, in the order they were made.
+  const std::vector<NamedBox> &named_boxes() const { return named_; }
+
 private:
   explicit Patch(kit::Host &host) : host_(host) {}
   friend class PatchBuilder;
 
   kit::Host &host_;
   std::vector<t_object *> objects_;
+  std::vector<NamedBox> named_;
 };
 
 /// True for the file names kithost runs as patchers (.maxpat, .maxhelp).

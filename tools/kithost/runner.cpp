@@ -70,9 +70,18 @@ std::string count_words(std::string_view command, std::string_view usage) {
 Runner::~Runner() {
   for (auto name = creation_order_.rbegin(); name != creation_order_.rend(); ++name) {
     auto it = objects_.find(*name);
-    if (it != objects_.end())
+    if (it != objects_.end() && it->second.owned)
       host_.free(it->second.x);
   }
+}
+
+bool Runner::adopt(const std::string &name, t_object *x, const std::string &class_name) {
+  if (find(name))
+    return false;
+  Object object{x, class_name, std::vector<bool>(std::max(host_.outlet_count(x), 0), false), false};
+  objects_.emplace(name, std::move(object));
+  creation_order_.push_back(name);
+  return true;
 }
 
 Outcome Runner::run_line(std::string_view text) {
@@ -142,11 +151,18 @@ std::vector<std::string> Runner::command_names() {
   return names;
 }
 
+std::vector<std::string> Runner::command_usages() {
+  std::vector<std::string> usages;
+  for (const CommandHelp &command : command_help)
+    usages.emplace_back(command.usage);
+  return usages;
+}
+
 Outcome Runner::help(const Words &args) {
   if (!args.empty())
     return failure(count_words("help", "no arguments"));
-  for (const CommandHelp &command : command_help)
-    output_.line(command.usage);
+  for (const std::string &usage : command_usages())
+    output_.line(usage);
   return {};
 }
 
@@ -343,6 +359,9 @@ Outcome Runner::free_object(const Words &args) {
   auto it = objects_.find(args[0].text);
   if (it == objects_.end())
     return failure("unknown object " + quote(args[0].text));
+  if (!it->second.owned)
+    return failure("free: " + quote(args[0].text) +
+                   " is a patcher's box; it lives as long as the patcher");
   host_.free(it->second.x);
   objects_.erase(it);
   std::erase(creation_order_, args[0].text);

@@ -36,6 +36,14 @@ public:
 
   /// The commands, sorted; for completion and `help`.
   static std::vector<std::string> command_names();
+  /// One usage line per command ("NAME ARGS   what it does"), sorted; for
+  /// `help` and --help.
+  static std::vector<std::string> command_usages();
+
+  /// Makes an object that something else owns (a patcher's box with a
+  /// scripting name) reachable by `name` from script lines; `free` refuses
+  /// it and the runner never frees it. False when the name is taken.
+  bool adopt(const std::string &name, t_object *x, const std::string &class_name);
 
   /// Names of the objects alive, sorted; for completion.
   std::vector<std::string> object_names() const;
@@ -47,6 +55,7 @@ private:
     t_object *x = nullptr;
     std::string class_name;
     std::vector<bool> printed; ///< outlets already printed
+    bool owned = true;         ///< false for a patcher's box
   };
   using Words = std::vector<Word>;
 

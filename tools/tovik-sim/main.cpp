@@ -4,6 +4,20 @@
 
 #include <CLI/CLI.hpp>
 
+#include <arpa/inet.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+// The exit statuses, as kithost's: 0 ok, 1 the run failed, 2 bad usage or
+// bad input.
+constexpr int exit_run_failed = 1;
+constexpr int exit_bad_input = 2;
+
+} // namespace
+
 int main(int argc, char **argv) {
   tovik::Options o;
   CLI::App app{"tovik-sim: a simulated device. Answers discovery probes on UDP, takes project\n"
@@ -34,11 +48,27 @@ int main(int argc, char **argv) {
                  "seconds after which a silent connection is dropped")
       ->capture_default_str()
       ->check(CLI::Range(1, 3600));
-  CLI11_PARSE(app, argc, argv);
+  app.set_version_flag("--version", std::string("tovik-sim ") + TOVIK_SIM_VERSION);
+  app.footer("\nExit status: 0 stopped as asked (a signal, --exit-after); 1 the run failed (a "
+             "port that cannot be had); 2 bad usage or bad input.");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::Success &done) {
+    return app.exit(done);
+  } catch (const CLI::ParseError &failed) {
+    std::fprintf(stderr, "tovik-sim: %s (see --help)\n", failed.what());
+    return exit_bad_input;
+  }
   if (o.answer.empty()) {
     std::fprintf(stderr,
                  "tovik-sim: --answer must not be empty (an answer has at least one byte)\n");
-    return 2;
+    return exit_bad_input;
   }
-  return tovik::run(o);
+  in_addr address{};
+  if (inet_pton(AF_INET, o.bind.c_str(), &address) != 1) {
+    std::fprintf(stderr, "tovik-sim: bind address \"%s\" is not a dotted IPv4 address\n",
+                 o.bind.c_str());
+    return exit_bad_input;
+  }
+  return tovik::run(o) == 0 ? 0 : exit_run_failed;
 }

@@ -148,6 +148,17 @@ public:
   /// Logical time in milliseconds.
   double now() const;
 
+  /// What the loop still holds: clocks armed and deferred calls queued that
+  /// have not run yet. Any thread.
+  struct PendingWork {
+    std::size_t clocks = 0;
+    std::size_t deferred = 0;
+  };
+  PendingWork pending() const;
+  /// How many messages with the selector "error" came out of any outlet so
+  /// far: objects report failures to the patch that way. Any thread.
+  long outlet_errors() const;
+
 private:
   Host();
   ~Host();

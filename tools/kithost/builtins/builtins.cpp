@@ -13,10 +13,22 @@ struct Builtin {
 };
 
 constexpr Builtin all[] = {
-    {"button", define_button},     {"delay", define_delay},     {"inlet", define_inlet},
-    {"loadbang", define_loadbang}, {"message", define_message}, {"metro", define_metro},
-    {"outlet", define_outlet},     {"print", define_print},     {"select", define_select},
-    {"atoi", define_atoi},         {"itoa", define_itoa},
+    {"button", define_button},
+    {"delay", define_delay},
+    {"inlet", define_inlet},
+    {"loadbang", define_loadbang},
+    {"message", define_message},
+    {"metro", define_metro},
+    {"outlet", define_outlet},
+    {"print", define_print},
+    {"select", define_select},
+    {"atoi", define_atoi},
+    {"itoa", define_itoa},
+#ifndef _WIN32
+    // Datagrams over POSIX sockets; the Windows build has none yet.
+    {"udpreceive", define_udpreceive},
+    {"udpsend", define_udpsend},
+#endif
 };
 
 } // namespace

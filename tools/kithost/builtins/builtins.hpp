@@ -1,7 +1,7 @@
 // The host's own classes that patches need when run headless: print,
-// loadbang, delay, metro, button, the message box, and the inlet and outlet
-// boxes of subpatchers. They are made like any other class; kithost defines
-// them before the module folders are searched.
+// loadbang, delay, metro, button, the message box, the inlet and outlet
+// boxes of subpatchers, and (POSIX only) udpsend and udpreceive. They are made like any other
+// class; kithost defines them before the module folders are searched.
 #pragma once
 
 #include "kit/host.hpp"

@@ -22,6 +22,10 @@ void define_outlet();
 void define_select();
 void define_atoi();
 void define_itoa();
+#ifndef _WIN32
+void define_udpreceive();
+void define_udpsend();
+#endif
 
 /// Copies an assist text into the host's buffer (512 bytes).
 inline void copy_assist(char *text, const char *hint) {
