@@ -150,7 +150,7 @@
         "box": {
           "id": "hint",
           "maxclass": "comment",
-          "text": "On load: a datagram socket to 127.0.0.1 port 9 (status 1, then 2; nothing is sent). Click 'connect 127.0.0.1 7' for a local TCP echo service, then '72 105 10' sends \"Hi\" and a newline.",
+          "text": "On load: a datagram socket to 127.0.0.1 port 9 (status 2, after 1 when seen; nothing is sent). Click 'connect 127.0.0.1 7' for a local TCP echo service, then '72 105 10' sends \"Hi\" and a newline.",
           "patching_rect": [
             20,
             250,

@@ -109,13 +109,13 @@ TEST(TextExample, SendsALineAndRebuildsTheLinesItGets) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, Lines{});
   EXPECT_EQ(server.received(), "hello kit\n");
+  // Status 1 shows only when the host looks before the connection is made.
   Lines lines;
   for (auto &line : run.out)
-    if (line.rfind("post: ", 0) != 0)
+    if (line.rfind("post: ", 0) != 0 && line != "n.1: 1")
       lines.push_back(line);
-  EXPECT_EQ(lines,
-            (Lines{"n.1: 1", "n.1: 2", R"(text.0: symbol "first line")", R"(text.0: symbol "")",
-                   R"(text.0: symbol "second, with a comma")", "n.1: 0"}));
+  EXPECT_EQ(lines, (Lines{"n.1: 2", R"(text.0: symbol "first line")", R"(text.0: symbol "")",
+                          R"(text.0: symbol "second, with a comma")", "n.1: 0"}));
 }
 
 } // namespace
