@@ -357,7 +357,10 @@ int run(int argc, char **argv) {
       output.diagnostic({}, "cannot describe " + options.describe + ": " + error);
       return exit_failed;
     }
-    std::cout.flush();
+    // The page comes before what is wrong with it; a failed write is left
+    // for the exit check to report.
+    if (!drift.empty())
+      std::cout.flush();
     for (const auto &disagreement : drift)
       output.diagnostic({}, options.doc + ": " + disagreement);
     return drift.empty() ? 0 : exit_console_error;
