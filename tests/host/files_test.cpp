@@ -7,9 +7,15 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -78,6 +84,40 @@ TEST_F(Files, FoldersAreNotFiles) {
   EXPECT_EQ(path_opensysfile((root / "second" / "folder.txt").c_str(), 0, &file, 1), EISDIR);
   EXPECT_EQ(path_opensysfile("nothing-here.txt", 0, &file, 1), ENOENT);
   EXPECT_EQ(path_opensysfile("same.txt", 999, &file, 1), EINVAL);
+  EXPECT_EQ(file, nullptr);
+}
+
+TEST_F(Files, NamedPipesAndDevicesAreRefusedWithoutWaiting) {
+  const fs::path pipe = root / "second" / "pipe";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  p.host().add_search_path(root / "second");
+  EXPECT_EQ(read_through_host("pipe"), "(not found)");
+  // Should the open wait for a writer, the guard becomes one after a while
+  // (a bound on a hang, not a measure of time) and the test fails.
+  std::mutex mutex;
+  std::condition_variable done;
+  bool opened = false;
+  bool released = false;
+  std::thread guard([&] {
+    std::unique_lock lock(mutex);
+    if (!done.wait_for(lock, std::chrono::seconds(30), [&] { return opened; })) {
+      released = true;
+      const int writer = open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+      if (writer >= 0)
+        close(writer);
+    }
+  });
+  t_filehandle file = nullptr;
+  const short result = path_opensysfile(pipe.c_str(), 0, &file, 1);
+  {
+    std::lock_guard lock(mutex);
+    opened = true;
+  }
+  done.notify_one();
+  guard.join();
+  EXPECT_FALSE(released) << "the open waited for a writer";
+  EXPECT_EQ(result, EINVAL);
+  EXPECT_EQ(path_opensysfile("/dev/null", 0, &file, 1), EINVAL);
   EXPECT_EQ(file, nullptr);
 }
 
