@@ -2,6 +2,8 @@
 # after its class (CLASS.so; CLASS.mxe64 on Windows, the visual host's name
 # for an external), in the build's modules/ folder, linked against the host
 # API. Only its entry point is exported.
+# The class's description, CLASS.doc.json beside the module's CMakeLists.txt,
+# explains its reference page (tools/kithost/reference_markdown.cpp).
 #
 # With KIT_SDK_DIR set, the modules are compiled against the visual host's
 # own SDK headers instead of host/include (see kit_target_use_sdk). They then
@@ -89,6 +91,7 @@ function(kit_add_module class)
     set_target_properties(${class} PROPERTIES BUNDLE TRUE BUNDLE_EXTENSION mxo)
   endif()
   set_property(GLOBAL APPEND PROPERTY KIT_MODULES ${class})
+  set_property(GLOBAL PROPERTY KIT_DOC_${class} ${CMAKE_CURRENT_SOURCE_DIR}/${class}.doc.json)
   install(TARGETS ${class} LIBRARY DESTINATION ${KIT_INSTALL_MODULE_DIR}
                            RUNTIME DESTINATION ${KIT_INSTALL_MODULE_DIR})
 endfunction()

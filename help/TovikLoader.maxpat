@@ -130,6 +130,36 @@
             22
           ]
         }
+      },
+      {
+        "box": {
+          "id": "ready",
+          "maxclass": "message",
+          "text": "ready: click load with tovik-sim on 127.0.0.1 port 48002",
+          "patching_rect": [
+            220,
+            110,
+            330,
+            22
+          ],
+          "numinlets": 2,
+          "numoutlets": 1
+        }
+      },
+      {
+        "box": {
+          "id": "say",
+          "maxclass": "newobj",
+          "text": "print loader",
+          "patching_rect": [
+            220,
+            150,
+            90,
+            22
+          ],
+          "numinlets": 1,
+          "numoutlets": 0
+        }
       }
     ],
     "lines": [
@@ -189,6 +219,30 @@
           ],
           "destination": [
             "left",
+            0
+          ]
+        }
+      },
+      {
+        "patchline": {
+          "source": [
+            "lb",
+            0
+          ],
+          "destination": [
+            "ready",
+            0
+          ]
+        }
+      },
+      {
+        "patchline": {
+          "source": [
+            "ready",
+            0
+          ],
+          "destination": [
+            "say",
             0
           ]
         }

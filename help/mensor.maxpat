@@ -25,7 +25,7 @@
         "box": {
           "id": "about",
           "maxclass": "comment",
-          "text": "Opens a file found in the search path and reports its size on bang (-1 when it is not found).",
+          "text": "open NAME measures a file found in the search path (later, from the low-priority queue) and sends its size, or -1 when it is not found; bang sends the last size again.",
           "patching_rect": [
             20,
             32,

@@ -25,7 +25,7 @@
         "box": {
           "id": "about",
           "maxclass": "comment",
-          "text": "Arguments or config: host and service, @family, @socktype, @protocol. bang or connect connects; numbers are sent as bytes; received bytes come out left, the status (0, 1, 2) right.",
+          "text": "Arguments, config and connect take HOST SERVICE and options: @address (numeric, no lookup), @hostname, @service (port), @family inet|inet6|unspec, @type stream|dgram, @protocol tcp|udp; any prefix works (@a, @h, @s, @f, @t, @p). bang connects; numbers are sent as bytes; received bytes come out left, the status right: 0 not connected, 1 connecting, 2 connected.",
           "patching_rect": [
             20,
             32,
@@ -53,7 +53,7 @@
         "box": {
           "id": "config",
           "maxclass": "message",
-          "text": "config 127.0.0.1 7",
+          "text": "connect @address 127.0.0.1 @service 9 @type dgram",
           "patching_rect": [
             20,
             110,
@@ -66,7 +66,7 @@
         "box": {
           "id": "connect",
           "maxclass": "message",
-          "text": "bang",
+          "text": "connect 127.0.0.1 7",
           "patching_rect": [
             200,
             110,
@@ -150,7 +150,7 @@
         "box": {
           "id": "hint",
           "maxclass": "comment",
-          "text": "The loadbang only configures (loopback); click bang to connect to a local echo service.",
+          "text": "On load: a datagram socket to 127.0.0.1 port 9 (status 2, after 1 when seen; nothing is sent). Click 'connect 127.0.0.1 7' for a local TCP echo service, then '72 105 10' sends \"Hi\" and a newline.",
           "patching_rect": [
             20,
             250,

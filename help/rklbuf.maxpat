@@ -25,7 +25,7 @@
         "box": {
           "id": "about",
           "maxclass": "comment",
-          "text": "Arguments: size and base. Elements go in at the cursor; the whole buffer comes out of the left outlet, the cursor out of the right.",
+          "text": "Arguments: size and base. Elements are stored at the cursor; after each write the first SIZE elements come out of the left outlet (stop and start turn that off and on), then the current index (cursor plus base) out of the right.",
           "patching_rect": [
             20,
             32,

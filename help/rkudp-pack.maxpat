@@ -25,7 +25,7 @@
         "box": {
           "id": "about",
           "maxclass": "comment",
-          "text": "Values go in at the cursor (goto), id and type set the header; bang sends the datagram as a FullPacket.",
+          "text": "Nothing is collected until a start index (goto, 1 or more) and a buffer ID (id, 1-255) are set: bytes sent before are dropped without a word. Then ints and lists go in from that index, and bang sends the datagram as a FullPacket.",
           "patching_rect": [
             20,
             32,
@@ -53,7 +53,7 @@
         "box": {
           "id": "demo",
           "maxclass": "message",
-          "text": "goto 1, id 1, 10, 20, 30, bang",
+          "text": "10, 20, bang, goto 1, id 1, 10, 20, 30, bang",
           "patching_rect": [
             20,
             110,

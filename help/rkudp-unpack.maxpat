@@ -25,7 +25,7 @@
         "box": {
           "id": "about",
           "maxclass": "comment",
-          "text": "Takes FullPacket datagrams (here from rkudp-pack) and sends out their values.",
+          "text": "Takes FullPacket datagrams (here from rkudp-pack) and reports each message right to left: type (outlet 3), buffer ID (2), start index (1), then the data (0).",
           "patching_rect": [
             20,
             32,

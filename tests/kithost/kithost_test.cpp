@@ -2,6 +2,8 @@
 // status out, with the test object kt-echo.
 #include "run_kithost.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -318,8 +320,9 @@ TEST(KithostOptions, ListsAndDescribesClasses) {
   Result run = run_kithost({"--modules", test_modules(), "--list"});
   EXPECT_EQ(run.status, 0);
   // The host's own classes for patchers are there too.
-  EXPECT_EQ(run.out, (Lines{"button", "delay", "inlet", "kt-echo", "loadbang", "message", "metro",
-                            "outlet", "print", "udpreceive", "udpsend"}));
+  EXPECT_EQ(run.out,
+            (Lines{"atoi", "button", "delay", "inlet", "itoa", "kt-echo", "loadbang", "message",
+                   "metro", "outlet", "print", "select", "udpreceive", "udpsend"}));
 
   run = run_kithost({"--modules", test_modules(), "--describe", "kt-echo"});
   EXPECT_EQ(run.status, 0) << ::testing::PrintToString(run.err);
@@ -367,6 +370,68 @@ TEST(KithostOptions, DescribesAsJsonAndMarkdown) {
     EXPECT_EQ(run.out, Lines{});
     ASSERT_EQ(run.err.size(), 1u);
   }
+}
+
+// The description beside a class explains its page; what the two disagree on
+// fails the run, so a message added without a meaning, or a meaning kept for
+// a message that is gone, cannot reach a committed page unnoticed.
+TEST(KithostDescribe, DescriptionExplainsThePageAndDriftFails) {
+  TempDir dir;
+  nlohmann::json doc = {{"summary", "Echoes what it gets."},
+                        {"example", "obj e kt-echo\nsend e bang"},
+                        {"arguments", nlohmann::json::array()},
+                        {"inlets", {"Anything", "Ints"}},
+                        {"outlets", {"Echoes", "Right ints"}},
+                        {"attributes", {{"level", {{"meaning", "How loud"}, {"default", "0"}}}}},
+                        {"errors", {{{"text", "kt-echo: bad"}, {"meaning", "Said by complain"}}}}};
+  for (const char *selector :
+       {"bang", "int", "float", "list", "anything", "right", "say", "complain", "write", "later",
+        "cancel", "defer", "locate", "dialog", "emit", "FullPacket", "chatter"})
+    doc["messages"][selector] = {{"meaning", std::string("Does ") + selector}};
+  doc["messages"]["defer"]["later"] = "from the low-priority queue";
+  const auto whole = dir.write("whole.doc.json", doc.dump());
+  Result run = run_kithost({"--modules", test_modules(), "--describe", "kt-echo", "--markdown",
+                            "--doc", whole.string()});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, Lines{});
+  for (const char *line :
+       {"Echoes what it gets.", "| `bang` | - | at once | Does bang |",
+        "| `defer` | [symbol] | later: from the low-priority queue | Does defer |",
+        "| `level` | long | 0 | How loud |", "| 1 | Right ints, ticks, file answers | Right ints |",
+        "| `kt-echo: bad` | Said by complain |", "send e bang"})
+    EXPECT_TRUE(contains(run.out, line)) << line;
+
+  doc["messages"].erase("chatter");
+  doc["messages"]["nosuch"] = {{"meaning", "Gone"}};
+  doc["messages"]["say"]["meaning"] = "";
+  doc["inlets"] = {"Anything"};
+  doc.erase("example");
+  const auto drifted = dir.write("drifted.doc.json", doc.dump());
+  run = run_kithost({"--modules", test_modules(), "--describe", "kt-echo", "--markdown", "--doc",
+                     drifted.string()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(contains(run.out, "| `chatter` | long | at once | - |")); // the page is still made
+  std::string err;
+  for (const auto &line : run.err)
+    err += line + "\n";
+  for (const char *fault :
+       {"message 'chatter' is registered but not described",
+        "message 'nosuch' is described but not registered", "message 'say' has no meaning",
+        "the class has 2 inlets, the description 1", "the description has no example"})
+    EXPECT_NE(err.find(fault), std::string::npos) << fault << " in\n" << err;
+  EXPECT_EQ(run.err.size(), 5u) << err;
+
+  const auto broken = dir.write("broken.doc.json", "{\"summary\": ");
+  for (std::vector<std::string> bad : {std::vector<std::string>{"--doc", broken.string()},
+                                       {"--doc", (dir.path() / "none.doc.json").string()}}) {
+    bad.insert(bad.begin(), {"--modules", test_modules(), "--describe", "kt-echo", "--markdown"});
+    run = run_kithost(bad);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, Lines{});
+  }
+  run =
+      run_kithost({"--modules", test_modules(), "--describe", "kt-echo", "--doc", whole.string()});
+  EXPECT_EQ(run.status, 2);
 }
 
 TEST(KithostOptions, HelpVersionAndBadOptions) {

@@ -1,5 +1,7 @@
 #include "describe.hpp"
 
+#include <fstream>
+
 #include <nlohmann/json.hpp>
 
 #include <vector>
@@ -119,12 +121,30 @@ bool describe_class_json(kit::Host &host, const std::string &class_name, std::os
   return true;
 }
 
-bool describe_class_markdown(kit::Host &host, const std::string &class_name, std::ostream &out,
-                             std::string &error) {
+bool describe_class_markdown(kit::Host &host, const std::string &class_name,
+                             const std::string &doc_path, std::ostream &out, std::string &error,
+                             std::vector<std::string> &drift) {
   auto reference = class_reference(host, class_name, error);
   if (!reference)
     return false;
-  out << reference_markdown(*reference);
+  if (doc_path.empty()) {
+    out << reference_markdown(*reference);
+    return true;
+  }
+  std::ifstream file(doc_path);
+  if (!file) {
+    error = "cannot read " + doc_path;
+    return false;
+  }
+  nlohmann::json doc;
+  try {
+    doc = nlohmann::json::parse(file);
+  } catch (const nlohmann::json::parse_error &failed) {
+    error = doc_path + ": " + failed.what();
+    return false;
+  }
+  drift = reference_drift(*reference, doc);
+  out << reference_markdown(*reference, doc);
   return true;
 }
 

@@ -35,11 +35,35 @@ std::optional<nlohmann::json> class_reference(kit::Host &host, const std::string
 bool describe_class_json(kit::Host &host, const std::string &class_name, std::ostream &out,
                          std::string &error);
 
-/// Prints the reference page made from class_reference().
-bool describe_class_markdown(kit::Host &host, const std::string &class_name, std::ostream &out,
-                             std::string &error);
+/// Prints the reference page made from class_reference() and, when
+/// `doc_path` is not empty, from the class's description in that file (see
+/// reference_markdown). False with a reason in `error` when the class cannot
+/// be loaded or the file cannot be read as JSON; the page is then not
+/// printed. What the description and the class disagree on goes to `drift`
+/// (the page is printed all the same).
+bool describe_class_markdown(kit::Host &host, const std::string &class_name,
+                             const std::string &doc_path, std::ostream &out, std::string &error,
+                             std::vector<std::string> &drift);
 
 /// The reference page (Markdown) of a class_reference() document.
 std::string reference_markdown(const nlohmann::json &reference);
+
+/// The reference page of a class_reference() document explained by the
+/// class's description: a JSON object with "summary" (Markdown), "arguments"
+/// (a list of "name", "meaning", "default", "range"), "messages" and
+/// "attributes" (objects keyed by selector or name, each "meaning", and
+/// "later" for a message that acts after it returns, "default" for an
+/// attribute), "inlets" and "outlets" (lists of meanings by index),
+/// "sections" (a list of "title" and Markdown "text"), "errors" (a list of
+/// "text" and "meaning") and "example" (a kithost script).
+std::string reference_markdown(const nlohmann::json &reference, const nlohmann::json &doc);
+
+/// What a description and the registration disagree on, one sentence each
+/// (empty when they agree): a registered message or attribute not described
+/// or described but not registered, a described one with no meaning, a
+/// different count of creation arguments (unless the class takes any atoms),
+/// of inlets or of outlets, no summary, no example.
+std::vector<std::string> reference_drift(const nlohmann::json &reference,
+                                         const nlohmann::json &doc);
 
 } // namespace kithost

@@ -34,6 +34,7 @@ struct Options {
   std::string describe;
   bool json = false;
   bool markdown = false;
+  std::string doc;
   std::optional<double> run_ms;
   bool fail_on_error = false;
   std::vector<std::string> scripts;
@@ -273,6 +274,10 @@ int run(int argc, char **argv) {
       ->type_name("CLASS");
   app.add_flag("--json", options.json, "with --describe: the reference as JSON");
   app.add_flag("--markdown", options.markdown, "with --describe: the reference page (Markdown)");
+  app.add_option("--doc", options.doc,
+                 "with --markdown: the class's description (CLASS.doc.json), which explains "
+                 "the page; exits 1 when it and the class disagree")
+      ->type_name("FILE");
   app.add_option("--run", options.run_ms,
                  "after the last script or patcher, let the host run for MS milliseconds")
       ->type_name("MS")
@@ -311,6 +316,10 @@ int run(int argc, char **argv) {
     std::cerr << "kithost: --json and --markdown go with --describe (see --help)\n";
     return exit_failed;
   }
+  if (!options.doc.empty() && !options.markdown) {
+    std::cerr << "kithost: --doc goes with --markdown (see --help)\n";
+    return exit_failed;
+  }
   if (options.json && options.markdown) {
     std::cerr << "kithost: --json and --markdown go alone (see --help)\n";
     return exit_failed;
@@ -340,17 +349,24 @@ int run(int argc, char **argv) {
   }
   if (!options.describe.empty()) {
     std::string error;
+    std::vector<std::string> drift;
     const bool described =
-        options.json ? kithost::describe_class_json(host, options.describe, std::cout, error)
-        : options.markdown
-            ? kithost::describe_class_markdown(host, options.describe, std::cout, error)
-            : kithost::describe_class(host, options.describe, std::cout, error);
+        options.json       ? kithost::describe_class_json(host, options.describe, std::cout, error)
+        : options.markdown ? kithost::describe_class_markdown(host, options.describe, options.doc,
+                                                              std::cout, error, drift)
+                           : kithost::describe_class(host, options.describe, std::cout, error);
     if (!described) {
       std::cout.flush();
       output.diagnostic({}, "cannot describe " + options.describe + ": " + error);
       return exit_failed;
     }
-    return 0;
+    // The page comes before what is wrong with it; a failed write is left
+    // for the exit check to report.
+    if (!drift.empty())
+      std::cout.flush();
+    for (const auto &disagreement : drift)
+      output.diagnostic({}, options.doc + ": " + disagreement);
+    return drift.empty() ? 0 : exit_console_error;
   }
   const int status = run_scripts(host, options, output);
   if (status == 0 && options.fail_on_error && output.errors_seen() + host.outlet_errors() > 0)

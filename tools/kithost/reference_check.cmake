@@ -1,5 +1,6 @@
 # Checks that the committed reference pages are exactly those the build
-# generated from the classes:
+# generated from the classes and their descriptions, and that no description
+# drifted from its class (the CLASS.drift files reference_page.cmake leaves):
 #   cmake -DGENERATED=<build>/docs/reference -DCOMMITTED=<source>/docs/reference -P ...
 cmake_minimum_required(VERSION 3.25)
 file(GLOB generated RELATIVE ${GENERATED} ${GENERATED}/*.md)
@@ -16,6 +17,12 @@ foreach(page ${generated})
     string(APPEND faults "  ${page}: differs from what the class registers\n")
   endif()
 endforeach()
+file(GLOB drifted ${GENERATED}/*.drift)
+foreach(drift ${drifted})
+  get_filename_component(class ${drift} NAME_WE)
+  file(READ ${drift} disagreements)
+  string(APPEND faults "  ${class}: its description and the class disagree:\n${disagreements}")
+endforeach()
 foreach(page ${committed})
   if(NOT page IN_LIST generated)
     string(APPEND faults "  ${page}: no such class in this build\n")
@@ -23,5 +30,6 @@ foreach(page ${committed})
 endforeach()
 if(faults)
   message(FATAL_ERROR "docs/reference is out of date:\n${faults}"
-                      "Run: cmake --build <build> --target update-reference")
+                      "Mend the CLASS.doc.json beside the class's code, then run: "
+                      "cmake --build <build> --target update-reference")
 endif()

@@ -21,6 +21,9 @@ constexpr Builtin all[] = {
     {"metro", define_metro},
     {"outlet", define_outlet},
     {"print", define_print},
+    {"select", define_select},
+    {"atoi", define_atoi},
+    {"itoa", define_itoa},
 #ifndef _WIN32
     // Datagrams over POSIX sockets; the Windows build has none yet.
     {"udpreceive", define_udpreceive},

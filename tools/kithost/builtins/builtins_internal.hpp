@@ -19,6 +19,9 @@ void define_metro();
 void define_message();
 void define_inlet();
 void define_outlet();
+void define_select();
+void define_atoi();
+void define_itoa();
 #ifndef _WIN32
 void define_udpreceive();
 void define_udpsend();
