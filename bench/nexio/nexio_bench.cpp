@@ -742,9 +742,9 @@ struct Pass {
   t_object hdr;
   void *out;
 };
-t_messlist *pass_class;
+t_class *pass_class;
 void *pass_new() {
-  auto *x = static_cast<Pass *>(newobject(pass_class));
+  auto *x = static_cast<Pass *>(object_alloc(pass_class));
   x->out = intout(x);
   return x;
 }
@@ -752,9 +752,12 @@ void pass_int(Pass *x, t_atom_long v) {
   outlet_int(x->out, v);
 }
 void pass_main() {
-  setup(&pass_class, reinterpret_cast<method>(reinterpret_cast<void (*)()>(pass_new)), nullptr,
-        sizeof(Pass), nullptr, 0);
-  addint(reinterpret_cast<method>(reinterpret_cast<void (*)()>(pass_int)));
+  pass_class =
+      class_new("benchpass", reinterpret_cast<method>(reinterpret_cast<void (*)()>(pass_new)),
+                nullptr, sizeof(Pass), nullptr, 0);
+  class_addmethod(pass_class, reinterpret_cast<method>(reinterpret_cast<void (*)()>(pass_int)),
+                  "int", A_LONG, 0);
+  class_register(CLASS_BOX, pass_class);
 }
 
 double kit_hop_ns(long iterations) {
