@@ -122,10 +122,12 @@ Fd bound(int family, int type, int port) {
   return fd;
 }
 
+#ifdef __linux__
 bool same_address(const sockaddr_storage &a, socklen_t alen, const sockaddr_storage &b,
                   socklen_t blen) {
   return alen == blen && std::memcmp(&a, &b, alen) == 0;
 }
+#endif
 
 #ifndef _WIN32
 int count_entries(const char *dir) {
