@@ -10,6 +10,39 @@ BEGIN_USING_C_LINKAGE
 #define CLASS_BOX gensym("box")
 #define CLASS_NOBOX gensym("nobox")
 
+// How messages and creation arguments reach a class's routines.
+//
+// Typed arguments. A method registered with argument types (A_LONG, A_FLOAT,
+// A_SYM, A_DEFLONG, A_DEFFLOAT, A_DEFSYM; at most five) is called with the
+// atoms converted to them: a long argument takes a long or a float
+// (truncated toward zero, clamped to the long's range, NaN as 0), a float
+// argument a float or a long, a symbol argument only a symbol. A missing
+// optional argument is 0, 0.0 or the empty symbol. A wrong type or a
+// missing required argument is reported ("CLASS: bad arguments for message
+// "SEL"") and the method is not called; extra atoms are reported ("CLASS:
+// extra arguments for message "SEL"") and dropped, and the method is called.
+// An A_GIMME method gets (x, selector, count, atoms) as they came; an A_CANT
+// method (assist) is called by the host only, never by a message.
+//
+// Creation. A box "CLASS ARGS..." calls the creation routine of class_new
+// (or setup) by the same rules for its creation argument types: a wrong type
+// or a missing required argument refuses the box ("CLASS: bad creation
+// arguments"); extra atoms are reported ("CLASS: extra creation arguments
+// ignored") and dropped. An A_GIMME creation routine gets (class name,
+// count, atoms).
+//
+// A message without a method of its selector:
+//   - "int" / "float" goes to the float / int method (converted), else to
+//     the list method as a one-atom list;
+//   - "list" whose first atom is a number goes to the int or float method
+//     with that atom (a long prefers the int method, a float the float
+//     method); an empty list goes to the bang method;
+//   - a selector naming an attribute sets it ("host 1.2.3.4");
+//   - anything else goes to the "anything" method (A_GIMME) when there is
+//     one, else is reported as "CLASS: doesn't understand "SEL"".
+// A proxy inlet (inlet4) turns an int, a float (truncated) or a list's first
+// number into its selector with one long; anything else is reported.
+
 /// Makes a class; the variable part lists creation argument types, ending 0.
 C74_API t_class *class_new(const char *name, const method mnew, const method mfree, long size,
                            const method mmenu, short type, ...);

@@ -1,5 +1,6 @@
-// Typed dispatch and the host's message conversions (see dispatch.hpp).
+// Message delivery: from an inlet to the method (see dispatch.hpp).
 #include "dispatch.hpp"
+#include "arguments.hpp"
 #include "conversions.hpp"
 #include "function_cast.hpp"
 #include "symbols.hpp"
@@ -13,64 +14,14 @@ const char *class_name_of(const t_object *x) {
 
 namespace {
 
-enum class Fit { ok, extra, bad };
-
-Fit fill_words(const Signature &sig, short argc, const t_atom *argv, Word *words) {
-  for (int i = 0; i < sig.count; ++i) {
-    const int type = sig.types[i];
-    if (i >= argc) {
-      switch (type) {
-      case A_DEFLONG:
-        words[i].l = 0;
-        break;
-      case A_DEFFLOAT:
-        words[i].f = 0;
-        break;
-      case A_DEFSYM:
-        words[i].s = common_symbols().empty;
-        break;
-      default:
-        return Fit::bad;
-      }
-      continue;
-    }
-    const t_atom &a = argv[i];
-    switch (type) {
-    case A_LONG:
-    case A_DEFLONG:
-      if (a.a_type == A_LONG)
-        words[i].l = a.a_w.w_long;
-      else if (a.a_type == A_FLOAT)
-        words[i].l = float_to_long(a.a_w.w_float);
-      else
-        return Fit::bad;
-      break;
-    case A_FLOAT:
-    case A_DEFFLOAT:
-      if (a.a_type == A_FLOAT)
-        words[i].f = a.a_w.w_float;
-      else if (a.a_type == A_LONG)
-        words[i].f = static_cast<double>(a.a_w.w_long);
-      else
-        return Fit::bad;
-      break;
-    default:
-      if (a.a_type != A_SYM || !a.a_w.w_sym)
-        return Fit::bad;
-      words[i].s = a.a_w.w_sym;
-      break;
-    }
-  }
-  return argc > sig.count ? Fit::extra : Fit::ok;
-}
-
 void call_method(t_object *x, const Method &m, t_symbol *selector, short argc, t_atom *argv) {
   if (m.signature.kind == MethodKind::gimme) {
     function_cast<GimmeMethod>(m.fn)(x, selector, argc, argv);
     return;
   }
   Word words[max_typed_args];
-  switch (fill_words(m.signature, argc, argv, words)) {
+  switch (convert_arguments(m.signature, std::span<const t_atom>(argv, static_cast<size_t>(argc)),
+                            words)) {
   case Fit::bad:
     error("%s: bad arguments for message \"%s\"", class_name_of(x), selector->s_name);
     return;

@@ -1,7 +1,7 @@
 // kit::Host: the embedding interface, over the runtime's parts.
 #include "kit/host.hpp"
+#include "arguments.hpp"
 #include "console.hpp"
-#include "conversions.hpp"
 #include "dispatch.hpp"
 #include "files.hpp"
 #include "function_cast.hpp"
@@ -119,33 +119,13 @@ t_object *Host::make(std::string_view class_name, std::span<const t_atom> args,
     } else {
       Word words[max_typed_args];
       const Signature &sig = c->creation;
-      bool fits = true;
-      for (int i = 0; fits && i < sig.count; ++i) {
-        const int type = sig.types[i];
-        const t_atom *a = static_cast<size_t>(i) < atoms.size() ? &atoms[i] : nullptr;
-        switch (type) {
-        case A_LONG:
-        case A_DEFLONG:
-          fits = a ? is_number(*a) : type == A_DEFLONG;
-          words[i].l = a ? atom_getlong(a) : 0;
-          break;
-        case A_FLOAT:
-        case A_DEFFLOAT:
-          fits = a ? is_number(*a) : type == A_DEFFLOAT;
-          words[i].f = a ? atom_getfloat(a) : 0;
-          break;
-        default:
-          fits = a ? a->a_type == A_SYM : type == A_DEFSYM;
-          words[i].s = atom_getsym(a);
-          break;
-        }
-      }
-      if (!fits) {
+      const Fit fit = convert_arguments(sig, atoms, words);
+      if (fit == Fit::bad) {
         error = std::string(name) + ": bad creation arguments";
         return nullptr;
       }
       // As with messages: extra atoms are reported and dropped.
-      if (atoms.size() > sig.count)
+      if (fit == Fit::extra)
         ::error("%s: extra creation arguments ignored", name);
       made = sig.creation_caller(c->new_fn, words);
     }

@@ -91,8 +91,10 @@ public:
 
   // ---- Objects -----------------------------------------------------------------
 
-  /// Makes an object as a box "CLASS ARGS..." would. Null with a reason in
-  /// `error` when the class cannot be loaded or the object refused creation.
+  /// Makes an object as a box "CLASS ARGS..." would (creation arguments as
+  /// described in ext_obex.h). Null with a reason in `error` when the class
+  /// cannot be loaded, the arguments do not fit or the object refused
+  /// creation.
   t_object *make(std::string_view class_name, std::span<const t_atom> args, std::string &error);
   /// Frees the object: its free routine, its inlets, outlets and connections.
   void free(t_object *x);
@@ -107,27 +109,11 @@ public:
   /// sink per outlet is allowed. Watching runs before connections.
   void watch(t_object *x, int outlet, OutletSink sink);
 
-  /// Delivers a message to an inlet as a message box would. False when the
-  /// inlet does not exist; an unknown selector or wrong arguments are
-  /// reported on the console as the real host does, and give true.
-  ///
-  /// How a message finds its method (the same for messages along
-  /// connections):
-  /// - The method of its selector gets the atoms converted to its argument
-  ///   types: a long argument takes a long or a float (truncated toward
-  ///   zero), a float argument a number, a symbol argument a symbol; missing
-  ///   optional arguments are 0, 0.0 or the empty symbol. A wrong type or a
-  ///   missing required argument is reported ("CLASS: bad arguments for
-  ///   message "SEL"") and the method is not called; extra atoms are
-  ///   reported and dropped. A_CANT methods cannot be sent.
-  /// - Without such a method: "int" / "float" go to the float / int method
-  ///   (converted), else to the list method as a one-atom list; a "list"
-  ///   led by a number goes to the int or float method with its first atom,
-  ///   an empty list to the bang method; a selector naming an attribute sets
-  ///   it ("host 1.2.3.4"); anything else goes to the "anything" method, or
-  ///   is reported as "CLASS: doesn't understand "SEL"".
-  /// - A proxy inlet (inlet4) turns an int, a float (truncated) or a list's
-  ///   first number into its selector with one long, and reports the rest.
+  /// Delivers a message to an inlet as a message box would, by the rules in
+  /// ext_obex.h (how a message finds its method, converts its arguments and
+  /// what is reported). False when the inlet does not exist; an unknown
+  /// selector or wrong arguments are reported on the console as the real
+  /// host does, and give true.
   bool send(t_object *x, int inlet, t_symbol *selector, std::span<const t_atom> atoms);
 
   // ---- Time and the loop -------------------------------------------------------
