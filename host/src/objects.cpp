@@ -3,6 +3,7 @@
 #include "function_cast.hpp"
 #include "scheduler.hpp"
 #include "symbols.hpp"
+#include "thread_rules.hpp"
 
 #include <algorithm>
 #include <cstdlib>
@@ -38,6 +39,9 @@ void release(t_object *x, ObjectState *state) {
   scheduler.drop_deferred(x);
   scheduler.free_clocks_of(x);
   live_objects().erase(x);
+#ifdef KIT_CHECK_THREADS
+  forget_off_main_thread_reports(x);
+#endif
   x->o_magic = 0;
   x->o_inlet = nullptr;
   delete state;

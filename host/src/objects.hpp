@@ -61,6 +61,12 @@ inline constexpr t_ptr_int object_magic = 0x6b69746f626a; // "kitobj"
 
 /// The host state of `x`, or null when `x` is not a live object.
 ObjectState *object_state(const void *x);
+/// The class name of `x`, which must be a live object, without the lookup
+/// of object_state: any thread may ask while the object lives (its state is
+/// set before the record is handed out and kept until it is freed).
+inline const char *live_class_name(const t_object *x) {
+  return reinterpret_cast<const ObjectState *>(x->o_inlet)->cls->name->s_name;
+}
 
 /// Makes a zero-filled record of the class with its own inlet; null when
 /// out of memory.

@@ -7,6 +7,7 @@
 #include "dispatch.hpp"
 #include "nesting.hpp"
 #include "symbols.hpp"
+#include "thread_rules.hpp"
 
 #include <atomic>
 
@@ -38,6 +39,11 @@ private:
 };
 
 std::atomic<long> outlet_errors{0};
+
+/// Outlets are for the main thread (checked in checking builds).
+void check_outlet_thread(const Outlet &out) {
+  check_main_thread(MainThreadCall::outlet, out.owner, [&] { return live_class_name(out.owner); });
+}
 
 void count_outlet_error() {
   outlet_errors.fetch_add(1, std::memory_order_relaxed);
@@ -94,6 +100,7 @@ void *outlet_int(void *o, t_atom_long n) {
   auto *out = static_cast<Outlet *>(o);
   if (!out) [[unlikely]]
     return nullptr;
+  check_outlet_thread(*out);
   // One connection to a method taking a long: nothing else to do, and
   // nothing to keep across the call. A chain being cut takes the guarded
   // way.
@@ -111,6 +118,7 @@ void *outlet_float(void *o, double f) {
   auto *out = static_cast<Outlet *>(o);
   if (!out)
     return nullptr;
+  check_outlet_thread(*out);
   DepthGuard guard(*out);
   if (!guard)
     return nullptr;
@@ -124,6 +132,7 @@ void *outlet_bang(void *o) {
   auto *out = static_cast<Outlet *>(o);
   if (!out)
     return nullptr;
+  check_outlet_thread(*out);
   DepthGuard guard(*out);
   if (!guard)
     return nullptr;
@@ -135,6 +144,7 @@ void *outlet_list(void *o, t_symbol *, short ac, t_atom *av) {
   auto *out = static_cast<Outlet *>(o);
   if (!out) [[unlikely]]
     return nullptr;
+  check_outlet_thread(*out);
   if (ac < 0 || (ac > 0 && !av)) [[unlikely]] {
     error("outlet_list: bad list (%d atoms at %p)", ac, static_cast<void *>(av));
     return nullptr;
@@ -165,6 +175,7 @@ void *outlet_anything(void *o, t_symbol *s, short ac, t_atom *av) {
   auto *out = static_cast<Outlet *>(o);
   if (!out)
     return nullptr;
+  check_outlet_thread(*out);
   if (!s || ac < 0 || (ac > 0 && !av)) {
     error("outlet_anything: bad message (selector %s, %d atoms)", s ? s->s_name : "missing", ac);
     return nullptr;

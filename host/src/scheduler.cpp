@@ -2,6 +2,8 @@
 #include "scheduler.hpp"
 #include "function_cast.hpp"
 #include "nesting.hpp"
+#include "objects.hpp"
+#include "thread_rules.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +16,11 @@ struct Scheduler::Clock {
   method fn;
   bool armed = false;
   Due due{};
+#ifdef KIT_CHECK_THREADS
+  /// The owner's class name when the owner was an object at the making of
+  /// the clock on the main thread: names the owner in thread reports.
+  const char *owner_class = nullptr;
+#endif
 };
 
 namespace {
@@ -63,6 +70,12 @@ void Scheduler::set_mode(Host::Clock mode) {
 
 t_clock *Scheduler::make_clock(void *owner, method fn) {
   auto *clock = new Clock{owner, fn};
+#ifdef KIT_CHECK_THREADS
+  // Objects are looked up on the main thread only.
+  if (!off_main_thread())
+    if (const ObjectState *state = object_state(owner))
+      clock->owner_class = state->cls->name->s_name;
+#endif
   std::lock_guard lock(mutex_);
   clocks_.insert(clock);
   return clock;
@@ -104,14 +117,24 @@ bool Scheduler::unset(void *handle) {
 }
 
 bool Scheduler::free_clock(void *handle) {
-  std::lock_guard lock(mutex_);
-  auto found = clocks_.find(static_cast<Clock *>(handle));
-  if (found == clocks_.end())
-    return false;
-  Clock *clock = *found;
-  disarm_locked(*clock);
-  clocks_.erase(found);
-  delete clock;
+  [[maybe_unused]] const void *owner = nullptr;
+  [[maybe_unused]] const char *owner_class = nullptr;
+  {
+    std::lock_guard lock(mutex_);
+    auto found = clocks_.find(static_cast<Clock *>(handle));
+    if (found == clocks_.end())
+      return false;
+    Clock *clock = *found;
+#ifdef KIT_CHECK_THREADS
+    owner = clock->owner ? clock->owner : clock;
+    owner_class = clock->owner_class;
+#endif
+    disarm_locked(*clock);
+    clocks_.erase(found);
+    delete clock;
+  }
+  check_main_thread(MainThreadCall::clock_free, owner,
+                    [&] { return owner_class ? owner_class : "freeobject"; });
   return true;
 }
 

@@ -43,7 +43,8 @@ public:
   /// that is not a live clock.
   bool arm(void *clock, double delay_ms);
   bool unset(void *clock);
-  /// Cancels and frees a clock; false when `clock` is not one.
+  /// Cancels and frees a clock; false when `clock` is not one. Main thread
+  /// (checked in checking builds, see thread_rules.hpp).
   bool free_clock(void *clock);
   /// Frees the clocks still owned by a freed object.
   void free_clocks_of(const void *owner);
@@ -59,6 +60,12 @@ public:
     return std::this_thread::get_id() == main_thread_.load(std::memory_order_relaxed);
   }
   void set_main_thread() { main_thread_.store(std::this_thread::get_id()); }
+  /// Whether the caller is another thread than the main one; false while
+  /// there is no main thread yet (no host made, no loop run).
+  bool off_main_thread() const {
+    const std::thread::id main = main_thread_.load(std::memory_order_relaxed);
+    return main != std::thread::id() && main != std::this_thread::get_id();
+  }
 
   /// Clocks armed and deferred calls queued, not yet run. Any thread.
   std::size_t armed_clocks();

@@ -1,0 +1,41 @@
+// Checks of the thread rules: outlets, Host::send and freeing a clock are
+// for the host's main thread (the one that made the host or last ran the
+// loop). A call made from another thread still happens as asked; debug and
+// sanitizer builds (KIT_CHECK_THREADS, set by the build for CMAKE_BUILD_TYPE
+// Debug or KIT_SANITIZE) report it on the console as
+// "CLASS: outlet called off the main thread", once per object and kind of
+// call, so that a worker thread reaching an outlet shows instead of
+// corrupting the patch in silence. Other builds carry no check at all.
+//
+// Threads: any.
+#pragma once
+
+#include "scheduler.hpp"
+
+#include <cstdint>
+
+namespace kit::rt {
+
+/// The kinds of call the check reports separately.
+enum class MainThreadCall : uint8_t { outlet, send, clock_free };
+
+#ifdef KIT_CHECK_THREADS
+/// Reports the call unless it was reported for `object` already.
+void report_off_main_thread(MainThreadCall call, const void *object, const char *class_name);
+/// Forgets the reports of a freed object: another object may take its place.
+void forget_off_main_thread_reports(const void *object);
+#endif
+
+/// Reports a call made off the main thread (checking builds only).
+/// `class_name()` names the object's class, and runs only to report.
+template <class ClassName>
+inline void check_main_thread([[maybe_unused]] MainThreadCall call,
+                              [[maybe_unused]] const void *object,
+                              [[maybe_unused]] ClassName &&class_name) {
+#ifdef KIT_CHECK_THREADS
+  if (Scheduler::get().off_main_thread()) [[unlikely]]
+    report_off_main_thread(call, object, class_name());
+#endif
+}
+
+} // namespace kit::rt
