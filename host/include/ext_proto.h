@@ -4,7 +4,11 @@
 // Threads: every function here is for the host's main thread (the thread
 // that runs messages, clocks and deferred calls), except gensym,
 // clock_delay, clock_fdelay, clock_unset, post, error, defer_low and
-// getbytes/freebytes, which any thread may call.
+// getbytes/freebytes, which any thread may call. Debug and sanitizer builds
+// of the host report an outlet call or the freeing of a clock from another
+// thread on the console ("CLASS: outlet called off the main thread", once
+// per object and kind of call) and still make the call: hand work to the
+// main thread with a clock or defer_low instead.
 #ifndef EXT_PROTO_H
 #define EXT_PROTO_H
 

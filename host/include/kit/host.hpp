@@ -5,7 +5,9 @@
 //
 // There is one host per process (the C API has no host argument), reached
 // through kit::Host::instance(). All members are for the host's main thread
-// (the thread that calls them and runs the loop) unless they say otherwise.
+// (the thread that calls them and runs the loop) unless they say otherwise;
+// debug and sanitizer builds report a send from another thread as they
+// report outlets (see ext_proto.h).
 #pragma once
 
 #include "ext.h"
