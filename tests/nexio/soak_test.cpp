@@ -1,7 +1,7 @@
 // Soak: 10,000 nexio connect/disconnect cycles against a loopback listener,
 // every cycle a real connection made, accepted, used and ended.
-#include "fixture.hpp"
 #include "soak_test.hpp"
+#include "fixture.hpp"
 
 namespace {
 
@@ -20,8 +20,7 @@ TEST_F(NexioSoak, TenThousandConnectDisconnectCycles) {
   // the peer closes (odd ones); the status returns to 0 before the next.
   auto cycle = [&](int i) {
     log.clear();
-    p.send(n, "bang");
-    Fd peer = accept_within(listener.get(), peer_wait_ms);
+    Fd peer = bang_and_accept(n, listener);
     if (!peer.valid())
       return false;
     if (!until_logged("n.1: 2"))
