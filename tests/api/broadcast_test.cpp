@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "communication/network.h"
+#include "netns.hpp"
 
 namespace {
 
@@ -72,22 +73,13 @@ protected:
 
   std::string name(const char *base) const { return std::string("kitapi") + base + suffix_; }
 
-  // Creates a namespace with loopback up. In CI a namespace that cannot be
-  // made fails the test; elsewhere (not root) it is skipped.
+  // Creates a namespace with loopback up; false when it cannot (the test
+  // then ends with SKIP_WITHOUT_NETNS).
   bool makeNamespace(const std::string &ns) {
     if (!run("ip netns add " + ns))
       return false;
     namespaces_.push_back(ns);
     return run("ip -n " + ns + " link set lo up");
-  }
-
-  bool unavailable() {
-    const char *ci = std::getenv("CI");
-    if (ci != nullptr && std::string(ci) == "true") {
-      ADD_FAILURE() << "cannot create network namespaces (root and iproute2 are needed)";
-      return true;
-    }
-    return false;
   }
 
   // Namespace "A" with 192.168.1.10/24 and "B" with 192.168.1.20/24, joined
@@ -165,9 +157,7 @@ protected:
 
 TEST_F(BroadcastTest, OneDatagramToTheDirectedBroadcastWithoutAConfiguredOne) {
   if (!makePair("")) {
-    if (!unavailable())
-      GTEST_SKIP() << "network namespaces unavailable (needs root and iproute2)";
-    return;
+    SKIP_WITHOUT_NETNS("ip could not set them up");
   }
   std::vector<std::uint32_t> destinations;
   int sent = 0;
@@ -179,9 +169,7 @@ TEST_F(BroadcastTest, OneDatagramToTheDirectedBroadcastWithoutAConfiguredOne) {
 
 TEST_F(BroadcastTest, OneDatagramToTheConfiguredBroadcast) {
   if (!makePair("brd +")) {
-    if (!unavailable())
-      GTEST_SKIP() << "network namespaces unavailable (needs root and iproute2)";
-    return;
+    SKIP_WITHOUT_NETNS("ip could not set them up");
   }
   std::vector<std::uint32_t> destinations;
   int sent = 0;
@@ -193,9 +181,7 @@ TEST_F(BroadcastTest, OneDatagramToTheConfiguredBroadcast) {
 
 TEST_F(BroadcastTest, InterfacesAreListedInHostOrder) {
   if (!makePair("")) {
-    if (!unavailable())
-      GTEST_SKIP() << "network namespaces unavailable (needs root and iproute2)";
-    return;
+    SKIP_WITHOUT_NETNS("ip could not set them up");
   }
   Inside inA(name("A"));
   ASSERT_TRUE(inA.entered());
@@ -225,9 +211,7 @@ TEST_F(BroadcastTest, NothingIsSentWithoutABroadcastCapableInterface) {
       !run("ip -n " + c + " addr add 10.9.8.0/31 dev " + v2) ||
       !run("ip -n " + c + " link set " + v1 + " up") ||
       !run("ip -n " + c + " link set " + v2 + " up")) {
-    if (!unavailable())
-      GTEST_SKIP() << "network namespaces unavailable (needs root and iproute2)";
-    return;
+    SKIP_WITHOUT_NETNS("ip could not set them up");
   }
   Inside inC(c);
   ASSERT_TRUE(inC.entered());
@@ -241,9 +225,7 @@ TEST_F(BroadcastTest, NothingIsSentWithoutABroadcastCapableInterface) {
 TEST_F(BroadcastTest, OnlyLoopbackSendsNothing) {
   const std::string c = name("L");
   if (!makeNamespace(c)) {
-    if (!unavailable())
-      GTEST_SKIP() << "network namespaces unavailable (needs root and iproute2)";
-    return;
+    SKIP_WITHOUT_NETNS("ip could not set them up");
   }
   Inside inC(c);
   ASSERT_TRUE(inC.entered());
