@@ -66,7 +66,7 @@ TEST_F(NexioFaults, NoMemoryForTheStartBlockIsReportedAndChangesNothing) {
 }
 
 TEST_F(NexioFaults, StreamsWorkOnDescriptorsAboveTheSelectSetSize) {
-  hardening::HighDescriptors high(1100);
+  kittest::HighDescriptors high(1100);
   if (!high.ok())
     GTEST_SKIP() << "the descriptor limit is too low";
   const int threads = running_threads();

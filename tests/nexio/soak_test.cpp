@@ -43,7 +43,7 @@ TEST_F(NexioSoak, TenThousandConnectDisconnectCycles) {
   for (int i = 0; i < 20; ++i)
     ASSERT_TRUE(cycle(i)) << "warm-up cycle " << i;
   ASSERT_TRUE(until([&] { return running_threads() == threads; }, 30000));
-  const auto before = hardening::Holdings::now();
+  const auto before = kittest::Holdings::now();
   constexpr int kCycles = 10000;
   for (int i = 0; i < kCycles; ++i)
     ASSERT_TRUE(cycle(i)) << "cycle " << i << ": " << ::testing::PrintToString(log);
@@ -52,9 +52,9 @@ TEST_F(NexioSoak, TenThousandConnectDisconnectCycles) {
       << running_threads() << " connection threads still running";
   p.free(n);
   listener.reset();
-  auto after = hardening::Holdings::now();
+  auto after = kittest::Holdings::now();
   after.descriptors += 1; // the listener, counted before
-  hardening::expect_no_growth(before, after);
+  kittest::expect_no_growth(before, after);
   EXPECT_TRUE(errors().empty()) << ::testing::PrintToString(errors());
 }
 

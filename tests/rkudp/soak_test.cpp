@@ -38,12 +38,12 @@ TEST(Soak, AMillionDatagramsThroughPackAndUnpack) {
 
   for (long i = 0; i < 1000; ++i)
     cycle(i);
-  const auto before = hardening::Holdings::now();
+  const auto before = kittest::Holdings::now();
   constexpr long kDatagrams = 1000000;
   for (long i = 0; i < kDatagrams; ++i)
     cycle(i);
-  const auto after = hardening::Holdings::now();
-  hardening::expect_no_growth(before, after);
+  const auto after = kittest::Holdings::now();
+  kittest::expect_no_growth(before, after);
 
   // Still exact after the run: a recorded unpacker sees the next datagram.
   t_object *seen = p.make("u", "rkudp-unpack");
