@@ -3,6 +3,7 @@
 // Datagrams are only ever sent while the calling thread is inside one of
 // them.
 #include <arpa/inet.h>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -93,7 +95,21 @@ protected:
            run("ip -n " + a + " addr add 192.168.1.10/24 " + brd + " dev " + va) &&
            run("ip -n " + b + " addr add 192.168.1.20/24 dev " + vb) &&
            run("ip -n " + a + " link set " + va + " up") &&
-           run("ip -n " + b + " link set " + vb + " up");
+           run("ip -n " + b + " link set " + vb + " up") && linkUp(a, va) && linkUp(b, vb);
+  }
+
+  // Waits, at most about 5 s, until the link `dev` of namespace `ns` is up
+  // and has its queueing discipline (the kernel activates it a little after
+  // "link set up"): a datagram sent before then is dropped, a broadcast at
+  // once, while a unicast waits for its address resolution.
+  static bool linkUp(const std::string &ns, const std::string &dev) {
+    for (int i = 0; i < 250; ++i) {
+      if (run("ip -n " + ns + " -o link show " + dev +
+              " | grep 'state UP' | grep -qv 'qdisc noop'"))
+        return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
   }
 
   // Sends the probe as a broadcast from A, then a unicast marker to B, and
