@@ -134,8 +134,7 @@ static void mensor_assist(mensor_object *x, void *b, long m, long a, char *s) {
     text = "mensor <int>";
   }
   if (text) {
-    while ((*s++ = *text++)) {
-    }
+    strncpy_zero(s, text, ASSIST_MAX_STRING_LEN);
   }
 }
 

@@ -11,6 +11,8 @@
 #include "ext.h"
 #include "ext_obex.h"
 
+#include "float_to_long.h"
+
 static t_class *rkpcmd_class;
 
 typedef struct _rkpcmd {
@@ -48,8 +50,8 @@ static void rkpcmd_encode(t_rkpcmd *x, t_atom_long v) {
   outlet_int(x->outdata, hex[byte & 0xF]);
 }
 
-// The integer value of a list element. Converting a float that a long cannot
-// hold is undefined, so out-of-range and infinite values are clamped first.
+// The integer value of a list element: a float's by float_to_long, a
+// symbol's 0.
 static t_atom_long rkpcmd_atomvalue(const t_atom *a) {
   if (a->a_type == A_LONG) {
     return a->a_w.w_long;
@@ -57,20 +59,7 @@ static t_atom_long rkpcmd_atomvalue(const t_atom *a) {
   if (a->a_type != A_FLOAT) {
     return 0;
   }
-  const t_ptr_uint top = (t_ptr_uint)1 << (sizeof(t_atom_long) * 8 - 1);
-  const double limit = (double)top; // exact: a power of two
-  const t_atom_long longmax = (t_atom_long)(top - 1);
-  const double f = a->a_w.w_float;
-  if (f != f) {
-    return 0;
-  }
-  if (f >= limit) {
-    return longmax;
-  }
-  if (f <= -limit) {
-    return -longmax - 1;
-  }
-  return (t_atom_long)f;
+  return float_to_long(a->a_w.w_float);
 }
 
 static void rkpcmd_int(t_rkpcmd *x, t_atom_long n) {
@@ -97,19 +86,14 @@ static void rkpcmd_reset(t_rkpcmd *x) {
   x->inmsg = 0;
 }
 
-static void rkpcmd_copytext(char *dst, const char *src) {
-  while ((*dst++ = *src++)) {
-  }
-}
-
 static void rkpcmd_assist(t_rkpcmd *x, void *b, long m, long a, char *s) {
   (void)x;
   (void)b;
   (void)a;
   if (m == ASSIST_INLET) {
-    rkpcmd_copytext(s, "Message data bytes (int or list), bang for EOM");
+    strncpy_zero(s, "Message data bytes (int or list), bang for EOM", ASSIST_MAX_STRING_LEN);
   } else if (m == ASSIST_OUTLET) {
-    rkpcmd_copytext(s, "Encoded data bytes (int)");
+    strncpy_zero(s, "Encoded data bytes (int)", ASSIST_MAX_STRING_LEN);
   }
 }
 

@@ -189,11 +189,6 @@ static void rklbuf_stop(t_rklbuf *x) {
   x->autoout = 0;
 }
 
-static void rklbuf_copytext(char *dst, const char *src) {
-  while ((*dst++ = *src++)) {
-  }
-}
-
 static void rklbuf_assist(t_rklbuf *x, void *b, long m, long a, char *s) {
   (void)x;
   (void)b;
@@ -223,7 +218,7 @@ static void rklbuf_assist(t_rklbuf *x, void *b, long m, long a, char *s) {
       break;
     }
   }
-  rklbuf_copytext(s, text);
+  strncpy_zero(s, text, ASSIST_MAX_STRING_LEN);
 }
 
 C74_EXPORT int main(void) {

@@ -248,7 +248,7 @@ static void rkudppack_assist(t_rkudppack *x, void *b, long m, long a, char *s) {
   } else if (m == ASSIST_OUTLET && a == 0) {
     text = "Datagram (FullPacket)";
   }
-  std::strcpy(s, text);
+  strncpy_zero(s, text, ASSIST_MAX_STRING_LEN);
 }
 
 C74_EXPORT int main(void) {

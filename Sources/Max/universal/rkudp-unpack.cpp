@@ -296,7 +296,7 @@ static void rkudpunpack_assist(t_rkudpunpack *x, void *b, long m, long a, char *
       break;
     }
   }
-  std::strcpy(s, text);
+  strncpy_zero(s, text, ASSIST_MAX_STRING_LEN);
 }
 
 static void rkudpunpack_free(t_rkudpunpack *x) {
