@@ -26,16 +26,6 @@ static const char hex[] = "0123456789ABCDEF";
 static const t_atom_long rkpcmd_asterisk = 42;
 static const t_atom_long rkpcmd_eom = 35;
 
-static void *rkpcmd_new(void) {
-  t_rkpcmd *x = (t_rkpcmd *)object_alloc(rkpcmd_class);
-  if (!x) {
-    return 0;
-  }
-  x->outdata = intout(x);
-  x->inmsg = 0;
-  return x;
-}
-
 // Sends the asterisk when no message is open yet.
 static void rkpcmd_open(t_rkpcmd *x) {
   if (!x->inmsg) {
@@ -62,9 +52,14 @@ static t_atom_long rkpcmd_atomvalue(const t_atom *a) {
   return float_to_long(a->a_w.w_float);
 }
 
-static void rkpcmd_int(t_rkpcmd *x, t_atom_long n) {
-  rkpcmd_open(x);
-  rkpcmd_encode(x, n);
+static void *rkpcmd_new(void) {
+  t_rkpcmd *x = (t_rkpcmd *)object_alloc(rkpcmd_class);
+  if (!x) {
+    return 0;
+  }
+  x->outdata = intout(x);
+  x->inmsg = 0;
+  return x;
 }
 
 static void rkpcmd_list(t_rkpcmd *x, t_symbol *s, short argc, t_atom *argv) {
@@ -73,6 +68,11 @@ static void rkpcmd_list(t_rkpcmd *x, t_symbol *s, short argc, t_atom *argv) {
   for (short i = 0; i < argc; i++) {
     rkpcmd_encode(x, rkpcmd_atomvalue(argv + i));
   }
+}
+
+static void rkpcmd_int(t_rkpcmd *x, t_atom_long n) {
+  rkpcmd_open(x);
+  rkpcmd_encode(x, n);
 }
 
 static void rkpcmd_bang(t_rkpcmd *x) {
