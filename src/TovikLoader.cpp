@@ -67,26 +67,6 @@ void PostError(t_TovikLoader *x, int code, const char *text) {
   outlet_anything(x->listOut, gensym("error"), text ? 2 : 1, atoms);
 }
 
-void *TovikLoader_new(t_symbol *, long argc, t_atom *argv) {
-  auto *x = static_cast<t_TovikLoader *>(object_alloc(TovikLoader_class));
-  if (!x)
-    return nullptr;
-  x->port = TovikUploadPort;
-  x->scanClock = clock_new(x, (method)TovikLoader_scanresult);
-  x->sendClock = clock_new(x, (method)TovikLoader_finishsendmsg);
-  x->targetClock = clock_new(x, (method)TovikLoader_finishsendipmsg);
-  x->message = nullptr;
-  x->messageSize = 0;
-  x->targetIP[0] = 0;
-  x->collecting = false;
-  attr_args_process(x, static_cast<short>(argc), argv);
-  x->bangOut = bangout(x);
-  x->listOut = listout(x);
-  return x;
-}
-
-// ---- Upload ------------------------------------------------------------------
-
 // Puts a message of `n` payload bytes into the slot with its framing written;
 // returns the payload area, or null when the block cannot be had.
 unsigned char *InitMessage(t_TovikLoader *x, int n) {
@@ -134,6 +114,62 @@ bool SlotAndHostReady(t_TovikLoader *x) {
   }
   return true;
 }
+
+// With the host "auto" and no device listed yet: probes, collects answers and
+// arms `clock` to finish the send in 1000 ms. Returns whether it deferred.
+bool DeferUntilDevicesAnswer(t_TovikLoader *x, t_clock *clock) {
+  if (!IsAuto(x->host))
+    return false;
+  Mutex::Lock(FoundToviks.mutex);
+  const int count = FoundToviks.count;
+  Mutex::Unlock(FoundToviks.mutex);
+  if (count != 0)
+    return false;
+  SendTovikProbe();
+  x->collecting = true;
+  Find.store(1);
+  clock_fdelay(clock, 1000);
+  return true;
+}
+
+// Writes the address of the first local interface on the device's network
+// into `out` (16 bytes); 1 when one was found, else 0.
+int GetBestLocalIP(char *out, std::uint32_t device) {
+  const int count = Network::GetLocalInterfacesCount();
+  for (int i = 0; i < count; ++i) {
+    std::uint32_t address = 0, mask = 0;
+    if (!Network::GetLocalInterface(i, &address, &mask))
+      continue;
+    if ((mask & device) == (mask & address)) {
+      char text[16];
+      string ip(text, sizeof text);
+      ip.putip(address);
+      std::memcpy(out, text, sizeof text);
+      return 1;
+    }
+  }
+  return 0;
+}
+
+void *TovikLoader_new(t_symbol *, long argc, t_atom *argv) {
+  auto *x = static_cast<t_TovikLoader *>(object_alloc(TovikLoader_class));
+  if (!x)
+    return nullptr;
+  x->port = TovikUploadPort;
+  x->scanClock = clock_new(x, (method)TovikLoader_scanresult);
+  x->sendClock = clock_new(x, (method)TovikLoader_finishsendmsg);
+  x->targetClock = clock_new(x, (method)TovikLoader_finishsendipmsg);
+  x->message = nullptr;
+  x->messageSize = 0;
+  x->targetIP[0] = 0;
+  x->collecting = false;
+  attr_args_process(x, static_cast<short>(argc), argv);
+  x->bangOut = bangout(x);
+  x->listOut = listout(x);
+  return x;
+}
+
+// ---- Upload ------------------------------------------------------------------
 
 // Reads the file, natively or through the host's search path, into a new
 // message framed with the prefix and suffix, and hands it on. Nothing that
@@ -247,23 +283,6 @@ void TovikLoader_import(t_TovikLoader *x, t_symbol *, long argc, t_atom *argv) {
     return;
   }
   Load(x, argv[0].a_w.w_sym, prefixBuffer, suffixBuffer);
-}
-
-// With the host "auto" and no device listed yet: probes, collects answers and
-// arms `clock` to finish the send in 1000 ms. Returns whether it deferred.
-static bool DeferUntilDevicesAnswer(t_TovikLoader *x, t_clock *clock) {
-  if (!IsAuto(x->host))
-    return false;
-  Mutex::Lock(FoundToviks.mutex);
-  const int count = FoundToviks.count;
-  Mutex::Unlock(FoundToviks.mutex);
-  if (count != 0)
-    return false;
-  SendTovikProbe();
-  x->collecting = true;
-  Find.store(1);
-  clock_fdelay(clock, 1000);
-  return true;
 }
 
 void TovikLoader_sendmsg(t_TovikLoader *x) {
@@ -389,25 +408,6 @@ void TovikLoader_scanresult(t_TovikLoader *x) {
 }
 
 // ---- Targets -----------------------------------------------------------------
-
-// Writes the address of the first local interface on the device's network
-// into `out` (16 bytes); 1 when one was found, else 0.
-int GetBestLocalIP(char *out, std::uint32_t device) {
-  const int count = Network::GetLocalInterfacesCount();
-  for (int i = 0; i < count; ++i) {
-    std::uint32_t address = 0, mask = 0;
-    if (!Network::GetLocalInterface(i, &address, &mask))
-      continue;
-    if ((mask & device) == (mask & address)) {
-      char text[16];
-      string ip(text, sizeof text);
-      ip.putip(address);
-      std::memcpy(out, text, sizeof text);
-      return 1;
-    }
-  }
-  return 0;
-}
 
 void TovikLoader_target(t_TovikLoader *x, t_symbol *, long argc, t_atom *argv) {
   if (argc < 2)
