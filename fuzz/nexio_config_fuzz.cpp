@@ -1,6 +1,6 @@
 // Fuzz target for nexio's configuration parser: random atom lists as
 // creation arguments and as "config" messages, with numbers sent while
-// nothing is connected and "disconnect" in between. The object's source is
+// nothing is connected and "disconnect" in between. The object's sources are
 // compiled into this file so that the parsed configuration can be checked:
 // the host and service it keeps must be texts that stay readable. Nothing
 // here connects: "bang" and "connect" are never sent.
@@ -13,6 +13,8 @@
 // else a length and that many bytes of text. The first message always
 // creates the object.
 #include "../Sources/Max/universal/nexio.cpp"
+#include "../Sources/Max/universal/nexio/config.cpp"
+#include "../Sources/Max/universal/nexio/connection.cpp"
 
 #include "host_stub.hpp"
 

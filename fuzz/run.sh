@@ -22,10 +22,10 @@ cxxflags=(-std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize=fu
 # Each target: its name, then its compile arguments (sources and flags).
 declare -A target_args=(
   [rkudp-unpack]="-Ihost/include -Dmain=rkudp_unpack_main
-    Sources/Max/universal/rkudp-unpack.cpp fuzz/host_stub.cpp fuzz/rkudp_unpack_fuzz.cpp"
+    Sources/Max/universal/rkudp-unpack.cpp host/src/strings.cpp fuzz/host_stub.cpp fuzz/rkudp_unpack_fuzz.cpp"
   [nexio-config]="-Ihost/include -IAPI/include -IAPI/src -Dmain=nexio_main
     API/src/communication/posix/native_socket.cpp API/src/system/posix/thread.cpp
-    API/src/system/memory.cpp
+    API/src/system/memory.cpp host/src/strings.cpp
     fuzz/host_stub.cpp fuzz/nexio_config_fuzz.cpp -lpthread"
   [api-text]="-IAPI/include API/src/types/text.cpp API/src/types/string.cpp
     fuzz/api_text_fuzz.cpp"

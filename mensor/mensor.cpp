@@ -31,30 +31,6 @@ typedef struct mensor {
 
 static void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *argv);
 
-static void *mensor_new(t_symbol *s) {
-  mensor_object *x = (mensor_object *)object_alloc(mensor_class);
-  if (!x) {
-    return 0;
-  }
-  x->out = intout(x);
-  x->isopen = 0;
-  x->fh = 0;
-  x->eof = 0;
-  // Measured at once, so that the first bang reports the file's size.
-  if (s && s != ps_nothing) {
-    mensor_doopen(x, s, 0, 0);
-  }
-  return x;
-}
-
-static void mensor_bang(mensor_object *x) {
-  outlet_int(x->out, x->eof);
-}
-
-static void mensor_open(mensor_object *x, t_symbol *s) {
-  defer_low(x, (method)mensor_doopen, s, 0, 0);
-}
-
 static void mensor_close(mensor_object *x) {
   if (x->isopen == 1) {
     sysfile_close(x->fh);
@@ -77,6 +53,30 @@ static bool mensor_copyname(char *name, const t_symbol *s) {
     name[i] = src[i];
   }
   return true;
+}
+
+static void *mensor_new(t_symbol *s) {
+  mensor_object *x = (mensor_object *)object_alloc(mensor_class);
+  if (!x) {
+    return 0;
+  }
+  x->out = intout(x);
+  x->isopen = 0;
+  x->fh = 0;
+  x->eof = 0;
+  // Measured at once, so that the first bang reports the file's size.
+  if (s && s != ps_nothing) {
+    mensor_doopen(x, s, 0, 0);
+  }
+  return x;
+}
+
+static void mensor_bang(mensor_object *x) {
+  outlet_int(x->out, x->eof);
+}
+
+static void mensor_open(mensor_object *x, t_symbol *s) {
+  defer_low(x, (method)mensor_doopen, s, 0, 0);
 }
 
 static void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *argv) {
@@ -134,8 +134,7 @@ static void mensor_assist(mensor_object *x, void *b, long m, long a, char *s) {
     text = "mensor <int>";
   }
   if (text) {
-    while ((*s++ = *text++)) {
-    }
+    strncpy_zero(s, text, ASSIST_MAX_STRING_LEN);
   }
 }
 

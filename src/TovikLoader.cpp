@@ -13,6 +13,7 @@
 #include "TovikFinder.h"
 
 #include "communication/network.h"
+#include "system/file.h"
 #include "system/memory.h"
 #include "system/mutex.h"
 #include "system/thread.h"
@@ -23,13 +24,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -61,12 +55,6 @@ void TovikLoader_finishsendmsg(t_TovikLoader *x);
 void TovikLoader_sendipmsg(t_TovikLoader *x);
 void TovikLoader_finishsendipmsg(t_TovikLoader *x);
 
-// Methods are registered as the host's generic function type; the host calls
-// each with the signature its argument types declare.
-template <class Function> method AsMethod(Function f) {
-  return reinterpret_cast<method>(reinterpret_cast<void (*)()>(f));
-}
-
 bool IsAuto(const t_symbol *host) {
   return host && std::strcmp(host->s_name, "auto") == 0;
 }
@@ -78,26 +66,6 @@ void PostError(t_TovikLoader *x, int code, const char *text) {
     atom_setsym(&atoms[1], gensym(text));
   outlet_anything(x->listOut, gensym("error"), text ? 2 : 1, atoms);
 }
-
-void *TovikLoader_new(t_symbol *, long argc, t_atom *argv) {
-  auto *x = static_cast<t_TovikLoader *>(object_alloc(TovikLoader_class));
-  if (!x)
-    return nullptr;
-  x->port = TovikUploadPort;
-  x->scanClock = clock_new(x, AsMethod(TovikLoader_scanresult));
-  x->sendClock = clock_new(x, AsMethod(TovikLoader_finishsendmsg));
-  x->targetClock = clock_new(x, AsMethod(TovikLoader_finishsendipmsg));
-  x->message = nullptr;
-  x->messageSize = 0;
-  x->targetIP[0] = 0;
-  x->collecting = false;
-  attr_args_process(x, static_cast<short>(argc), argv);
-  x->bangOut = bangout(x);
-  x->listOut = listout(x);
-  return x;
-}
-
-// ---- Upload ------------------------------------------------------------------
 
 // Puts a message of `n` payload bytes into the slot with its framing written;
 // returns the payload area, or null when the block cannot be had.
@@ -133,52 +101,6 @@ void PadMessage(t_TovikLoader *x, unsigned char *end) {
   std::memset(end, 0, static_cast<std::size_t>(x->messageSize - used));
 }
 
-// Opens a regular file by its native name for reading as bytes; null for
-// anything else. The open does not wait: a named pipe would block it until
-// some writer came, and neither a pipe nor a device has a size to send.
-std::FILE *OpenRegularFile(const char *name) {
-#ifdef _WIN32
-  std::FILE *f = std::fopen(name, "rb");
-  struct _stat64 info {};
-  if (f && (_fstat64(_fileno(f), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG)) {
-    std::fclose(f);
-    f = nullptr;
-  }
-  return f;
-#else
-  const int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0)
-    return nullptr;
-  struct stat info {};
-  const int flags = fcntl(fd, F_GETFL);
-  std::FILE *f = nullptr;
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flags >= 0 &&
-      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0)
-    f = fdopen(fd, "rb");
-  if (!f)
-    close(fd);
-  return f;
-#endif
-}
-
-// The file's size, or -1 when it cannot be told. Leaves the file at its start.
-long long NativeFileSize(std::FILE *f) {
-#ifdef _WIN32
-  if (_fseeki64(f, 0, SEEK_END) != 0)
-    return -1;
-  const long long size = _ftelli64(f);
-  if (_fseeki64(f, 0, SEEK_SET) != 0)
-    return -1;
-#else
-  if (fseeko(f, 0, SEEK_END) != 0)
-    return -1;
-  const long long size = ftello(f);
-  if (fseeko(f, 0, SEEK_SET) != 0)
-    return -1;
-#endif
-  return size;
-}
-
 // Whether a load or import may take the slot now; reports why not (error 4
 // before error 1).
 bool SlotAndHostReady(t_TovikLoader *x) {
@@ -193,6 +115,62 @@ bool SlotAndHostReady(t_TovikLoader *x) {
   return true;
 }
 
+// With the host "auto" and no device listed yet: probes, collects answers and
+// arms `clock` to finish the send in 1000 ms. Returns whether it deferred.
+bool DeferUntilDevicesAnswer(t_TovikLoader *x, t_clock *clock) {
+  if (!IsAuto(x->host))
+    return false;
+  Mutex::Lock(FoundToviks.mutex);
+  const int count = FoundToviks.count;
+  Mutex::Unlock(FoundToviks.mutex);
+  if (count != 0)
+    return false;
+  SendTovikProbe();
+  x->collecting = true;
+  Find.store(1);
+  clock_fdelay(clock, 1000);
+  return true;
+}
+
+// Writes the address of the first local interface on the device's network
+// into `out` (16 bytes); 1 when one was found, else 0.
+int GetBestLocalIP(char *out, std::uint32_t device) {
+  const int count = Network::GetLocalInterfacesCount();
+  for (int i = 0; i < count; ++i) {
+    std::uint32_t address = 0, mask = 0;
+    if (!Network::GetLocalInterface(i, &address, &mask))
+      continue;
+    if ((mask & device) == (mask & address)) {
+      char text[16];
+      string ip(text, sizeof text);
+      ip.putip(address);
+      std::memcpy(out, text, sizeof text);
+      return 1;
+    }
+  }
+  return 0;
+}
+
+void *TovikLoader_new(t_symbol *, long argc, t_atom *argv) {
+  auto *x = static_cast<t_TovikLoader *>(object_alloc(TovikLoader_class));
+  if (!x)
+    return nullptr;
+  x->port = TovikUploadPort;
+  x->scanClock = clock_new(x, (method)TovikLoader_scanresult);
+  x->sendClock = clock_new(x, (method)TovikLoader_finishsendmsg);
+  x->targetClock = clock_new(x, (method)TovikLoader_finishsendipmsg);
+  x->message = nullptr;
+  x->messageSize = 0;
+  x->targetIP[0] = 0;
+  x->collecting = false;
+  attr_args_process(x, static_cast<short>(argc), argv);
+  x->bangOut = bangout(x);
+  x->listOut = listout(x);
+  return x;
+}
+
+// ---- Upload ------------------------------------------------------------------
+
 // Reads the file, natively or through the host's search path, into a new
 // message framed with the prefix and suffix, and hands it on. Nothing that
 // was not read whole is ever sent.
@@ -202,11 +180,11 @@ void Load(t_TovikLoader *x, t_symbol *name, const char *prefix, const char *suff
   const long long prefixLength = prefix ? std::strlen(prefix) : 0;
   const long long suffixLength = suffix ? std::strlen(suffix) : 0;
 
-  std::FILE *file = OpenRegularFile(name->s_name);
+  std::FILE *file = File::OpenRegular(name->s_name);
   t_handle text = nullptr;
   long long size = -1;
   if (file) {
-    size = NativeFileSize(file);
+    size = File::Size(file);
   } else if (std::strlen(name->s_name) < MAX_FILENAME_CHARS) {
     // The host's search path, for a name that fits its 512-byte buffer
     // whole: a cut name could find some other file.
@@ -305,23 +283,6 @@ void TovikLoader_import(t_TovikLoader *x, t_symbol *, long argc, t_atom *argv) {
     return;
   }
   Load(x, argv[0].a_w.w_sym, prefixBuffer, suffixBuffer);
-}
-
-// With the host "auto" and no device listed yet: probes, collects answers and
-// arms `clock` to finish the send in 1000 ms. Returns whether it deferred.
-static bool DeferUntilDevicesAnswer(t_TovikLoader *x, t_clock *clock) {
-  if (!IsAuto(x->host))
-    return false;
-  Mutex::Lock(FoundToviks.mutex);
-  const int count = FoundToviks.count;
-  Mutex::Unlock(FoundToviks.mutex);
-  if (count != 0)
-    return false;
-  SendTovikProbe();
-  x->collecting = true;
-  Find.store(1);
-  clock_fdelay(clock, 1000);
-  return true;
 }
 
 void TovikLoader_sendmsg(t_TovikLoader *x) {
@@ -448,25 +409,6 @@ void TovikLoader_scanresult(t_TovikLoader *x) {
 
 // ---- Targets -----------------------------------------------------------------
 
-// Writes the address of the first local interface on the device's network
-// into `out` (16 bytes); 1 when one was found, else 0.
-int GetBestLocalIP(char *out, std::uint32_t device) {
-  const int count = Network::GetLocalInterfacesCount();
-  for (int i = 0; i < count; ++i) {
-    std::uint32_t address = 0, mask = 0;
-    if (!Network::GetLocalInterface(i, &address, &mask))
-      continue;
-    if ((mask & device) == (mask & address)) {
-      char text[16];
-      string ip(text, sizeof text);
-      ip.putip(address);
-      std::memcpy(out, text, sizeof text);
-      return 1;
-    }
-  }
-  return 0;
-}
-
 void TovikLoader_target(t_TovikLoader *x, t_symbol *, long argc, t_atom *argv) {
   if (argc < 2)
     return;
@@ -579,12 +521,12 @@ void TovikLoader_free(t_TovikLoader *x) {
 
 extern "C" C74_EXPORT int main(void) {
   Network::Init();
-  t_class *c = class_new("TovikLoader", AsMethod(TovikLoader_new), AsMethod(TovikLoader_free),
+  t_class *c = class_new("TovikLoader", (method)TovikLoader_new, (method)TovikLoader_free,
                          sizeof(t_TovikLoader), nullptr, A_GIMME, 0);
-  class_addmethod(c, AsMethod(TovikLoader_load), "load", A_SYM, 0);
-  class_addmethod(c, AsMethod(TovikLoader_import), "import", A_GIMME, 0);
-  class_addmethod(c, AsMethod(TovikLoader_scan), "scan", 0);
-  class_addmethod(c, AsMethod(TovikLoader_target), "target", A_GIMME, 0);
+  class_addmethod(c, (method)TovikLoader_load, "load", A_SYM, 0);
+  class_addmethod(c, (method)TovikLoader_import, "import", A_GIMME, 0);
+  class_addmethod(c, (method)TovikLoader_scan, "scan", 0);
+  class_addmethod(c, (method)TovikLoader_target, "target", A_GIMME, 0);
   class_addattr(c, attr_offset_new("host", gensym("symbol"), 0, nullptr, nullptr,
                                    calcoffset(t_TovikLoader, host)));
   class_addattr(c, attr_offset_new("port", gensym("long"), 0, nullptr, nullptr,

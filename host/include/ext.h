@@ -6,10 +6,13 @@
 #include "ext_path.h"
 #include "ext_prefix.h"
 #include "ext_proto.h"
+#include "ext_strings.h"
 #include "ext_sysfile.h"
 #include "ext_sysmem.h"
 
 /// What an assist method is asked about.
 enum t_assist_function { ASSIST_INLET = 1, ASSIST_OUTLET };
+/// The longest hint an assist method should write.
+enum { ASSIST_MAX_STRING_LEN = 500 };
 
 #endif

@@ -1,7 +1,11 @@
 // The text form of words, atoms and messages.
 #include "kit/text.hpp"
 
+#include "ext.h"
+
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace {
 
@@ -131,6 +135,28 @@ TEST(Text, SymbolsAreInternedOnce) {
   EXPECT_EQ(gensym("kit"), gensym(std::string("kit").c_str()));
   EXPECT_NE(gensym("kit"), gensym("Kit"));
   EXPECT_EQ(gensym(nullptr), gensym(""));
+}
+
+// strncpy_zero and snprintf_zero, which objects write their hints with: a
+// text longer than the buffer is cut, the buffer always ends with a zero
+// byte, and nothing is written past its size.
+TEST(HostStrings, CopiesAreCutToTheBufferAndEndWithAZero) {
+  char buffer[8];
+  std::memset(buffer, 'x', sizeof buffer);
+  EXPECT_EQ(strncpy_zero(buffer, "abc", sizeof buffer), buffer);
+  EXPECT_STREQ(buffer, "abc");
+
+  std::memset(buffer, 'x', sizeof buffer);
+  strncpy_zero(buffer, "0123456789", 4);
+  EXPECT_STREQ(buffer, "012");
+  EXPECT_EQ(buffer[4], 'x');
+  strncpy_zero(buffer, "abc", 0);
+  EXPECT_EQ(buffer[0], '0');
+
+  std::memset(buffer, 'x', sizeof buffer);
+  EXPECT_EQ(snprintf_zero(buffer, 4, "%d-%s", 12, "ab"), 5);
+  EXPECT_STREQ(buffer, "12-");
+  EXPECT_EQ(buffer[4], 'x');
 }
 
 } // namespace

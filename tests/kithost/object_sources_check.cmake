@@ -5,7 +5,8 @@
 #   cmake -DSOURCE_DIR=<source> -P object_sources_check.cmake
 cmake_minimum_required(VERSION 3.25)
 file(GLOB sources ${SOURCE_DIR}/Sources/Max/universal/*.cpp ${SOURCE_DIR}/Sources/Max/universal/*.c
-     ${SOURCE_DIR}/mensor/*.cpp ${SOURCE_DIR}/mensor/*.c ${SOURCE_DIR}/src/*.cpp ${SOURCE_DIR}/src/*.h)
+     ${SOURCE_DIR}/Sources/Max/universal/*.h ${SOURCE_DIR}/Sources/Max/universal/*/*.cpp
+     ${SOURCE_DIR}/Sources/Max/universal/*/*.h ${SOURCE_DIR}/mensor/*.cpp ${SOURCE_DIR}/mensor/*.c ${SOURCE_DIR}/src/*.cpp ${SOURCE_DIR}/src/*.h)
 set(faults "")
 foreach(source ${sources})
   file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
@@ -13,7 +14,11 @@ foreach(source ${sources})
     string(REGEX REPLACE "^[^\"]*\"([^\"]*)\".*$" "\\1" header "${line}")
     if(NOT header MATCHES "^(ext[a-z_]*\\.h|system/.*|communication/.*|types/.*|[A-Za-z0-9_]+\\.h)$"
        OR header MATCHES "^kit/")
-      string(APPEND faults "  ${source}: includes \"${header}\"\n")
+      # An object's own header in a folder beside it, or in the folder above.
+      get_filename_component(dir ${source} DIRECTORY)
+      if(NOT header MATCHES "^(\\.\\./)?([A-Za-z0-9_]+/)?[A-Za-z0-9_]+\\.h$" OR NOT EXISTS ${dir}/${header})
+        string(APPEND faults "  ${source}: includes \"${header}\"\n")
+      endif()
     endif()
   endforeach()
   # <...> is for the system's headers: never a way around the rule above.

@@ -11,6 +11,8 @@
 #include "ext.h"
 #include "ext_obex.h"
 
+#include "float_to_long.h"
+
 static t_class *rkpcmd_class;
 
 typedef struct _rkpcmd {
@@ -23,16 +25,6 @@ static const char hex[] = "0123456789ABCDEF";
 
 static const t_atom_long rkpcmd_asterisk = 42;
 static const t_atom_long rkpcmd_eom = 35;
-
-static void *rkpcmd_new(void) {
-  t_rkpcmd *x = (t_rkpcmd *)object_alloc(rkpcmd_class);
-  if (!x) {
-    return 0;
-  }
-  x->outdata = intout(x);
-  x->inmsg = 0;
-  return x;
-}
 
 // Sends the asterisk when no message is open yet.
 static void rkpcmd_open(t_rkpcmd *x) {
@@ -48,8 +40,8 @@ static void rkpcmd_encode(t_rkpcmd *x, t_atom_long v) {
   outlet_int(x->outdata, hex[byte & 0xF]);
 }
 
-// The integer value of a list element. Converting a float that a long cannot
-// hold is undefined, so out-of-range and infinite values are clamped first.
+// The integer value of a list element: a float's by float_to_long, a
+// symbol's 0.
 static t_atom_long rkpcmd_atomvalue(const t_atom *a) {
   if (a->a_type == A_LONG) {
     return a->a_w.w_long;
@@ -57,25 +49,17 @@ static t_atom_long rkpcmd_atomvalue(const t_atom *a) {
   if (a->a_type != A_FLOAT) {
     return 0;
   }
-  const t_ptr_uint top = (t_ptr_uint)1 << (sizeof(t_atom_long) * 8 - 1);
-  const double limit = (double)top; // exact: a power of two
-  const t_atom_long longmax = (t_atom_long)(top - 1);
-  const double f = a->a_w.w_float;
-  if (f != f) {
-    return 0;
-  }
-  if (f >= limit) {
-    return longmax;
-  }
-  if (f <= -limit) {
-    return -longmax - 1;
-  }
-  return (t_atom_long)f;
+  return float_to_long(a->a_w.w_float);
 }
 
-static void rkpcmd_int(t_rkpcmd *x, t_atom_long n) {
-  rkpcmd_open(x);
-  rkpcmd_encode(x, n);
+static void *rkpcmd_new(void) {
+  t_rkpcmd *x = (t_rkpcmd *)object_alloc(rkpcmd_class);
+  if (!x) {
+    return 0;
+  }
+  x->outdata = intout(x);
+  x->inmsg = 0;
+  return x;
 }
 
 static void rkpcmd_list(t_rkpcmd *x, t_symbol *s, short argc, t_atom *argv) {
@@ -84,6 +68,11 @@ static void rkpcmd_list(t_rkpcmd *x, t_symbol *s, short argc, t_atom *argv) {
   for (short i = 0; i < argc; i++) {
     rkpcmd_encode(x, rkpcmd_atomvalue(argv + i));
   }
+}
+
+static void rkpcmd_int(t_rkpcmd *x, t_atom_long n) {
+  rkpcmd_open(x);
+  rkpcmd_encode(x, n);
 }
 
 static void rkpcmd_bang(t_rkpcmd *x) {
@@ -97,19 +86,14 @@ static void rkpcmd_reset(t_rkpcmd *x) {
   x->inmsg = 0;
 }
 
-static void rkpcmd_copytext(char *dst, const char *src) {
-  while ((*dst++ = *src++)) {
-  }
-}
-
 static void rkpcmd_assist(t_rkpcmd *x, void *b, long m, long a, char *s) {
   (void)x;
   (void)b;
   (void)a;
   if (m == ASSIST_INLET) {
-    rkpcmd_copytext(s, "Message data bytes (int or list), bang for EOM");
+    strncpy_zero(s, "Message data bytes (int or list), bang for EOM", ASSIST_MAX_STRING_LEN);
   } else if (m == ASSIST_OUTLET) {
-    rkpcmd_copytext(s, "Encoded data bytes (int)");
+    strncpy_zero(s, "Encoded data bytes (int)", ASSIST_MAX_STRING_LEN);
   }
 }
 

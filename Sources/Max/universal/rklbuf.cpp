@@ -28,6 +28,8 @@ typedef struct _rklbuf {
   t_atom atoms[RKLBUF_ATOMS];
 } t_rklbuf;
 
+static void rklbuf_output(t_rklbuf *x);
+
 static int32_t rklbuf_wrap(t_atom_long n) {
   return (int32_t)(uint32_t)(t_ptr_uint)n;
 }
@@ -38,38 +40,6 @@ static int32_t rklbuf_add(int32_t a, int32_t b) {
 
 static int32_t rklbuf_sub(int32_t a, int32_t b) {
   return (int32_t)((uint32_t)a - (uint32_t)b);
-}
-
-static void *rklbuf_new(t_atom_long size, t_atom_long base) {
-  t_rklbuf *x = (t_rklbuf *)object_alloc(rklbuf_class);
-  if (!x) {
-    return 0;
-  }
-  // Both are made right to left: inlets 1 to 3 take goto, size and base;
-  // outlet 0 is the buffer, outlet 1 the index.
-  inlet4(x, x, (char *)"int", (char *)"base");
-  inlet4(x, x, (char *)"int", (char *)"size");
-  inlet4(x, x, (char *)"int", (char *)"goto");
-  x->outpos = intout(x);
-  x->outdata = listout(x);
-
-  // Read as unsigned, so that every negative size is out of range too.
-  if ((t_ptr_uint)size > RKLBUF_ATOMS) {
-    error("lbuf: invalid buffer size (%lld)", (long long)size);
-    size = 0;
-  }
-  x->size = (int16_t)size;
-  x->autoout = 1;
-  x->base = rklbuf_wrap(base);
-  x->pos = 0;
-  for (int i = 0; i < RKLBUF_ATOMS; i++) {
-    atom_setlong(x->atoms + i, 0);
-  }
-  return x;
-}
-
-static void rklbuf_output(t_rklbuf *x) {
-  outlet_list(x->outdata, 0L, x->size, x->atoms);
 }
 
 static void rklbuf_outindex(t_rklbuf *x) {
@@ -115,6 +85,46 @@ static void rklbuf_write(t_rklbuf *x, short argc, const t_atom *argv) {
     }
   }
   rklbuf_outindex(x);
+}
+
+static void *rklbuf_new(t_atom_long size, t_atom_long base) {
+  t_rklbuf *x = (t_rklbuf *)object_alloc(rklbuf_class);
+  if (!x) {
+    return 0;
+  }
+  // Both are made right to left: inlets 1 to 3 take goto, size and base;
+  // outlet 0 is the buffer, outlet 1 the index.
+  inlet4(x, x, (char *)"int", (char *)"base");
+  inlet4(x, x, (char *)"int", (char *)"size");
+  inlet4(x, x, (char *)"int", (char *)"goto");
+  x->outpos = intout(x);
+  x->outdata = listout(x);
+
+  // Read as unsigned, so that every negative size is out of range too.
+  if ((t_ptr_uint)size > RKLBUF_ATOMS) {
+    error("lbuf: invalid buffer size (%lld)", (long long)size);
+    size = 0;
+  }
+  x->size = (int16_t)size;
+  x->autoout = 1;
+  x->base = rklbuf_wrap(base);
+  x->pos = 0;
+  for (int i = 0; i < RKLBUF_ATOMS; i++) {
+    atom_setlong(x->atoms + i, 0);
+  }
+  return x;
+}
+
+static void rklbuf_stop(t_rklbuf *x) {
+  x->autoout = 0;
+}
+
+static void rklbuf_start(t_rklbuf *x) {
+  x->autoout = 1;
+}
+
+static void rklbuf_output(t_rklbuf *x) {
+  outlet_list(x->outdata, 0L, x->size, x->atoms);
 }
 
 static void rklbuf_list(t_rklbuf *x, t_symbol *s, short argc, t_atom *argv) {
@@ -163,15 +173,6 @@ static void rklbuf_size(t_rklbuf *x, t_atom_long n) {
   }
 }
 
-static void rklbuf_goto(t_rklbuf *x, t_atom_long n) {
-  const int32_t pos = rklbuf_sub(rklbuf_wrap(n), x->base);
-  if (pos == x->pos) {
-    return;
-  }
-  x->pos = pos;
-  rklbuf_outindex(x);
-}
-
 static void rklbuf_seek(t_rklbuf *x, t_atom_long n) {
   const int32_t delta = rklbuf_wrap(n);
   if (delta == 0) {
@@ -181,17 +182,13 @@ static void rklbuf_seek(t_rklbuf *x, t_atom_long n) {
   rklbuf_outindex(x);
 }
 
-static void rklbuf_start(t_rklbuf *x) {
-  x->autoout = 1;
-}
-
-static void rklbuf_stop(t_rklbuf *x) {
-  x->autoout = 0;
-}
-
-static void rklbuf_copytext(char *dst, const char *src) {
-  while ((*dst++ = *src++)) {
+static void rklbuf_goto(t_rklbuf *x, t_atom_long n) {
+  const int32_t pos = rklbuf_sub(rklbuf_wrap(n), x->base);
+  if (pos == x->pos) {
+    return;
   }
+  x->pos = pos;
+  rklbuf_outindex(x);
 }
 
 static void rklbuf_assist(t_rklbuf *x, void *b, long m, long a, char *s) {
@@ -223,7 +220,7 @@ static void rklbuf_assist(t_rklbuf *x, void *b, long m, long a, char *s) {
       break;
     }
   }
-  rklbuf_copytext(s, text);
+  strncpy_zero(s, text, ASSIST_MAX_STRING_LEN);
 }
 
 C74_EXPORT int main(void) {

@@ -51,34 +51,7 @@ typedef struct _rkudppack {
 
 static void rkudppack_type(t_rkudppack *x, t_atom_long n);
 static void rkudppack_id(t_rkudppack *x, t_atom_long n);
-
-static void *rkudppack_new(t_atom_long id, t_atom_long type) {
-  t_rkudppack *x = (t_rkudppack *)object_alloc(rkudppack_class);
-  if (!x) {
-    return nullptr;
-  }
-  if (!ps_FullPacket) {
-    ps_FullPacket = gensym("FullPacket");
-  }
-  // Each inlet4 stands just right of the left inlet: made right to left.
-  inlet4(x, x, (char *)"int", (char *)"type");
-  inlet4(x, x, (char *)"int", (char *)"id");
-  inlet4(x, x, (char *)"int", (char *)"goto");
-  x->outlet = outlet_new(x, "FullPacket");
-
-  x->buf[0] = 0xC0;
-  x->buf[1] = 0xB7;
-  x->buf[2] = 0;
-  x->buf[3] = 0;
-  x->msg = nullptr;
-  x->top = x->buf + kHeaderSize;
-  x->offset = 0;
-  x->id = 0;
-  x->type = 0;
-  rkudppack_type(x, type);
-  rkudppack_id(x, id);
-  return x;
-}
+static void rkudppack_list(t_rkudppack *x, t_symbol *s, short ac, t_atom *av);
 
 // Closes the open message. Sends the datagram when it holds a message
 // (output set) or when it is too full for another one (output clear).
@@ -125,6 +98,44 @@ static unsigned char rkudppack_byte(const t_atom *a) {
     return (unsigned char)low;
   }
   return 0;
+}
+
+static void *rkudppack_new(t_atom_long id, t_atom_long type) {
+  t_rkudppack *x = (t_rkudppack *)object_alloc(rkudppack_class);
+  if (!x) {
+    return nullptr;
+  }
+  if (!ps_FullPacket) {
+    ps_FullPacket = gensym("FullPacket");
+  }
+  // Each inlet4 stands just right of the left inlet: made right to left.
+  inlet4(x, x, (char *)"int", (char *)"type");
+  inlet4(x, x, (char *)"int", (char *)"id");
+  inlet4(x, x, (char *)"int", (char *)"goto");
+  x->outlet = outlet_new(x, "FullPacket");
+
+  x->buf[0] = 0xC0;
+  x->buf[1] = 0xB7;
+  x->buf[2] = 0;
+  x->buf[3] = 0;
+  x->msg = nullptr;
+  x->top = x->buf + kHeaderSize;
+  x->offset = 0;
+  x->id = 0;
+  x->type = 0;
+  rkudppack_type(x, type);
+  rkudppack_id(x, id);
+  return x;
+}
+
+static void rkudppack_bang(t_rkudppack *x) {
+  rkudppack_finish(x, true);
+}
+
+static void rkudppack_int(t_rkudppack *x, t_atom_long n) {
+  t_atom a;
+  atom_setlong(&a, n);
+  rkudppack_list(x, nullptr, 1, &a);
 }
 
 static void rkudppack_list(t_rkudppack *x, t_symbol *s, short ac, t_atom *av) {
@@ -174,16 +185,6 @@ static void rkudppack_list(t_rkudppack *x, t_symbol *s, short ac, t_atom *av) {
     // advanced start index.
     rkudppack_finish(x, true);
   }
-}
-
-static void rkudppack_int(t_rkudppack *x, t_atom_long n) {
-  t_atom a;
-  atom_setlong(&a, n);
-  rkudppack_list(x, nullptr, 1, &a);
-}
-
-static void rkudppack_bang(t_rkudppack *x) {
-  rkudppack_finish(x, true);
 }
 
 // Parameters arrive as longs and are read as unsigned 32-bit values: anything
@@ -248,7 +249,7 @@ static void rkudppack_assist(t_rkudppack *x, void *b, long m, long a, char *s) {
   } else if (m == ASSIST_OUTLET && a == 0) {
     text = "Datagram (FullPacket)";
   }
-  std::strcpy(s, text);
+  strncpy_zero(s, text, ASSIST_MAX_STRING_LEN);
 }
 
 C74_EXPORT int main(void) {

@@ -42,44 +42,7 @@ typedef struct _rkudpunpack {
   int32_t busy;   // list outputs in progress: the patch may feed a datagram back
 } t_rkudpunpack;
 
-static void *rkudpunpack_new(t_atom_long n) {
-  t_rkudpunpack *x = (t_rkudpunpack *)object_alloc(rkudpunpack_class);
-  if (!x) {
-    return nullptr;
-  }
-  if (n > kMaxListSize) {
-    error("rkudp: invalid list size (%ld)", (long)n);
-    n = 0;
-  }
-  x->list = n >= 0;
-  if (n < 0) {
-    x->size = 1;
-  } else if (n == 0) {
-    x->size = kMaxListSize;
-  } else {
-    x->size = (uint16_t)n;
-  }
-  x->seek = 0;
-  x->cancel = 0;
-  x->atoms = nullptr;
-  x->alloc = 0;
-  x->busy = 0;
-  // Inlets and outlets are made right to left.
-  inlet4(x, x, (char *)"int", (char *)"seek");
-  inlet4(x, x, (char *)"int", (char *)"size");
-  x->outcmd = intout(x);
-  x->outid = intout(x);
-  x->outoffset = intout(x);
-  x->outdata = x->list ? listout(x) : intout(x);
-  return x;
-}
-
-static void rkudpunpack_cancel(t_rkudpunpack *x) {
-  x->cancel = 1;
-  // Every position derived from this stays negative, so nothing more of the
-  // message is output.
-  x->seek = INT32_MIN;
-}
+static void rkudpunpack_cancel(t_rkudpunpack *x);
 
 // Makes sure the atom array holds `count` atoms; it only grows. Called only
 // while no list of this object is on its way through the patch, so the old
@@ -164,6 +127,38 @@ static void rkudpunpack_data(t_rkudpunpack *x, const unsigned char *data, long n
   }
 }
 
+static void *rkudpunpack_new(t_atom_long n) {
+  t_rkudpunpack *x = (t_rkudpunpack *)object_alloc(rkudpunpack_class);
+  if (!x) {
+    return nullptr;
+  }
+  if (n > kMaxListSize) {
+    error("rkudp: invalid list size (%ld)", (long)n);
+    n = 0;
+  }
+  x->list = n >= 0;
+  if (n < 0) {
+    x->size = 1;
+  } else if (n == 0) {
+    x->size = kMaxListSize;
+  } else {
+    x->size = (uint16_t)n;
+  }
+  x->seek = 0;
+  x->cancel = 0;
+  x->atoms = nullptr;
+  x->alloc = 0;
+  x->busy = 0;
+  // Inlets and outlets are made right to left.
+  inlet4(x, x, (char *)"int", (char *)"seek");
+  inlet4(x, x, (char *)"int", (char *)"size");
+  x->outcmd = intout(x);
+  x->outid = intout(x);
+  x->outoffset = intout(x);
+  x->outdata = x->list ? listout(x) : intout(x);
+  return x;
+}
+
 static void rkudpunpack_packet(t_rkudpunpack *x, t_atom_long length, t_atom_long address) {
   if (length < 1 || length > 65535) {
     error("rkudp-unpack: bogus packet length (%ld)", (long)length);
@@ -234,6 +229,13 @@ static void rkudpunpack_packet(t_rkudpunpack *x, t_atom_long length, t_atom_long
   x->cancel = outer_cancel;
 }
 
+static void rkudpunpack_cancel(t_rkudpunpack *x) {
+  x->cancel = 1;
+  // Every position derived from this stays negative, so nothing more of the
+  // message is output.
+  x->seek = INT32_MIN;
+}
+
 // Moves the read position by d bytes; past the 32-bit range the message is
 // cancelled.
 static void rkudpunpack_seek(t_rkudpunpack *x, t_atom_long d) {
@@ -296,7 +298,7 @@ static void rkudpunpack_assist(t_rkudpunpack *x, void *b, long m, long a, char *
       break;
     }
   }
-  std::strcpy(s, text);
+  strncpy_zero(s, text, ASSIST_MAX_STRING_LEN);
 }
 
 static void rkudpunpack_free(t_rkudpunpack *x) {
