@@ -12,7 +12,7 @@
 // for a symbol one byte: below 40 a word from a list of the parser's words,
 // else a length and that many bytes of text. The first message always
 // creates the object.
-#include "../Sources/Max/universal/nexio.cpp"
+#include "nexio.cpp" // the object itself, from its folder (see CMakeLists.txt)
 
 #include "host_stub.hpp"
 
