@@ -1,5 +1,5 @@
 // The few things kithost asks of the operating system, one small function
-// each, implemented per platform under platform/.
+// each, implemented per platform under posix/ and win32/.
 #pragma once
 
 #include <filesystem>

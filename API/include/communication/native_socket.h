@@ -1,7 +1,7 @@
 // The platform's own socket calls, for code that drives BSD-style sockets
 // itself (getaddrinfo, connect, recv) rather than through Network: the few
 // places where POSIX and Windows Sockets differ, one function each. The
-// build compiles native/unix/native_socket.cpp or native/win32/.
+// build compiles posix/native_socket.cpp or win32/.
 //
 // Descriptors are ints: POSIX descriptors, or Windows socket handles (kernel
 // handles, whose significant bits fit 32 bits); -1 is none. Error codes are

@@ -1,5 +1,5 @@
 // The network layer's platform differences, one small function each. The
-// build compiles unix/platform.cpp or win32/platform.cpp.
+// build compiles posix/network_platform.cpp or win32/network_platform.cpp.
 #pragma once
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "communication/network/platform.h"
+#include "communication/network_platform.h"
 #include "system/memory.h"
 
 namespace {

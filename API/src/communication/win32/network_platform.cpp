@@ -1,4 +1,4 @@
-#include "communication/network/platform.h"
+#include "communication/network_platform.h"
 
 #include <climits>
 #include <windows.h>
