@@ -4,6 +4,7 @@
 // bang taken out), the throughput, and the process's peak memory growth.
 //
 //   loader_bench [MiB] [rounds]      (defaults: 256 MiB, 3 rounds)
+#include "framing.hpp"
 #include "kit/host.hpp"
 
 #include <algorithm>
@@ -124,22 +125,15 @@ struct Sim {
   }
 };
 
+// The upload message of the prefix followed by file_size bytes of 'p', built
+// in place: a separate payload would double the memory of a large one.
 std::vector<unsigned char> framed(const std::string &payload_prefix, std::size_t file_size) {
   const std::size_t n = payload_prefix.size() + file_size;
-  const std::size_t size = (n + 24) & ~std::size_t(3);
-  std::vector<unsigned char> m(size, 0);
-  auto put = [&](std::size_t at, std::uint32_t v) {
-    m[at] = static_cast<unsigned char>(v >> 24);
-    m[at + 1] = static_cast<unsigned char>(v >> 16);
-    m[at + 2] = static_cast<unsigned char>(v >> 8);
-    m[at + 3] = static_cast<unsigned char>(v);
-  };
-  put(0, static_cast<std::uint32_t>(size - 4));
-  std::memcpy(m.data() + 4, "/vxdl", 5);
-  std::memcpy(m.data() + 12, ",b", 2);
-  put(16, static_cast<std::uint32_t>(n));
-  std::memcpy(m.data() + 20, payload_prefix.data(), payload_prefix.size());
-  std::memset(m.data() + 20 + payload_prefix.size(), 'p', file_size);
+  std::vector<unsigned char> m(tovik::framed_size(n), 0);
+  const auto header = tovik::frame_header(n);
+  std::memcpy(m.data(), header.data(), header.size());
+  std::memcpy(m.data() + header.size(), payload_prefix.data(), payload_prefix.size());
+  std::memset(m.data() + header.size() + payload_prefix.size(), 'p', file_size);
   return m;
 }
 

@@ -4,6 +4,7 @@
 // broadcast only on these links. Needs root: without it the tests skip, or
 // fail when CI=true.
 #include "net.hpp"
+#include "netns.hpp"
 #include "patch.hpp"
 
 #include <gtest/gtest.h>
@@ -155,11 +156,8 @@ void answer(int fd, const sockaddr_in &to, const std::string &bytes) {
 class Discovery : public ::testing::Test {
 protected:
   void SetUp() override {
-    if (!isolation_failure.empty()) {
-      if (const char *ci = std::getenv("CI"); ci && std::string(ci) == "true")
-        FAIL() << "cannot isolate the network: " << isolation_failure;
-      GTEST_SKIP() << "needs root for a network namespace: " << isolation_failure;
-    }
+    if (!isolation_failure.empty())
+      SKIP_WITHOUT_NETNS(isolation_failure);
     // Discovery needs real time: the thread collects while the clock runs.
     p.host().set_manual_clock(false);
     // The module, and with it the device list, outlives each test: a scan

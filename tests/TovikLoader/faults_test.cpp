@@ -43,7 +43,7 @@ extern "C" void *malloc(std::size_t size) {
 
 namespace {
 
-using hardening::BadPeer;
+using kittest::BadPeer;
 using kittest::Lines;
 using loadertest::Listener;
 using loadertest::TempDir;
@@ -90,7 +90,7 @@ TEST_F(LoaderFaults, AResetInTheMiddleOfAnUploadEndsInErrorFour) {
 }
 
 TEST_F(LoaderFaults, UploadsWorkOnDescriptorsAboveTheSelectSetSize) {
-  hardening::HighDescriptors high(1100);
+  kittest::HighDescriptors high(1100);
   if (!high.ok())
     GTEST_SKIP() << "the descriptor limit is too low";
   Listener device; // its sockets are high too

@@ -1,5 +1,6 @@
 #include "net.hpp"
 
+#include "framing.hpp"
 #include "patch.hpp"
 
 #include <arpa/inet.h>
@@ -204,21 +205,9 @@ std::vector<nlohmann::json> Sim::stop() {
 }
 
 std::string frame(const std::string &payload) {
-  const std::size_t n = payload.size();
-  const std::size_t size = (n + 24) & ~std::size_t(3);
-  std::string out(size, '\0');
-  auto put = [&](std::size_t at, std::uint32_t v) {
-    out[at] = static_cast<char>(v >> 24);
-    out[at + 1] = static_cast<char>(v >> 16);
-    out[at + 2] = static_cast<char>(v >> 8);
-    out[at + 3] = static_cast<char>(v);
-  };
-  put(0, static_cast<std::uint32_t>(size - 4));
-  out.replace(4, 5, "/vxdl");
-  out.replace(12, 2, ",b");
-  put(16, static_cast<std::uint32_t>(n));
-  out.replace(20, n, payload);
-  return out;
+  const auto bytes =
+      tovik::frame({reinterpret_cast<const unsigned char *>(payload.data()), payload.size()});
+  return {bytes.begin(), bytes.end()};
 }
 
 std::string hex(const std::string &bytes) {

@@ -1,9 +1,9 @@
 // Soak: 1,000 consecutive uploads from TovikLoader to tovik-sim on loopback,
 // each one applied by the device model. Every upload ends with the loader's
 // 100 ms pause, so the run takes a little under two minutes.
+#include "soak_test.hpp"
 #include "net.hpp"
 #include "patch.hpp"
-#include "soak_test.hpp"
 
 #include <gtest/gtest.h>
 
@@ -44,11 +44,11 @@ TEST(Soak, AThousandUploadsToTheDevice) {
 
   for (int i = 0; i < 10; ++i)
     ASSERT_TRUE(upload(i));
-  const auto before = hardening::Holdings::now();
+  const auto before = kittest::Holdings::now();
   constexpr int kUploads = 1000;
   for (int i = 0; i < kUploads; ++i)
     ASSERT_TRUE(upload(i));
-  hardening::expect_no_growth(before, hardening::Holdings::now());
+  kittest::expect_no_growth(before, kittest::Holdings::now());
 }
 
 } // namespace

@@ -42,8 +42,8 @@ void *__wrap_malloc(std::size_t size) {
 
 namespace {
 
-using hardening::HighDescriptors;
-using hardening::open_descriptors;
+using kittest::HighDescriptors;
+using kittest::open_descriptors;
 
 struct SocketFaults : ::testing::Test {
   static void SetUpTestSuite() { ASSERT_EQ(Network::Init(), 1); }

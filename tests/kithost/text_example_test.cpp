@@ -1,6 +1,7 @@
 // examples/nexio/text-lines.kit against a line server on 127.0.0.1 that the
 // test runs: the line the script sends arrives whole, and the lines the
 // server sends come back out of itoa one symbol each, in order.
+#include "loopback_port.hpp"
 #include "run_kithost.hpp"
 
 #include "patch.hpp"
@@ -29,15 +30,10 @@ class LineServer {
 public:
   explicit LineServer(std::string reply) : reply_(std::move(reply)) {
     listener_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr *>(&address), length) != 0 ||
-        listen(listener_, 1) != 0 ||
-        getsockname(listener_, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+    const int port = bind_loopback(listener_);
+    if (port == 0 || listen(listener_, 1) != 0)
       return;
-    port_ = ntohs(address.sin_port);
+    port_ = port;
     thread_ = std::thread([this] { serve(); });
   }
   ~LineServer() {

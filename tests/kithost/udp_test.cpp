@@ -1,6 +1,7 @@
 // kithost's udpsend and udpreceive end to end, on 127.0.0.1 only: datagrams
 // leave as sent, arrive as FullPacket, and carry the controller's packets
 // between rkudp-pack and rkudp-unpack.
+#include "loopback_port.hpp"
 #include "run_kithost.hpp"
 
 #include <gtest/gtest.h>
@@ -22,14 +23,9 @@ class LoopbackSocket {
 public:
   LoopbackSocket() {
     fd_ = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr *>(&address), length) != 0 ||
-        getsockname(fd_, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+    port_ = bind_loopback(fd_);
+    if (port_ == 0)
       ADD_FAILURE() << "no loopback socket";
-    port_ = ntohs(address.sin_port);
   }
   ~LoopbackSocket() { close(); }
   LoopbackSocket(const LoopbackSocket &) = delete;

@@ -10,7 +10,6 @@
 using namespace nexiotest;
 using kittest::float_atom;
 using kittest::long_atom;
-using kittest::sym_atom;
 
 namespace {
 
@@ -67,10 +66,9 @@ TEST_F(NexioTest, StreamBothWaysWithStatus) {
 
 TEST_F(NexioTest, SymbolsInAListAreRefused) {
   int port = 0;
-  Fd listener = tcp_listen(AF_INET, 4, port);
-  auto *n = p.make("n", box(at(AF_INET, port)));
-  p.send(n, "bang");
-  Fd peer = accept_within(listener.get(), peer_wait_ms);
+  Fd listener;
+  auto *n = listen_and_make(listener, port);
+  Fd peer = bang_and_accept(n, listener);
   ASSERT_TRUE(peer.valid());
   ASSERT_TRUE(send_all(peer.get(), "x", peer_wait_ms));
   ASSERT_TRUE(until_logged("n.0: 120"));
@@ -110,23 +108,10 @@ TEST_F(NexioTest, LongStreamArrivesExactAndInOrder) {
 
   // Counted by sinks, not recorded line by line.
   auto &host = p.host();
-  std::string why;
-  std::vector<t_atom> args{sym_atom("127.0.0.1"), long_atom(port)};
-  t_object *n = host.make("nexio", args, why);
-  ASSERT_NE(n, nullptr) << why;
-  size_t received = 0;
-  size_t mismatches = 0;
-  Pattern expected;
-  std::vector<std::pair<long, size_t>> statuses; // value, bytes received before it
-  host.watch(n, 0, [&](t_symbol *, std::span<const t_atom> atoms) {
-    if (atoms.size() != 1 || atoms[0].a_w.w_long != expected.next()) {
-      mismatches++;
-    }
-    received++;
-  });
-  host.watch(n, 1, [&](t_symbol *, std::span<const t_atom> atoms) {
-    statuses.emplace_back(static_cast<long>(atoms[0].a_w.w_long), received);
-  });
+  StreamCount count;
+  t_object *n =
+      make_counted(port, count, [pattern = Pattern()](size_t) mutable { return pattern.next(); });
+  ASSERT_NE(n, nullptr);
 
   host.send(n, 0, gensym("bang"), {});
   Fd peer = accept_within(listener.get(), peer_wait_ms);
@@ -145,17 +130,16 @@ TEST_F(NexioTest, LongStreamArrivesExactAndInOrder) {
     sent = ok;
     shutdown_send(peer.get());
   });
-  bool closed =
-      p.run_until([&] { return !statuses.empty() && statuses.back().first == 0; }, 300000);
+  bool closed = p.run_until([&] { return count.status() == 0; }, 300000);
   writer.join();
   host.free(n);
 
   EXPECT_TRUE(sent);
   EXPECT_TRUE(closed);
-  EXPECT_EQ(received, total);
-  EXPECT_EQ(mismatches, 0u);
-  ASSERT_FALSE(statuses.empty());
-  EXPECT_EQ(statuses.back(), (std::pair<long, size_t>{0, total}));
+  EXPECT_EQ(count.received, total);
+  EXPECT_EQ(count.mismatches, 0u);
+  ASSERT_FALSE(count.statuses.empty());
+  EXPECT_EQ(count.statuses.back(), (std::pair<long, size_t>{0, total}));
   pull();
   EXPECT_TRUE(errors().empty());
 }
@@ -262,8 +246,7 @@ TEST_F(NexioTest, PeerThatStopsReadingIsAWriteErrorAfterFiveSeconds) {
   int small = 4096;
   set_receive_buffer(listener.get(), small);
   auto *n = p.make("n", box(at(AF_INET, port)));
-  p.send(n, "bang");
-  Fd peer = accept_within(listener.get(), peer_wait_ms);
+  Fd peer = bang_and_accept(n, listener);
   ASSERT_TRUE(peer.valid());
   ASSERT_TRUE(send_all(peer.get(), "x", peer_wait_ms));
   ASSERT_TRUE(until_logged("n.0: 120"));
@@ -284,10 +267,9 @@ TEST_F(NexioTest, PeerThatStopsReadingIsAWriteErrorAfterFiveSeconds) {
 
 TEST_F(NexioTest, DisconnectAndReplaceConnections) {
   int port = 0;
-  Fd listener = tcp_listen(AF_INET, 8, port);
-  auto *n = p.make("n", box(at(AF_INET, port)));
-  p.send(n, "bang");
-  Fd first = accept_within(listener.get(), peer_wait_ms);
+  Fd listener;
+  auto *n = listen_and_make(listener, port, AF_INET, 8);
+  Fd first = bang_and_accept(n, listener);
   ASSERT_TRUE(first.valid());
   ASSERT_TRUE(send_all(first.get(), "a", peer_wait_ms));
   ASSERT_TRUE(until_logged("n.0: 97"));
@@ -305,8 +287,7 @@ TEST_F(NexioTest, DisconnectAndReplaceConnections) {
   p.send(n, "disconnect");
 
   // "bang" connects again with the same settings.
-  p.send(n, "bang");
-  Fd second = accept_within(listener.get(), peer_wait_ms);
+  Fd second = bang_and_accept(n, listener);
   ASSERT_TRUE(second.valid());
   ASSERT_TRUE(send_all(second.get(), "b", peer_wait_ms));
   ASSERT_TRUE(until_logged("n.0: 98"));
@@ -354,8 +335,7 @@ TEST_F(NexioTest, DisconnectWhileConnecting) {
   ASSERT_TRUE(send_all(attempt.get(), "z", peer_wait_ms));
   ASSERT_TRUE(until_logged("n.0: 122"));
 
-  p.send(n, "bang");
-  Fd replacement = accept_within(listener.get(), peer_wait_ms);
+  Fd replacement = bang_and_accept(n, listener);
   EXPECT_TRUE(replacement.valid());
   EXPECT_TRUE(wait_eof(attempt.get(), peer_wait_ms));
   EXPECT_TRUE(errors().empty());

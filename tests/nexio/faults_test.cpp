@@ -44,9 +44,9 @@ TEST_F(NexioFaults, NoMemoryForTheHandleFailsTheCreationSilently) {
 
 TEST_F(NexioFaults, NoMemoryForTheStartBlockIsReportedAndChangesNothing) {
   int port = 0;
-  Fd listener = tcp_listen(AF_INET, 4, port);
+  Fd listener;
+  auto *n = listen_and_make(listener, port);
   ASSERT_TRUE(listener.valid());
-  auto *n = p.make("n", box(at(AF_INET, port)));
   refused = 0;
   refuse_next = true;
   p.send(n, "bang");
@@ -58,8 +58,7 @@ TEST_F(NexioFaults, NoMemoryForTheStartBlockIsReportedAndChangesNothing) {
   EXPECT_TRUE(with_prefix("n.1: ").empty()) << "the status did not change";
 
   // The next attempt has its memory and connects.
-  p.send(n, "bang");
-  Fd peer = accept_within(listener.get(), peer_wait_ms);
+  Fd peer = bang_and_accept(n, listener);
   ASSERT_TRUE(peer.valid());
   ASSERT_TRUE(until_logged("n.1: 2"));
   p.free(n);
@@ -67,7 +66,7 @@ TEST_F(NexioFaults, NoMemoryForTheStartBlockIsReportedAndChangesNothing) {
 }
 
 TEST_F(NexioFaults, StreamsWorkOnDescriptorsAboveTheSelectSetSize) {
-  hardening::HighDescriptors high(1100);
+  kittest::HighDescriptors high(1100);
   if (!high.ok())
     GTEST_SKIP() << "the descriptor limit is too low";
   const int threads = running_threads();
@@ -80,8 +79,7 @@ TEST_F(NexioFaults, StreamsWorkOnDescriptorsAboveTheSelectSetSize) {
     ASSERT_GE(listener.get(), 1024);
     log.clear();
     auto *n = p.make("n", box(at(family, port)));
-    p.send(n, "bang");
-    Fd peer = accept_within(listener.get(), peer_wait_ms);
+    Fd peer = bang_and_accept(n, listener);
     ASSERT_TRUE(peer.valid());
     ASSERT_TRUE(until_logged("n.1: 2"));
     // Bytes both ways, more than the ring holds at once.

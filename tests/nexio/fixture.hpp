@@ -9,14 +9,27 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <functional>
+#include <span>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace nexiotest {
 
 using kittest::Lines;
+
+/// What came out of an object counted by sinks rather than recorded line by
+/// line (for streams of megabytes).
+struct StreamCount {
+  size_t received = 0;   // bytes out of the data outlet
+  size_t mismatches = 0; // bytes that were not the one expected at their position
+  std::vector<std::pair<long, size_t>> statuses; // each status, with the bytes before it
+  /// The last status, -1 before the first.
+  long status() const { return statuses.empty() ? -1 : statuses.back().first; }
+};
 
 constexpr double wait_ms = 10000;   // for events that come at once
 constexpr int peer_wait_ms = 10000; // the same, for a peer socket
@@ -102,6 +115,44 @@ protected:
   static std::string box(const std::string &args) { return "nexio " + args; }
   static std::string at(int family, int port) {
     return std::string(loopback(family)) + " " + std::to_string(port);
+  }
+
+  /// The set-up of a connected test: makes `listener`, a stream listener on
+  /// the loopback address of `family` (invalid when none could be made), its
+  /// port in `port`, and returns the object "n" made to connect to it.
+  t_object *listen_and_make(Fd &listener, int &port, int family = AF_INET, int backlog = 4) {
+    listener = tcp_listen(family, backlog, port);
+    return p.make("n", box(at(family, port)));
+  }
+  /// Makes a nexio aimed at 127.0.0.1 `port` whose outlets feed `count`,
+  /// each byte compared with `expected(position)` (called once a byte, in
+  /// order). Null, with a failure, when it cannot be made.
+  t_object *make_counted(int port, StreamCount &count, std::function<long(size_t)> expected) {
+    auto &host = p.host();
+    std::string why;
+    std::vector<t_atom> args{kittest::sym_atom("127.0.0.1"), kittest::long_atom(port)};
+    t_object *n = host.make("nexio", args, why);
+    if (n == nullptr) {
+      ADD_FAILURE() << why;
+      return nullptr;
+    }
+    host.watch(n, 0,
+               [&count, expected = std::move(expected)](t_symbol *, std::span<const t_atom> atoms) {
+                 if (atoms.size() != 1 || atoms[0].a_w.w_long != expected(count.received)) {
+                   count.mismatches++;
+                 }
+                 count.received++;
+               });
+    host.watch(n, 1, [&count](t_symbol *, std::span<const t_atom> atoms) {
+      count.statuses.emplace_back(static_cast<long>(atoms[0].a_w.w_long), count.received);
+    });
+    return n;
+  }
+  /// Sends "bang" to `n` and accepts the connection it makes on `listener`;
+  /// invalid when none came within the wait.
+  Fd bang_and_accept(t_object *n, const Fd &listener) {
+    p.send(n, "bang");
+    return accept_within(listener.get(), peer_wait_ms);
   }
 };
 

@@ -11,8 +11,6 @@
 #include <poll.h>
 
 using namespace nexiotest;
-using kittest::long_atom;
-using kittest::sym_atom;
 
 namespace {
 
@@ -64,26 +62,13 @@ TEST_F(NexioTest, StalledPatchHoldsThePeerBackAndLosesNothing) {
   ASSERT_TRUE(listener.valid());
 
   auto &host = p.host();
-  std::string why;
-  std::vector<t_atom> args{sym_atom("127.0.0.1"), long_atom(port)};
-  t_object *n = host.make("nexio", args, why);
-  ASSERT_NE(n, nullptr) << why;
-  size_t received = 0;
-  size_t mismatches = 0;
-  long status = -1;
-  host.watch(n, 0, [&](t_symbol *, std::span<const t_atom> atoms) {
-    if (atoms.size() != 1 || atoms[0].a_w.w_long != byte_at(received)) {
-      mismatches++;
-    }
-    received++;
-  });
-  host.watch(n, 1, [&](t_symbol *, std::span<const t_atom> atoms) {
-    status = static_cast<long>(atoms[0].a_w.w_long);
-  });
+  StreamCount count;
+  t_object *n = make_counted(port, count, byte_at);
+  ASSERT_NE(n, nullptr);
   host.send(n, 0, gensym("bang"), {});
   Fd peer = accept_within(listener.get(), peer_wait_ms);
   ASSERT_TRUE(peer.valid());
-  ASSERT_TRUE(p.run_until([&] { return status == 2; }, wait_ms));
+  ASSERT_TRUE(p.run_until([&] { return count.status() == 2; }, wait_ms));
 
   // The host's loop does not run: no byte leaves the ring, the thread stops
   // reading, and the socket's buffers fill until the peer can send no more.
@@ -91,15 +76,15 @@ TEST_F(NexioTest, StalledPatchHoldsThePeerBackAndLosesNothing) {
   const size_t sent = write_until_held_back(peer.get(), 500, held_back);
   EXPECT_TRUE(held_back) << sent << " bytes went out without the patch taking any";
   EXPECT_LT(sent, offered);
-  EXPECT_EQ(received, 0u);
+  EXPECT_EQ(count.received, 0u);
 
   // Once the loop runs again, every byte written comes out, in order, and
   // then the end of the connection.
   shutdown(peer.get(), SHUT_WR);
-  EXPECT_TRUE(p.run_until([&] { return status == 0; }, 120000));
+  EXPECT_TRUE(p.run_until([&] { return count.status() == 0; }, 120000));
   host.free(n);
-  EXPECT_EQ(received, sent);
-  EXPECT_EQ(mismatches, 0u);
+  EXPECT_EQ(count.received, sent);
+  EXPECT_EQ(count.mismatches, 0u);
   pull();
   EXPECT_TRUE(errors().empty());
 }

@@ -33,8 +33,7 @@ TEST_F(NexioTest, BangWhileTheOldThreadStillConnects) {
 
   // The new attempt starts at once, beside the hanging one.
   p.send(n, "config " + at(AF_INET6, port));
-  p.send(n, "bang");
-  Fd peer = accept_within(listener.get(), peer_wait_ms);
+  Fd peer = bang_and_accept(n, listener);
   ASSERT_TRUE(peer.valid());
   ASSERT_TRUE(send_all(peer.get(), "ok", peer_wait_ms));
   ASSERT_TRUE(until([&] { return data_of("n") == "ok"; }));
@@ -96,13 +95,12 @@ TEST_F(NexioTest, ThreadsOutliveTheirObject) {
 
 TEST_F(NexioTest, ManyCyclesLeakNothing) {
   int port = 0;
-  Fd listener = tcp_listen(AF_INET, 16, port);
+  Fd listener;
+  auto *n = listen_and_make(listener, port, AF_INET, 16);
   ASSERT_TRUE(listener.valid());
-  auto *n = p.make("n", box(at(AF_INET, port)));
 
   // One connection first, so that whatever the host starts lazily exists.
-  p.send(n, "bang");
-  Fd peer = accept_within(listener.get(), peer_wait_ms);
+  Fd peer = bang_and_accept(n, listener);
   ASSERT_TRUE(peer.valid());
   ASSERT_TRUE(send_all(peer.get(), "a", peer_wait_ms));
   ASSERT_TRUE(until_logged("n.0: 97"));
@@ -124,8 +122,7 @@ TEST_F(NexioTest, ManyCyclesLeakNothing) {
       // Replaced at once, while bytes may still be on their way.
       p.send(n, "connect");
       p.send(n, "config " + at(AF_INET, port));
-      p.send(n, "bang");
-      Fd b = accept_within(listener.get(), peer_wait_ms);
+      Fd b = bang_and_accept(n, listener);
       ASSERT_TRUE(b.valid()) << i;
       p.send(n, "list 1 2 3");
       p.send(n, "disconnect");

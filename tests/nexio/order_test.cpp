@@ -24,16 +24,11 @@ protected:
 
   void SetUp() override {
     NexioTest::SetUp();
-    listener = tcp_listen(AF_INET, 4, port);
+    n = listen_and_make(listener, port);
     ASSERT_TRUE(listener.valid());
-    n = p.make("n", box(at(AF_INET, port)));
     threads = running_threads();
   }
-  /// Sends "bang" and accepts the connection it makes; invalid when none came.
-  Fd bang_and_accept() {
-    p.send(n, "bang");
-    return accept_within(listener.get(), peer_wait_ms);
-  }
+  Fd bang_and_accept() { return NexioTest::bang_and_accept(n, listener); }
   /// The peer sends `bytes` and closes; returns once the connection's thread
   /// has taken them all and left, with the loop held the whole time.
   void send_and_close(Fd peer, const std::string &bytes) {

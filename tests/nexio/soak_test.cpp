@@ -1,7 +1,7 @@
 // Soak: 10,000 nexio connect/disconnect cycles against a loopback listener,
 // every cycle a real connection made, accepted, used and ended.
-#include "fixture.hpp"
 #include "soak_test.hpp"
+#include "fixture.hpp"
 
 namespace {
 
@@ -20,8 +20,7 @@ TEST_F(NexioSoak, TenThousandConnectDisconnectCycles) {
   // the peer closes (odd ones); the status returns to 0 before the next.
   auto cycle = [&](int i) {
     log.clear();
-    p.send(n, "bang");
-    Fd peer = accept_within(listener.get(), peer_wait_ms);
+    Fd peer = bang_and_accept(n, listener);
     if (!peer.valid())
       return false;
     if (!until_logged("n.1: 2"))
@@ -44,7 +43,7 @@ TEST_F(NexioSoak, TenThousandConnectDisconnectCycles) {
   for (int i = 0; i < 20; ++i)
     ASSERT_TRUE(cycle(i)) << "warm-up cycle " << i;
   ASSERT_TRUE(until([&] { return running_threads() == threads; }, 30000));
-  const auto before = hardening::Holdings::now();
+  const auto before = kittest::Holdings::now();
   constexpr int kCycles = 10000;
   for (int i = 0; i < kCycles; ++i)
     ASSERT_TRUE(cycle(i)) << "cycle " << i << ": " << ::testing::PrintToString(log);
@@ -53,9 +52,9 @@ TEST_F(NexioSoak, TenThousandConnectDisconnectCycles) {
       << running_threads() << " connection threads still running";
   p.free(n);
   listener.reset();
-  auto after = hardening::Holdings::now();
+  auto after = kittest::Holdings::now();
   after.descriptors += 1; // the listener, counted before
-  hardening::expect_no_growth(before, after);
+  kittest::expect_no_growth(before, after);
   EXPECT_TRUE(errors().empty()) << ::testing::PrintToString(errors());
 }
 

@@ -13,6 +13,7 @@
 // patch objects, which would allocate for every line they record. What the
 // host takes to deliver a message sent from outside is measured apart, with
 // the same messages to a packer that drops them, and must be all there is.
+#include "pack_chain.hpp"
 #include "patch.hpp"
 
 #include <gtest/gtest.h>
@@ -95,14 +96,8 @@ TEST(RkudpAllocation, NoMemoryTakenPerDatagram) {
   kittest::Patch p;
   kit::Host &host = p.host();
   std::string error;
-  const t_atom id = long_atom(1);
-  const t_atom int_mode = long_atom(-1);
-  t_object *pack = host.make("rkudp-pack", {&id, 1}, error);
-  t_object *lists = host.make("rkudp-unpack", {}, error);
-  t_object *ints = host.make("rkudp-unpack", {&int_mode, 1}, error);
-  ASSERT_TRUE(pack && lists && ints) << error;
-  ASSERT_TRUE(host.connect(pack, 0, lists, 0, error)) << error;
-  ASSERT_TRUE(host.connect(pack, 0, ints, 0, error)) << error;
+  t_object *pack = nullptr, *lists = nullptr, *ints = nullptr;
+  ASSERT_TRUE(rkudptest::make_pack_chain(host, 1, pack, lists, ints, error)) << error;
 
   std::vector<t_atom> data(256);
   for (std::size_t i = 0; i < data.size(); ++i) {

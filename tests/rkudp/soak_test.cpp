@@ -1,7 +1,8 @@
 // Soak: a million datagrams from rkudp-pack through rkudp-unpack, in both of
 // the unpacker's output modes, with the last ones checked byte for byte.
-#include "patch.hpp"
 #include "soak_test.hpp"
+#include "pack_chain.hpp"
+#include "patch.hpp"
 
 #include <gtest/gtest.h>
 
@@ -17,14 +18,8 @@ TEST(Soak, AMillionDatagramsThroughPackAndUnpack) {
   kittest::Patch p;
   kit::Host &host = p.host();
   std::string error;
-  const t_atom id = long_atom(3);
-  const t_atom int_mode = long_atom(-1);
-  t_object *pack = host.make("rkudp-pack", {&id, 1}, error);
-  t_object *lists = host.make("rkudp-unpack", {}, error);
-  t_object *ints = host.make("rkudp-unpack", {&int_mode, 1}, error);
-  ASSERT_TRUE(pack && lists && ints) << error;
-  ASSERT_TRUE(host.connect(pack, 0, lists, 0, error)) << error;
-  ASSERT_TRUE(host.connect(pack, 0, ints, 0, error)) << error;
+  t_object *pack = nullptr, *lists = nullptr, *ints = nullptr;
+  ASSERT_TRUE(rkudptest::make_pack_chain(host, 3, pack, lists, ints, error)) << error;
 
   t_symbol *list = gensym("list");
   t_symbol *bang = gensym("bang");
@@ -43,12 +38,12 @@ TEST(Soak, AMillionDatagramsThroughPackAndUnpack) {
 
   for (long i = 0; i < 1000; ++i)
     cycle(i);
-  const auto before = hardening::Holdings::now();
+  const auto before = kittest::Holdings::now();
   constexpr long kDatagrams = 1000000;
   for (long i = 0; i < kDatagrams; ++i)
     cycle(i);
-  const auto after = hardening::Holdings::now();
-  hardening::expect_no_growth(before, after);
+  const auto after = kittest::Holdings::now();
+  kittest::expect_no_growth(before, after);
 
   // Still exact after the run: a recorded unpacker sees the next datagram.
   t_object *seen = p.make("u", "rkudp-unpack");

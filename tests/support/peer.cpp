@@ -8,7 +8,7 @@
 
 #include <stdexcept>
 
-namespace hardening {
+namespace kittest {
 namespace {
 
 // Whether fd became readable within ms; false as soon as wake is readable.
@@ -74,4 +74,4 @@ void BadPeer::run(Mode mode, std::size_t bytes) {
   close(c);
 }
 
-} // namespace hardening
+} // namespace kittest

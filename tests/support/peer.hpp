@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <thread>
 
-namespace hardening {
+namespace kittest {
 
 class BadPeer {
 public:
@@ -32,4 +32,4 @@ private:
   std::thread thread_;
 };
 
-} // namespace hardening
+} // namespace kittest

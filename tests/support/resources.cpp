@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-namespace hardening {
+namespace kittest {
 namespace {
 
 long status_field(const std::string &name) {
@@ -88,4 +88,4 @@ HighDescriptors::~HighDescriptors() {
     close(fd);
 }
 
-} // namespace hardening
+} // namespace kittest

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-namespace hardening {
+namespace kittest {
 
 /// Open descriptors of this process (entries of /proc/self/fd).
 int open_descriptors();
@@ -30,9 +30,9 @@ private:
   bool ok_ = false;
 };
 
-} // namespace hardening
+} // namespace kittest
 
-namespace hardening {
+namespace kittest {
 
 /// Whether this build runs under a sanitizer, whose allocator keeps freed
 /// memory in quarantine: resident memory says nothing about leaks there (the
@@ -44,7 +44,7 @@ struct Holdings {
   int descriptors;
   int threads;
   long resident;
-  static Holdings now() { return {open_descriptors(), thread_count(), hardening::resident_kb()}; }
+  static Holdings now() { return {open_descriptors(), thread_count(), kittest::resident_kb()}; }
 };
 
-} // namespace hardening
+} // namespace kittest

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-namespace hardening {
+namespace kittest {
 
 /// Resident memory may move by this much between the counts: allocator
 /// bookkeeping and page reuse, far below what one leaked block per cycle
@@ -26,4 +26,4 @@ inline void expect_no_growth(const Holdings &before, const Holdings &after) {
   ::testing::Test::RecordProperty("resident_kb_after", static_cast<int>(after.resident));
 }
 
-} // namespace hardening
+} // namespace kittest

@@ -1,5 +1,6 @@
 #include "framing.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tovik {
@@ -44,22 +45,30 @@ std::optional<std::string> check_body(std::span<const unsigned char> body,
   return std::nullopt;
 }
 
-std::vector<unsigned char> frame(std::span<const unsigned char> payload) {
-  const std::size_t n = payload.size();
-  const std::size_t size = (n + 24) & ~std::size_t(3);
-  std::vector<unsigned char> out(size, 0);
+std::size_t framed_size(std::size_t n) {
+  return (n + kHeaderSize + 4) & ~std::size_t(3);
+}
+
+std::array<unsigned char, kHeaderSize> frame_header(std::size_t n) {
+  std::array<unsigned char, kHeaderSize> out{};
   auto put = [&](std::size_t at, std::uint32_t v) {
     out[at] = static_cast<unsigned char>(v >> 24);
     out[at + 1] = static_cast<unsigned char>(v >> 16);
     out[at + 2] = static_cast<unsigned char>(v >> 8);
     out[at + 3] = static_cast<unsigned char>(v);
   };
-  put(0, static_cast<std::uint32_t>(size - 4));
+  put(0, static_cast<std::uint32_t>(framed_size(n) - 4));
   std::memcpy(out.data() + 4, "/vxdl", 5);
   std::memcpy(out.data() + 12, ",b", 2);
   put(16, static_cast<std::uint32_t>(n));
-  if (n)
-    std::memcpy(out.data() + 20, payload.data(), n);
+  return out;
+}
+
+std::vector<unsigned char> frame(std::span<const unsigned char> payload) {
+  std::vector<unsigned char> out(framed_size(payload.size()), 0);
+  const auto header = frame_header(payload.size());
+  std::copy(header.begin(), header.end(), out.begin());
+  std::copy(payload.begin(), payload.end(), out.begin() + kHeaderSize);
   return out;
 }
 

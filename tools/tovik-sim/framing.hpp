@@ -4,6 +4,7 @@
 // followed by 1 to 4 zero bytes, so that L = 16 + N + (4 - N % 4).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -28,6 +29,17 @@ std::optional<std::string> check_length(std::uint32_t length, std::uint32_t limi
 /// otherwise returns a text saying what is wrong.
 std::optional<std::string> check_body(std::span<const unsigned char> body,
                                       std::span<const unsigned char> &payload);
+
+/// The bytes before the payload: the length field, address, type tags and
+/// blob length.
+inline constexpr std::size_t kHeaderSize = 20;
+
+/// The size of the framed message of a payload of `n` bytes, length field
+/// included: the header, the payload and 1 to 4 closing zero bytes.
+std::size_t framed_size(std::size_t n);
+
+/// The header of the framed message of a payload of `n` bytes.
+std::array<unsigned char, kHeaderSize> frame_header(std::size_t n);
 
 /// Frames a payload as the loader does (length field included).
 std::vector<unsigned char> frame(std::span<const unsigned char> payload);

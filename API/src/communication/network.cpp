@@ -1,5 +1,6 @@
 #include "communication/network.h"
 
+#include <climits>
 #include <cstring>
 
 #include "communication/network_platform.h"
@@ -27,6 +28,15 @@ int setInt(std::int32_t fd, int option, int value) {
 constexpr Network::Time connectWait{2, 500000};
 
 } // namespace
+
+// The same arithmetic on every platform; the waits below it differ.
+int platform::milliseconds(const Network::Time &timeout) {
+  if (timeout.seconds < 0 || timeout.microseconds < 0)
+    return -1;
+  const long long total =
+      static_cast<long long>(timeout.seconds) * 1000 + (timeout.microseconds + 999LL) / 1000;
+  return total > INT_MAX ? INT_MAX : static_cast<int>(total);
+}
 
 string Network::hostname(hostnameStorage, sizeof hostnameStorage);
 
@@ -115,10 +125,8 @@ int Network::SendTo(Socket *socket, std::uint32_t address, unsigned int port, co
     return 0;
   if (socket->fd == -1 || length < 0 || (data == nullptr && length > 0))
     return -1;
-#ifndef _WIN32
   if (address == Broadcast)
     return platform::broadcast(socket->fd, port, data, length);
-#endif
   const sockaddr_in peer = ipv4(address, port);
   return static_cast<int>(::sendto(socket->fd, static_cast<const char *>(data), length,
                                    platform::sendFlags(), reinterpret_cast<const sockaddr *>(&peer),

@@ -53,8 +53,9 @@ bool datagramCut();
 // Flags for send and sendto: never raise the broken-pipe signal.
 int sendFlags();
 
-// SendTo's broadcast: sends the datagram to the port on every interface
-// with a broadcast address and returns the OR of the results.
+// SendTo's broadcast. POSIX: sends the datagram to the port on every
+// interface with a broadcast address and returns the OR of the results.
+// Windows: one datagram to 255.255.255.255, the result of that send.
 int broadcast(std::int32_t fd, unsigned int port, const void *data, int length);
 
 // With index < 0: the number of IPv4 interface addresses. Otherwise: 1 and the
@@ -64,7 +65,8 @@ int interfaces(int index, std::uint32_t *address, std::uint32_t *netmask);
 // The host name into storage of size bytes, terminated; 1 when read.
 int hostname(char *storage, int size);
 
-// Milliseconds of a time-out, rounded up; -1 for a negative one.
+// Milliseconds of a time-out, rounded up and capped at INT_MAX; -1 for a
+// negative one. The same on every platform: defined in network.cpp.
 int milliseconds(const Network::Time &timeout);
 
 } // namespace platform

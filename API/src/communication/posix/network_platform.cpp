@@ -3,7 +3,6 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
-#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <ifaddrs.h>
@@ -49,14 +48,6 @@ int startConnect(std::int32_t fd, const sockaddr_in &peer) {
     return 1;
   // An interrupted connect carries on in the background like one in progress.
   return errno == EINPROGRESS || errno == EINTR;
-}
-
-int milliseconds(const Network::Time &timeout) {
-  if (timeout.seconds < 0 || timeout.microseconds < 0)
-    return -1;
-  const long long total =
-      static_cast<long long>(timeout.seconds) * 1000 + (timeout.microseconds + 999LL) / 1000;
-  return total > INT_MAX ? INT_MAX : static_cast<int>(total);
 }
 
 // poll rather than select: a descriptor above the descriptor-set size is

@@ -1,6 +1,5 @@
 #include "communication/network_platform.h"
 
-#include <climits>
 #include <windows.h>
 
 namespace platform {
@@ -50,14 +49,6 @@ int startConnect(std::int32_t fd, const sockaddr_in &peer) {
   return 1;
 }
 
-int milliseconds(const Network::Time &timeout) {
-  if (timeout.seconds < 0 || timeout.microseconds < 0)
-    return -1;
-  const long long total =
-      static_cast<long long>(timeout.seconds) * 1000 + (timeout.microseconds + 999LL) / 1000;
-  return total > INT_MAX ? INT_MAX : static_cast<int>(total);
-}
-
 // Windows descriptor sets are counted lists, without a descriptor limit. A
 // connection that fails is reported in the exception set; it counts as ready,
 // as readiness does in the POSIX build.
@@ -96,6 +87,8 @@ int sendFlags() {
   return 0;
 }
 
+// One datagram to the limited broadcast address, sent like any other; the
+// system chooses the interface.
 int broadcast(std::int32_t fd, unsigned int port, const void *data, int length) {
   sockaddr_in peer{};
   peer.sin_family = AF_INET;

@@ -9,21 +9,14 @@
 #include <sched.h>
 
 #include "system/memory.h"
+#include "system/thread_start.h"
 
 static_assert(sizeof(pthread_t) <= sizeof(Thread::Handle), "a thread identifier fits a handle");
 
 namespace {
 
-// The platform's thread function has another signature than Thread::Function;
-// the start block carries the pair across and is freed by the new thread.
-struct Start {
-  Thread::Function function;
-  void *argument;
-};
-
 void *run(void *block) {
-  Start start = *static_cast<Start *>(block);
-  Memory::Free(block);
+  const ThreadStart start = ThreadStart::take(block);
   return reinterpret_cast<void *>(static_cast<std::intptr_t>(start.function(start.argument)));
 }
 
@@ -43,13 +36,9 @@ Thread::Handle handle(pthread_t id) {
 } // namespace
 
 Thread::Handle Thread::Create(Function function, void *argument) {
-  if (function == nullptr)
-    return 0;
-  auto *start = static_cast<Start *>(Memory::Alloc(sizeof(Start)));
+  ThreadStart *start = ThreadStart::make(function, argument);
   if (start == nullptr)
     return 0;
-  start->function = function;
-  start->argument = argument;
   pthread_attr_t attributes;
   if (pthread_attr_init(&attributes) != 0) {
     Memory::Free(start);

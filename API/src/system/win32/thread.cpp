@@ -3,19 +3,12 @@
 #include <windows.h>
 
 #include "system/memory.h"
+#include "system/thread_start.h"
 
 namespace {
 
-// The start block carries the function and its argument across the
-// platform's thread entry and is freed by the new thread.
-struct Start {
-  Thread::Function function;
-  void *argument;
-};
-
 DWORD WINAPI run(LPVOID block) {
-  Start start = *static_cast<Start *>(block);
-  Memory::Free(block);
+  const ThreadStart start = ThreadStart::take(block);
   return static_cast<DWORD>(start.function(start.argument));
 }
 
@@ -26,13 +19,9 @@ HANDLE native(Thread::Handle thread) {
 } // namespace
 
 Thread::Handle Thread::Create(Function function, void *argument) {
-  if (function == nullptr)
-    return 0;
-  auto *start = static_cast<Start *>(Memory::Alloc(sizeof(Start)));
+  ThreadStart *start = ThreadStart::make(function, argument);
   if (start == nullptr)
     return 0;
-  start->function = function;
-  start->argument = argument;
   HANDLE thread = CreateThread(nullptr, 0, run, start, 0, nullptr);
   if (thread == nullptr) {
     Memory::Free(start);
