@@ -34,6 +34,9 @@ install(CODE "
   endif()
   set(externals \"\")
   if(IS_DIRECTORY \"\${from}\")
+    # Links are not followed: the Windows build's wine prefix links its
+    # drive Z: to the root of the file system.
+    cmake_policy(SET CMP0009 NEW)
     file(GLOB_RECURSE externals \"\${from}/*.mxe64\")
     list(FILTER externals EXCLUDE REGEX \"/_CPack_Packages/\")
   endif()

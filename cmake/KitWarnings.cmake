@@ -1,5 +1,11 @@
-# Warnings are errors in every target of the kit.
-add_compile_options(-Wall -Wextra -Werror)
+# Warnings are shown in every target of the kit; they are errors only with
+# KIT_WERROR, which the presets set (a user's newer compiler may warn where
+# ours does not, and must still build the kit).
+option(KIT_WERROR "Treat warnings as errors" OFF)
+add_compile_options(-Wall -Wextra)
+if(KIT_WERROR)
+  add_compile_options(-Werror)
+endif()
 
 # Sanitizers, chosen by the presets (KIT_SANITIZE=address;undefined or thread).
 set(KIT_SANITIZE "" CACHE STRING "Sanitizers to build with (address;undefined or thread)")
@@ -7,4 +13,20 @@ if(KIT_SANITIZE)
   list(JOIN KIT_SANITIZE "," kit_sanitizers)
   add_compile_options(-fsanitize=${kit_sanitizers} -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=${kit_sanitizers})
+  # Methods are called through the pointer type of their registration, as a
+  # host calls them, not through their own: clang's function-type check does
+  # not apply.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND "undefined" IN_LIST KIT_SANITIZE)
+    add_compile_options(-fno-sanitize=function)
+    add_link_options(-fno-sanitize=function)
+  endif()
+endif()
+
+# Fuzzing (KIT_FUZZ): every target is instrumented for libFuzzer's coverage;
+# only the fuzz targets link its driver (fuzz/CMakeLists.txt).
+if(KIT_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "KIT_FUZZ needs clang (libFuzzer); this build uses ${CMAKE_CXX_COMPILER_ID}")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
 endif()

@@ -12,9 +12,10 @@
 // for a symbol one byte: below 40 a word from a list of the parser's words,
 // else a length and that many bytes of text. The first message always
 // creates the object.
-#include "../Sources/Max/universal/nexio.cpp"
-#include "../Sources/Max/universal/nexio/config.cpp"
-#include "../Sources/Max/universal/nexio/connection.cpp"
+// The object itself and its other sources, from its folder (see CMakeLists.txt).
+#include "nexio.cpp"
+#include "nexio/config.cpp"
+#include "nexio/connection.cpp"
 
 #include "host_stub.hpp"
 
