@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 
 using namespace kithost_test;
 namespace fs = std::filesystem;
@@ -218,6 +219,12 @@ struct BadLine {
   std::string message; ///< empty: any message will do (the host's own words)
   Lines printed{};     ///< what the bad line itself prints before it fails
 };
+
+// Test names show the line itself (not the record's bytes, which hold
+// pointers and would change the names from one listing to the next).
+void PrintTo(const BadLine &bad, std::ostream *os) {
+  *os << bad.line;
+}
 
 class KithostBadLine : public Kithost, public ::testing::WithParamInterface<BadLine> {};
 
