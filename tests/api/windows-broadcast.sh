@@ -50,6 +50,20 @@ ip -n "$b" addr add 192.168.1.20/24 dev kwb$$
 for ns in "$a" "$b"; do ip -n "$ns" link set lo up; done
 ip -n "$a" link set kwa$$ up
 ip -n "$b" link set kwb$$ up
+# The kernel activates a new link's queue a little after "link set up"; a
+# broadcast sent before then is dropped (the unicast marker, which waits for
+# address resolution, is not). Each end is awaited, at most about 5 s.
+link_up() {
+  local i
+  for i in $(seq 250); do
+    ip -n "$1" -o link show "$2" | grep 'state UP' | grep -qv 'qdisc noop' && return 0
+    sleep 0.02
+  done
+  echo "FAIL: link $2 in $1 did not come up" >&2
+  return 1
+}
+link_up "$a" kwa$$
+link_up "$b" kwb$$
 # Like a machine on a LAN, A has a default route; Linux sends the limited
 # broadcast along it.
 ip -n "$a" route add default via 192.168.1.1 dev kwa$$
@@ -67,9 +81,12 @@ ip netns exec "$b" perl -e '
   my $select = IO::Select->new(values %socket);
   my %count;
   print "ready\n";
+  # The marker socket is read last: the probe, sent before the marker, may be
+  # waiting in its own socket by the time both are seen ready together.
+  my @order = ("255.255.255.255", "192.168.1.255", "192.168.1.20");
   for (1 .. 16) {
     my @ready = $select->can_read(60) or die "no marker\n";
-    for my $to (keys %socket) {
+    for my $to (@order) {
       next unless grep { $_ == $socket{$to} } @ready;
       $socket{$to}->recv(my $data, 64);
       if ($data eq "marker") {
