@@ -10,7 +10,15 @@ endif()
 # Sanitizers, chosen by the presets (KIT_SANITIZE=address;undefined or thread).
 set(KIT_SANITIZE "" CACHE STRING "Sanitizers to build with (address;undefined or thread)")
 if(KIT_SANITIZE)
-  list(JOIN KIT_SANITIZE "," kit_sanitizers)
+  set(kit_sanitize ${KIT_SANITIZE})
+  # GCC's "undefined" leaves out checks that apply to this code: a float
+  # converted to an integer type that cannot hold it, a float divided by
+  # zero (both undefined in C++), and bounds checks of trailing arrays.
+  # Clang's "undefined" already takes the first.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND "undefined" IN_LIST KIT_SANITIZE)
+    list(APPEND kit_sanitize float-cast-overflow float-divide-by-zero bounds-strict)
+  endif()
+  list(JOIN kit_sanitize "," kit_sanitizers)
   add_compile_options(-fsanitize=${kit_sanitizers} -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=${kit_sanitizers})
   # Methods are called through the pointer type of their registration, as a

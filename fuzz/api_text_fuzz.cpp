@@ -78,6 +78,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   case 0: {
     std::uint32_t ip = 0xDEADBEEF;
     text.check_inside(String::getip(t, &ip));
+    // The exact reader takes a text exactly when it is the dotted form that
+    // putip writes for its address: what getip reads from a text in that
+    // form is that address.
+    std::uint32_t exact = 0xDEADBEEF;
+    const int taken = String::getexactip(t, &exact);
+    check(taken == 0 || taken == 1);
+    check(taken || exact == 0);
+    char storage[16];
+    string dotted(storage, sizeof storage);
+    dotted.putip(taken ? exact : ip);
+    check(taken == (std::strcmp(storage, t) == 0));
     break;
   }
   case 1: {

@@ -163,6 +163,12 @@ t_max_err atom_setlong(t_atom *a, t_atom_long b) {
   return MAX_ERR_NONE;
 }
 
+t_max_err atom_setfloat(t_atom *a, double b) {
+  a->a_type = A_FLOAT;
+  a->a_w.w_float = b;
+  return MAX_ERR_NONE;
+}
+
 void error(const char *fmt, ...) {
   char line[512];
   va_list args;

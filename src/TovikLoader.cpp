@@ -115,6 +115,13 @@ bool SlotAndHostReady(t_TovikLoader *x) {
   return true;
 }
 
+// The address in `host`, read exactly: a text that is not one is never
+// taken for a nearby address (a part above 255 would otherwise become 255
+// and the upload go to some other machine). The address 0 counts as none.
+bool ReadHostAddress(const t_TovikLoader *x, std::uint32_t *address) {
+  return String::getexactip(x->host->s_name, address) && *address != 0;
+}
+
 // With the host "auto" and no device listed yet: probes, collects answers and
 // arms `clock` to finish the send in 1000 ms. Returns whether it deferred.
 bool DeferUntilDevicesAnswer(t_TovikLoader *x, t_clock *clock) {
@@ -317,8 +324,7 @@ void TovikLoader_finishsendmsg(t_TovikLoader *x) {
       return;
     }
   } else {
-    String::getip(x->host->s_name, &address);
-    if (address == 0) {
+    if (!ReadHostAddress(x, &address)) {
       FreeMessage(x);
       PostError(x, 1, "couldn't read host argument");
       Network::CloseSocket(socket);
@@ -425,11 +431,14 @@ void TovikLoader_target(t_TovikLoader *x, t_symbol *, long argc, t_atom *argv) {
   } else {
     if (argv[1].a_type != A_SYM)
       return;
-    // An address that does not fit the 15 characters is not cut: the
-    // request is ignored like the other malformed ones.
+    // The device sends its OSC wherever this text says: only an exact
+    // address goes into the message, never a text the device might read as
+    // some other machine's address. An exact one fits the 15 characters.
     const char *ip = argv[1].a_w.w_sym->s_name;
-    if (std::strlen(ip) >= sizeof x->targetIP)
+    if (!String::getexactip(ip, nullptr)) {
+      PostError(x, 1, "couldn't read target address");
       return;
+    }
     std::strcpy(x->targetIP, ip);
     port = &argv[2];
   }
@@ -480,8 +489,7 @@ void TovikLoader_finishsendipmsg(t_TovikLoader *x) {
         return;
       }
     } else {
-      String::getip(x->host->s_name, &device);
-      if (device == 0) {
+      if (!ReadHostAddress(x, &device)) {
         PostError(x, 1, "couldn't read host argument");
         return;
       }

@@ -8,15 +8,15 @@
 
 namespace {
 
-void getip(benchmark::State &state) {
+void getexactip(benchmark::State &state) {
   const char *text = "192.168.1.40";
   std::uint32_t address = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(String::getip(text, &address));
+    benchmark::DoNotOptimize(String::getexactip(text, &address));
     benchmark::DoNotOptimize(address);
   }
 }
-BENCHMARK(getip);
+BENCHMARK(getexactip);
 
 void printfTarget(benchmark::State &state) {
   alignas(4) char storage[512];

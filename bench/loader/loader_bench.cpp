@@ -56,7 +56,11 @@ struct Sim {
   int port = 0;
   std::string pending;
 
-  bool start() {
+  // Its length and memory bounds are raised to the message's size, which
+  // may pass their defaults (a 256 MiB file makes a message just over
+  // 256 MiB).
+  bool start(std::size_t message_size) {
+    const std::string bound = std::to_string(message_size);
     int fds[2];
     if (pipe(fds) != 0)
       return false;
@@ -67,7 +71,7 @@ struct Sim {
       close(fds[1]);
       const std::string sim = std::string(KIT_BIN_DIR) + "/tovik-sim";
       execl(sim.c_str(), sim.c_str(), "--bind", "127.0.0.1", "--udp-port", "0", "--tcp-port", "0",
-            nullptr);
+            "--max-length", bound.c_str(), "--max-memory", bound.c_str(), nullptr);
       _exit(127);
     }
     close(fds[1]);
@@ -189,8 +193,9 @@ int main(int argc, char **argv) {
       f.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
   }
 
+  const std::string prefix = "<RESET/>\n";
   Sim sim;
-  if (!sim.start()) {
+  if (!sim.start(tovik::framed_size(prefix.size() + file_size))) {
     std::fprintf(stderr, "loader_bench: tovik-sim did not start\n");
     return 1;
   }
@@ -237,7 +242,7 @@ int main(int argc, char **argv) {
   }
   const long rss_after_loader = current_rss_kib();
 
-  const auto bytes = framed("<RESET/>\n", file_size);
+  const auto bytes = framed(prefix, file_size);
   for (int r = 0; r < rounds; ++r) {
     const double took = plain_send(sim.port, bytes);
     if (took < 0 || !sim.received(60000)) {

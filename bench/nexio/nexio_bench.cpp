@@ -873,6 +873,10 @@ int main(int argc, char **argv) {
   host.define_module("benchpass", pass_main);
   const size_t total = mib << 20;
   auto section = [&](const char *name) { return only.empty() || only == name; };
+  // Measurements of nexio or of its baselines that did not complete (a 0 in
+  // the tables): the run then fails, so that a broken benchmark is seen.
+  int failed = 0;
+  auto check = [&failed](bool complete) { failed += complete ? 0 : 1; };
 
   if (section("stream")) {
     std::printf("## stream: %zu MiB through the data outlet into a counting object, %d runs "
@@ -886,6 +890,7 @@ int main(int argc, char **argv) {
     for (int r = 0; r < runs; r++) {
       const double plain = stream_plain(total);
       const double nexio = stream_nexio(total);
+      check(plain > 0 && nexio > 0);
       const double rt = use_pd ? stream_pd(pd_default_patch, mib, PdPriority::own) : 0;
       const double nrt = use_pd ? stream_pd(pd_default_patch, mib, PdPriority::normal) : 0;
       nexio_v.push_back(nexio);
@@ -922,6 +927,7 @@ int main(int argc, char **argv) {
       double idle_cpu = 0;
       Latency lp = echo_plain(rounds);
       Latency ln = echo_nexio(rounds, idle_cpu);
+      check(lp.rounds == static_cast<size_t>(rounds) && ln.rounds == static_cast<size_t>(rounds));
       plain_m.push_back(lp.median_us);
       nexio_m.push_back(ln.median_us);
       idle.push_back(idle_cpu);
@@ -970,10 +976,15 @@ int main(int argc, char **argv) {
                 load_average().c_str());
     double sp = send_plain(total);
     double sn = send_nexio(total);
+    check(sp > 0 && sn > 0);
     std::printf("plain send() of 256 bytes: %8.1f MiB/s\n", sp);
     std::printf("nexio list of 256:         %8.1f MiB/s  (%.0f messages/s; %.2f of plain)\n", sn,
                 sn * 1048576.0 / 256, sn / sp);
   }
   std::printf("\nload average at the end: %s\n", load_average().c_str());
+  if (failed > 0) {
+    std::fprintf(stderr, "nexio_bench: %d measurements did not complete\n", failed);
+    return 1;
+  }
   return 0;
 }

@@ -100,3 +100,37 @@ TEST_F(LoaderWithSim, SiblingAndTooDeepProjectsLeaveAWholeStateAtTheEnd) {
 }
 
 } // namespace
+
+// 127.0.0.999 read part by part with clamping would be 127.0.0.255, where
+// this device listens: an address out of range must never reach it, as host
+// or as target. The device counts only the two valid requests.
+TEST(LoaderAddresses, AnAddressOutOfRangeIsRefusedNotClamped) {
+  Sim sim({"--bind", "127.0.0.255", "--udp-port", "0", "--tcp-port", "0"});
+  ASSERT_TRUE(sim.started());
+  TempDir dir;
+  kittest::Patch p;
+  const std::string port = std::to_string(sim.tcp_port);
+  auto *wrong = p.make("wrong", "TovikLoader @host 127.0.0.999 @port " + port);
+  auto *right = p.make("right", "TovikLoader @host 127.0.0.255 @port " + port);
+  const std::string f = dir.write("f.txt", "x");
+
+  p.send(wrong, "load " + f);
+  p.send(wrong, 0, gensym("target"), {long_atom(1), long_atom(9000)});
+  EXPECT_EQ(p.take(), Lines(2, "wrong.0: error 1 \"couldn't read host argument\""));
+  p.send(right, "load " + f);
+  auto e = sim.wait_for("message");
+  ASSERT_TRUE(e);
+  EXPECT_EQ((*e)["kind"], "load");
+  EXPECT_EQ(p.take(), (Lines{"right.1: bang"}));
+
+  p.send(right, 0, gensym("target"), {long_atom(1), sym_atom("127.0.0.999"), long_atom(9000)});
+  EXPECT_EQ(p.take(), (Lines{"right.0: error 1 \"couldn't read target address\""}));
+  p.send(right, 0, gensym("target"), {long_atom(1), sym_atom("127.0.0.25"), long_atom(9000)});
+  e = sim.wait_for("message");
+  ASSERT_TRUE(e);
+  EXPECT_EQ((*e)["ip"], "127.0.0.25");
+  EXPECT_EQ(p.take(), (Lines{"right.1: bang"}));
+  const auto rest = sim.stop();
+  ASSERT_FALSE(rest.empty());
+  EXPECT_EQ(rest.back()["messages"], 2) << rest.back().dump();
+}

@@ -161,19 +161,29 @@ TEST_F(Upload, AWrapperThatJustFitsGoesOutAndOneCharacterMoreIsRefused) {
 TEST_F(Upload, TargetWithAnAddressSendsItUnchanged) {
   auto *t = make();
   const std::string got =
-      upload(t, "target", {long_atom(2), sym_atom("192.168.1.10"), long_atom(900)});
-  const std::string payload = "<OSC target=\"2\" ip=\"192.168.1.10\" port=\"900\"/>";
+      upload(t, "target", {long_atom(2), sym_atom("127.10.10.10"), long_atom(900)});
+  const std::string payload = "<OSC target=\"2\" ip=\"127.10.10.10\" port=\"900\"/>";
   ASSERT_EQ(payload.size(), 46u);
   ASSERT_EQ(got.size(), 68u);
   EXPECT_EQ(hex(got.substr(0, 4)), "00 00 00 40");
   EXPECT_EQ(got, frame(payload));
-  EXPECT_EQ(upload(t, "target", {long_atom(7), sym_atom("not an address"), long_atom(70000)}),
-            frame("<OSC target=\"7\" ip=\"not an address\" port=\"70000\"/>"))
-      << "no check of the address text, no range check of the port";
-  EXPECT_EQ(upload(t, "target", {long_atom(0), sym_atom("h"), long_atom(-1), long_atom(9)}),
-            frame("<OSC target=\"0\" ip=\"h\" port=\"-1\"/>"))
+  EXPECT_EQ(upload(t, "target", {long_atom(7), sym_atom("127.0.0.2"), long_atom(70000)}),
+            frame("<OSC target=\"7\" ip=\"127.0.0.2\" port=\"70000\"/>"))
+      << "no range check of the port";
+  EXPECT_EQ(upload(t, "target", {long_atom(0), sym_atom("127.0.0.3"), long_atom(-1), long_atom(9)}),
+            frame("<OSC target=\"0\" ip=\"127.0.0.3\" port=\"-1\"/>"))
       << "atoms after the port are ignored";
   EXPECT_EQ(p.take(), Lines(3, "t.1: bang"));
+}
+
+TEST_F(Upload, ATargetAddressThatIsNotExactlyOneIsRefused) {
+  auto *t = make();
+  for (const char *address : {"not an address", "h", "127.0.0.999", "127.0.0.01", "0x7f.0.0.1",
+                              "127.0.0", " 127.0.0.1", "1234567890.123456"}) {
+    p.send(t, 0, gensym("target"), {long_atom(1), sym_atom(address), long_atom(9000)});
+    EXPECT_EQ(p.take(), (Lines{"t.0: error 1 \"couldn't read target address\""})) << address;
+  }
+  EXPECT_TRUE(device.received().empty());
 }
 
 TEST_F(Upload, TargetWithoutAnAddressFillsInTheLocalOne) {
@@ -194,10 +204,9 @@ TEST_F(Upload, MalformedTargetsAreIgnoredWithoutAReport) {
       {kittest::float_atom(1.0), long_atom(9000)},
       {long_atom(1), kittest::float_atom(9000.0)},
       {sym_atom("1"), long_atom(9000)},
-      {long_atom(1), sym_atom("192.168.1.10")},
+      {long_atom(1), sym_atom("127.0.0.1")},
       {long_atom(1), long_atom(2), long_atom(9000)},
-      {long_atom(1), sym_atom("192.168.1.10"), sym_atom("9000")},
-      {long_atom(1), sym_atom("1234567890.123456"), long_atom(9000)},
+      {long_atom(1), sym_atom("127.0.0.1"), sym_atom("9000")},
   };
   for (const auto &atoms : malformed)
     p.send(t, 0, gensym("target"), atoms);
@@ -225,12 +234,14 @@ TEST_F(Upload, WithoutHostOrPortEveryMessageIsRefused) {
 
 TEST_F(Upload, AHostThatIsNoAddressIsReportedAtSendTime) {
   const std::string f = dir.write("f.txt", "x");
-  for (const char *host : {"Auto", "\"auto \"", "tovik.local", "0.0.0.0"}) {
+  // 127.0.0.01 and 0x7f.0.0.1 would be this device's address read loosely.
+  for (const char *host : {"Auto", "\"auto \"", "tovik.local", "0.0.0.0", "127.0.0.01",
+                           "0x7f.0.0.1", "\"127.0.0.1 \"", "127.0.0"}) {
     auto *t = p.make("t", std::string("TovikLoader @host ") + host + " @port " +
                               std::to_string(device.port()));
     p.send(t, "load " + f);
     p.send(t, 0, gensym("target"), {long_atom(1), long_atom(9000)});
-    p.send(t, 0, gensym("target"), {long_atom(1), sym_atom("10.0.0.1"), long_atom(9000)});
+    p.send(t, 0, gensym("target"), {long_atom(1), sym_atom("127.0.0.2"), long_atom(9000)});
     const std::string error = "t.0: error 1 \"couldn't read host argument\"";
     EXPECT_EQ(p.take(), (Lines{error, error, error})) << host;
     p.free(t);
@@ -291,7 +302,7 @@ TEST_F(Upload, APortThatRefusesFailsAtTheFirstSend) {
   auto *t = make(refused_port());
   const std::string f = dir.write("f.txt", "x");
   p.send(t, "load " + f);
-  p.send(t, 0, gensym("target"), {long_atom(1), sym_atom("10.0.0.1"), long_atom(9000)});
+  p.send(t, 0, gensym("target"), {long_atom(1), sym_atom("127.0.0.2"), long_atom(9000)});
   const std::string cant = "t.0: error 4 \"couldn't send data to Tovik\"";
   EXPECT_EQ(p.take(), (Lines{cant, cant}));
 }

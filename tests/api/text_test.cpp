@@ -36,6 +36,42 @@ TEST(TextReaders, GetipReadsDottedAddresses) {
   EXPECT_EQ(address, 0u);
 }
 
+// Texts that look like an address but are not exactly one: each must be
+// refused, not read as some nearby address.
+class ExactAddress : public ::testing::TestWithParam<const char *> {};
+
+TEST_P(ExactAddress, OtherTextsAreRefused) {
+  std::uint32_t address = 0xDEADBEEF;
+  EXPECT_EQ(String::getexactip(GetParam(), &address), 0);
+  EXPECT_EQ(address, 0u);
+  EXPECT_EQ(String::getexactip(GetParam(), nullptr), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(TextReaders, ExactAddress,
+                         ::testing::Values("127.0.0.999", "127.0.0.256", "127.0.0.4294967297",
+                                           "127.0.0.1000", "127.0.0", "127.0.0.", ".127.0.0.1",
+                                           "127..0.1", "127.0.0.1.5", "127.0.0.1.", "127.0.0.01",
+                                           "127.00.0.1", "0127.0.0.1", "0x7f.0.0.1", "127.0.0.0x1",
+                                           "-127.0.0.1", "127.0.0.-1", "+127.0.0.1", " 127.0.0.1",
+                                           "127.0.0.1 ", "\"127.0.0.1\"", "127.0.0.1x",
+                                           "127.0.0.1/8", "127.0.0.1:80", "localhost", "",
+                                           nullptr));
+
+TEST(TextReaders, GetexactipReadsWholeAddresses) {
+  const struct {
+    const char *text;
+    std::uint32_t address;
+  } cases[] = {
+      {"127.0.0.1", 0x7F000001},       {"192.168.1.5", 0xC0A80105}, {"0.0.0.0", 0},
+      {"255.255.255.255", 0xFFFFFFFF}, {"10.200.30.4", 0x0AC81E04}, {"127.100.0.250", 0x7F6400FA},
+  };
+  for (const auto &c : cases) {
+    std::uint32_t address = 0xDEADBEEF;
+    EXPECT_EQ(String::getexactip(c.text, &address), 1) << c.text;
+    EXPECT_EQ(address, c.address) << c.text;
+  }
+}
+
 TEST(TextReaders, GetintSignsHexDefaultsAndClamps) {
   const struct {
     const char *text;

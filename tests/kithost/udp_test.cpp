@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace kithost_test;
@@ -112,11 +113,43 @@ TEST(Udp, ReceiverRefusesAPortItCannotHave) {
   }
 }
 
-TEST(Udp, LoopbackExampleRuns) {
-  Result run =
-      run_kithost({"--fail-on-error", std::string(KIT_EXAMPLES_DIR) + "/udp-loopback.kit"});
-  EXPECT_EQ(run.status, 0) << ::testing::PrintToString(run.err);
-  EXPECT_EQ(run.out, (Lines{"unpack.3: 202", "unpack.2: 1", "unpack.1: 1", "unpack.0: 10 20 30"}));
+TEST(Udp, AFloatIsTakenAloneAsInAList) {
+  LoopbackSocket listener;
+  const std::string port = std::to_string(listener.port());
+  Result run = run_kithost({}, "obj tx udpsend 127.0.0.1 " + port +
+                                   "\nsend tx 65.0\nsend tx list 65.0 66\nsend tx 65.5\n"
+                                   "send tx list 65.5\nsend tx 256.0\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out,
+            Lines(3, "error: udpsend: a list to send holds whole numbers from 0 to 255 only"));
+  using Bytes = std::vector<unsigned char>;
+  EXPECT_EQ(listener.waiting(), (std::vector<Bytes>{{65}, {65, 66}}));
+}
+
+// Two runs at once: each takes a port of its own and gets its own packets.
+TEST(Udp, LoopbackExampleRunsTwiceAtOnce) {
+  const auto example = [] {
+    return run_kithost({"--fail-on-error", std::string(KIT_EXAMPLES_DIR) + "/udp-loopback.kit"});
+  };
+  Result other;
+  std::thread beside([&] { other = example(); });
+  Result run = example();
+  beside.join();
+  for (const Result *r : {&run, &other}) {
+    EXPECT_EQ(r->status, 0) << ::testing::PrintToString(r->out);
+    EXPECT_EQ(r->out, (Lines{"unpack.3: 202", "unpack.2: 1", "unpack.1: 1", "unpack.0: 10 20 30"}));
+  }
+}
+
+TEST(Udp, AReceiverOnAFreePortSaysWhichOnBang) {
+  Result run = run_kithost({}, "obj rx udpreceive 0 127.0.0.1\nprint rx 1\nsend rx bang\n");
+  EXPECT_EQ(run.status, 0);
+  ASSERT_EQ(run.out.size(), 1u);
+  const std::string said = run.out[0];
+  ASSERT_EQ(said.rfind("rx.1: port ", 0), 0u) << said;
+  const int port = std::stoi(said.substr(11));
+  EXPECT_GT(port, 0);
+  EXPECT_LE(port, 65535);
 }
 
 } // namespace

@@ -45,14 +45,17 @@ TEST_F(NexioTest, StreamBothWaysWithStatus) {
   p.send(n, "float 65.9");
   p.send(n, "float -1.5");
   p.send(n, 0, gensym("list"), {long_atom(10), float_atom(266.7), long_atom(-256)});
-  // Numbers that fit no integer saturate before their low byte is taken.
+  // A float beyond a long's range still stands for the low byte of its
+  // whole value (0 for each of these), not of a saturated one (255);
+  // infinities and NaN give 0.
+  p.send(n, 0, gensym("float"), {float_atom(3e19)});
+  p.send(n, 0, gensym("list"), {float_atom(1e30), float_atom(1e300), float_atom(-3e19)});
   const double inf = std::numeric_limits<double>::infinity();
   p.send(n, 0, gensym("float"), {float_atom(inf)});
   p.send(n, 0, gensym("float"), {float_atom(-inf)});
   p.send(n, 0, gensym("float"), {float_atom(std::numeric_limits<double>::quiet_NaN())});
-  p.send(n, 0, gensym("list"), {float_atom(1e300)});
-  EXPECT_EQ(recv_upto(peer.get(), 11, peer_wait_ms),
-            std::string("\x2c\xff\x41\xff\x0a\x0a\x00\xff\x00\x00\xff", 11));
+  EXPECT_EQ(recv_upto(peer.get(), 14, peer_wait_ms),
+            std::string("\x2c\xff\x41\xff\x0a\x0a\x00", 7) + std::string(7, '\0'));
 
   // The peer's last bytes come out before the status 0.
   ASSERT_TRUE(send_all(peer.get(), "bye", peer_wait_ms));

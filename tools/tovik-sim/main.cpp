@@ -53,7 +53,7 @@ int main(int argc, char **argv) {
       ->capture_default_str()
       ->check(CLI::Range(1, 3600));
   app.add_option("--max-connections", o.max_connections,
-                 "connections open at once; more are closed at once")
+                 "connections open at once; more wait to be accepted until one ends")
       ->capture_default_str()
       ->check(CLI::Range(1, 4096));
   app.add_option("--max-memory", o.max_memory,

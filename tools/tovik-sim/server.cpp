@@ -125,14 +125,18 @@ public:
   void loop() {
     while (!stopping_) {
       const auto now = Clock::now();
-      const bool accepting = now >= accept_paused_until_;
+      // At the connection limit the listening socket is polled only until a
+      // connection waiting there has been reported: it then stays in the
+      // backlog until one that is open ends.
+      const bool paused = now < accept_paused_until_;
+      const bool accepting = !paused && (!at_limit() || !limit_reported_);
       std::vector<pollfd> fds;
       fds.push_back({stop_pipe[0], POLLIN, 0});
       fds.push_back({udp_, POLLIN, 0});
       fds.push_back({tcp_, static_cast<short>(accepting ? POLLIN : 0), 0});
       for (auto &c : conns_)
         fds.push_back({c.fd, POLLIN, 0});
-      const int n = poll(fds.data(), fds.size(), accepting ? 1000 : 100);
+      const int n = poll(fds.data(), fds.size(), paused ? 100 : 1000);
       if (n < 0 && errno != EINTR) {
         std::fprintf(stderr, "tovik-sim: poll failed (%s)\n", std::strerror(errno));
         return;
@@ -221,12 +225,34 @@ private:
                  "probe from " + peer + ": " + std::to_string(sent) + " answers sent");
   }
 
-  // Accepts every connection waiting (up to kAcceptsPerPass). Beyond
-  // max_connections a connection is closed at once; when descriptors or
-  // memory run out, new connections wait kAcceptPause (the listening socket
-  // is not polled meanwhile, so the loop does not spin on it).
+  bool at_limit() const { return conns_.size() >= static_cast<std::size_t>(o_.max_connections); }
+
+  // Whether a connection waits to be accepted, without accepting it.
+  bool connection_waits() const {
+    pollfd p{tcp_, POLLIN, 0};
+    return poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
+  }
+
+  // Accepts every connection waiting (up to kAcceptsPerPass) while fewer
+  // than max_connections are open. At the limit it stops: the others wait in
+  // the backlog, the system keeping what they send, and are accepted as open
+  // ones end; none is accepted only to be dropped unread. That the limit
+  // holds connections back is said once, until the backlog has drained. When
+  // descriptors or memory run out, new connections wait kAcceptPause. In
+  // both cases the listening socket is not polled meanwhile, so the loop does
+  // not spin on it.
   void on_accept() {
     for (int i = 0; i < kAcceptsPerPass; ++i) {
+      if (at_limit()) {
+        const bool waiting = connection_waits();
+        if (waiting && !limit_reported_)
+          events_.emit({{"event", "limit"}, {"connections", conns_.size()}},
+                       std::to_string(conns_.size()) +
+                           " connections open, the limit (--max-connections): new connections "
+                           "wait until one ends");
+        limit_reported_ = waiting;
+        return;
+      }
       sockaddr_in from{};
       socklen_t len = sizeof from;
       const int fd =
@@ -234,8 +260,10 @@ private:
       if (fd < 0) {
         if (errno == EINTR || errno == ECONNABORTED)
           continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK)
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+          limit_reported_ = false;
           return;
+        }
         const std::string why = std::strerror(errno);
         accept_paused_until_ = Clock::now() + kAcceptPause;
         events_.emit({{"event", "accept_error"},
@@ -248,13 +276,6 @@ private:
         return;
       }
       const std::string peer = peer_text(from);
-      if (conns_.size() >= static_cast<std::size_t>(o_.max_connections)) {
-        close(fd);
-        events_.emit({{"event", "refused"}, {"from", peer}, {"connections", conns_.size()}},
-                     "connection from " + peer + " refused: " + std::to_string(conns_.size()) +
-                         " connections open, the limit (--max-connections)");
-        continue;
-      }
       events_.emit({{"event", "connect"}, {"from", peer}}, "connection from " + peer);
       conns_.emplace_back(fd, peer, o_.max_length);
     }
@@ -384,6 +405,7 @@ private:
   std::list<Connection> conns_;
   std::size_t total_held_ = 0; ///< body bytes held by all connections
   Clock::time_point accept_paused_until_{};
+  bool limit_reported_ = false; ///< the limit holds connections back and was said so
   int messages_ = 0;
   bool stopping_ = false;
 };

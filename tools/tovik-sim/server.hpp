@@ -2,7 +2,8 @@
 // probes and a TCP port that takes upload messages, one per connection,
 // applied to a Device model. One thread, one poll loop; every event is one
 // line on standard output. Connections, the bytes they hold and the time they
-// take are bounded (Options); what goes past a bound is dropped with a line.
+// take are bounded (Options): connections past the limit wait to be accepted;
+// a connection past the other bounds is dropped with a line.
 #pragma once
 
 #include <cstddef>
@@ -23,7 +24,7 @@ struct Options {
   int exit_after = 0;                  ///< stop after this many messages (0: never)
   int idle_timeout_s = 10;             ///< a connection that sends nothing that long is dropped
   int message_timeout_s = 60;          ///< a connection open that long is dropped
-  int max_connections = 64;            ///< connections beyond are closed at once
+  int max_connections = 64;            ///< connections beyond wait in the backlog
   std::size_t max_memory = 256u << 20; ///< message bytes held by all connections together
 };
 

@@ -28,8 +28,17 @@ public:
   // are 0. Spaces, tabs and one double quote are skipped before, one double
   // quote after. Writes the address in host byte order (first number in the
   // most significant byte; 0 when the text holds no digits or is null).
-  // Returns the position after it, null for a null text.
+  // Returns the position after it, null for a null text. For reading along a
+  // text: its clamping makes a mistyped address another machine's, so an
+  // address that names where to send is read with getexactip.
   static const char *getip(const char *text, std::uint32_t *address);
+
+  // A whole text that is exactly a dotted IPv4 address: four decimal numbers
+  // of 0 … 255 separated by '.', with nothing before, between or after them
+  // (no blanks, quotes, signs or 0x) and no leading zeros (other readers take
+  // "010" for octal 8). Returns 1 and writes the address in host byte order;
+  // returns 0 and writes 0 for any other text, a null text included.
+  static int getexactip(const char *text, std::uint32_t *address);
 
   // A signed integer: optional '-', then decimal digits or 0x/0X and
   // hexadecimal digits. The sign applies to the default too.

@@ -186,6 +186,39 @@ const char *String::getip(const char *text, std::uint32_t *address) {
 
 namespace {
 
+// One part of an exact address: 0, or 1 to 3 digits without a leading zero,
+// at most 255. Null when the text does not start with one.
+const char *readAddressPart(const char *p, std::uint32_t &part) {
+  if (!String::is_digit(*p) || (p[0] == '0' && String::is_digit(p[1])))
+    return nullptr;
+  part = 0;
+  // A fourth digit already makes the part too large; reading stops there.
+  for (int digits = 0; digits < 4 && String::is_digit(*p); ++digits, ++p)
+    part = part * 10u + static_cast<std::uint32_t>(*p - '0');
+  return part <= 255 ? p : nullptr;
+}
+
+} // namespace
+
+int String::getexactip(const char *text, std::uint32_t *address) {
+  std::uint32_t result = 0;
+  const char *p = text;
+  for (int part = 0; p != nullptr && part < 4; ++part) {
+    if (part > 0)
+      p = *p == '.' ? p + 1 : nullptr;
+    std::uint32_t value = 0;
+    if (p != nullptr)
+      p = readAddressPart(p, value);
+    result = result << 8 | value;
+  }
+  const bool exact = p != nullptr && *p == 0;
+  if (address != nullptr)
+    *address = exact ? result : 0;
+  return exact ? 1 : 0;
+}
+
+namespace {
+
 // The vector readers: values separated by an optional ',' and blanks.
 template <typename T, typename Reader>
 const char *readVector(const char *text, T *array, int *count, int maxcount, Reader read) {

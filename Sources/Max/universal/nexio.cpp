@@ -53,7 +53,6 @@
 
 #include <new>
 
-#include "float_to_long.h"
 #include "system/wait_clock.h"
 
 static t_class *nexio_class;
@@ -219,9 +218,11 @@ static void nexio_int(nexio_object *x, t_atom_long v) {
   nexio_list(x, nullptr, 1, &a);
 }
 
+// The float goes on as it is: its byte is taken from the whole truncated
+// value, which a long cannot always hold.
 static void nexio_float(nexio_object *x, double f) {
   t_atom a;
-  atom_setlong(&a, float_to_long(f));
+  atom_setfloat(&a, f);
   nexio_list(x, nullptr, 1, &a);
 }
 

@@ -21,9 +21,10 @@
 #include "ext.h"
 #include "ext_obex.h"
 
-#include <cmath>
 #include <cstdint>
 #include <cstring>
+
+#include "float_to_long.h"
 
 static t_class *rkudppack_class;
 static t_symbol *ps_FullPacket;
@@ -86,16 +87,7 @@ static unsigned char rkudppack_byte(const t_atom *a) {
     return (unsigned char)(t_ptr_uint)a->a_w.w_long;
   }
   if (a->a_type == A_FLOAT) {
-    const double f = a->a_w.w_float;
-    if (!std::isfinite(f)) {
-      return 0;
-    }
-    // fmod is exact, so this holds for magnitudes beyond any integer type.
-    double low = std::fmod(std::trunc(f), 256.0);
-    if (low < 0) {
-      low += 256.0;
-    }
-    return (unsigned char)low;
+    return float_low_byte(a->a_w.w_float);
   }
   return 0;
 }

@@ -25,10 +25,8 @@ void *select_new(t_symbol *, long argc, t_atom *argv) {
   x->values = new std::vector<t_atom_long>;
   x->matched = new std::vector<void *>;
   for (long i = 0; i < argc; ++i) {
-    if (argv[i].a_type == A_LONG) {
-      x->values->push_back(argv[i].a_w.w_long);
-    } else if (argv[i].a_type == A_FLOAT) {
-      x->values->push_back(static_cast<t_atom_long>(argv[i].a_w.w_float));
+    if (argv[i].a_type == A_LONG || argv[i].a_type == A_FLOAT) {
+      x->values->push_back(atom_getlong(&argv[i]));
     } else {
       error("select: argument %ld is not a number, 0 is used", i + 1);
       x->values->push_back(0);
@@ -56,8 +54,12 @@ void select_int(Select *x, t_atom_long n) {
   outlet_int(x->rejected, n);
 }
 
+// A float compares as the host turns it into a long: truncated toward zero,
+// held at the long's limits beyond them.
 void select_float(Select *x, double f) {
-  select_int(x, static_cast<t_atom_long>(f));
+  t_atom number;
+  atom_setfloat(&number, f);
+  select_int(x, atom_getlong(&number));
 }
 
 void select_assist(Select *x, void *, long kind, long index, char *text) {

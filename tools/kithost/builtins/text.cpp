@@ -85,10 +85,10 @@ void atoi_int(Text *x, t_atom_long n) {
 void itoa_list(Text *x, t_symbol *, long argc, t_atom *argv) {
   std::string text;
   for (long i = 0; i < argc; ++i) {
-    const t_atom_long code = argv[i].a_type == A_LONG ? argv[i].a_w.w_long
-                             : argv[i].a_type == A_FLOAT
-                                 ? static_cast<t_atom_long>(argv[i].a_w.w_float)
-                                 : 0;
+    // A float counts as the host turns it into a long (held at the long's
+    // limits, so a huge one is left out like any value above 255).
+    const t_atom_long code =
+        argv[i].a_type == A_LONG || argv[i].a_type == A_FLOAT ? atom_getlong(&argv[i]) : 0;
     if (code >= 1 && code <= 255)
       text += static_cast<char>(code);
   }

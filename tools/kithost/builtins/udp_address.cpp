@@ -6,8 +6,11 @@ namespace kithost::builtins {
 
 std::optional<UdpAddress> resolve_udp_address(const std::string &host, long long port,
                                               bool for_binding, std::string &error) {
-  if (port < 1 || port > 65535) {
-    error = "port " + std::to_string(port) + " is out of range (1 to 65535)";
+  // Port 0 binds to a free port; it is nowhere to send to.
+  const long long lowest = for_binding ? 0 : 1;
+  if (port < lowest || port > 65535) {
+    error = "port " + std::to_string(port) + " is out of range (" + std::to_string(lowest) +
+            " to 65535)";
     return std::nullopt;
   }
   addrinfo hints{};

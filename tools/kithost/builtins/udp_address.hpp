@@ -18,7 +18,8 @@ struct UdpAddress {
 };
 
 /// The first datagram address of `host` (a name, an IPv4 or IPv6 address;
-/// empty for "any" when `for_binding`) and `port` (1 to 65535). Nullopt with
+/// empty for "any" when `for_binding`) and `port` (1 to 65535; 0 too when
+/// `for_binding`, for a free port). Nullopt with
 /// a reason in `error` when it cannot be resolved or the port is out of range.
 std::optional<UdpAddress> resolve_udp_address(const std::string &host, long long port,
                                               bool for_binding, std::string &error);

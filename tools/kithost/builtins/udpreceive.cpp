@@ -1,7 +1,8 @@
 // udpreceive PORT [ADDRESS]: each UDP datagram that arrives on PORT (on
 // every IPv4 address, or on ADDRESS only: 127.0.0.1, ::1, ...) comes out as
 // "FullPacket LENGTH ADDRESS-OF-THE-BYTES", the bytes valid while the
-// message is delivered.
+// message is delivered. PORT 0 takes a free port; a bang sends "port N", the
+// port listened on, out of the right outlet (to aim a udpsend there).
 //
 // A thread of its own waits for datagrams and queues them; a clock armed
 // from that thread hands them out on the main thread, in arrival order. The
@@ -10,6 +11,7 @@
 #include "builtins_internal.hpp"
 #include "udp_address.hpp"
 
+#include <netinet/in.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -47,8 +49,10 @@ struct Receiver {
 struct UdpReceive {
   t_object header;
   void *out;
+  void *port_out;
   t_clock *clock;
   Receiver *receiver;
+  t_atom_long port; ///< the port listened on, also when the system chose it
 };
 
 t_class *udpreceive_class = nullptr;
@@ -101,6 +105,17 @@ void udpreceive_deliver(UdpReceive *x) {
   }
 }
 
+t_atom_long local_port(int fd) {
+  sockaddr_storage bound{};
+  socklen_t length = sizeof bound;
+  if (getsockname(fd, reinterpret_cast<sockaddr *>(&bound), &length) != 0)
+    return 0;
+  const auto *any = reinterpret_cast<const sockaddr *>(&bound);
+  if (any->sa_family == AF_INET6)
+    return ntohs(reinterpret_cast<const sockaddr_in6 *>(&bound)->sin6_port);
+  return ntohs(reinterpret_cast<const sockaddr_in *>(&bound)->sin_port);
+}
+
 /// Opens and binds the socket; false (reported) when it cannot.
 bool open_socket(UdpReceive *x, t_atom_long port, t_symbol *address) {
   std::string why;
@@ -120,6 +135,7 @@ bool open_socket(UdpReceive *x, t_atom_long port, t_symbol *address) {
             std::strerror(errno));
     return false;
   }
+  x->port = local_port(r.fd);
   return true;
 }
 
@@ -139,16 +155,22 @@ void udpreceive_free(UdpReceive *x) {
   x->receiver = nullptr;
 }
 
-void *udpreceive_new(t_atom_long port, t_symbol *address) {
+// The arguments are taken whole, so that a PORT of 0 (a free port) is told
+// from a missing one.
+void *udpreceive_new(t_symbol *, long argc, t_atom *argv) {
   auto *x = static_cast<UdpReceive *>(object_alloc(udpreceive_class));
   if (!x)
     return nullptr;
+  // Outlets stand left of the earlier ones: the port's is made first.
+  x->port_out = outlet_new(x, nullptr);
   x->out = outlet_new(x, nullptr);
   x->clock = clock_new(x, reinterpret_cast<method>(udpreceive_deliver));
   x->receiver = new Receiver;
-  if (port == 0)
-    ::error("udpreceive: expected a PORT");
-  if (port == 0 || !open_socket(x, port, address)) {
+  const bool usable =
+      argc >= 1 && argc <= 2 && argv[0].a_type == A_LONG && (argc == 1 || argv[1].a_type == A_SYM);
+  if (!usable)
+    ::error("udpreceive: expected a PORT (0 for a free one) and an optional ADDRESS");
+  if (!usable || !open_socket(x, argv[0].a_w.w_long, argc == 2 ? argv[1].a_w.w_sym : gensym(""))) {
     object_free(x);
     return nullptr;
   }
@@ -156,16 +178,26 @@ void *udpreceive_new(t_atom_long port, t_symbol *address) {
   return x;
 }
 
-void udpreceive_assist(UdpReceive *, void *, long kind, long, char *text) {
-  copy_assist(text, kind == ASSIST_OUTLET ? "(FullPacket) each datagram received" : "");
+void udpreceive_bang(UdpReceive *x) {
+  t_atom port;
+  atom_setlong(&port, x->port);
+  outlet_anything(x->port_out, gensym("port"), 1, &port);
+}
+
+void udpreceive_assist(UdpReceive *, void *, long kind, long index, char *text) {
+  if (kind == ASSIST_INLET)
+    copy_assist(text, "(bang) the port listened on, out of the right outlet");
+  else
+    copy_assist(text, index == 0 ? "(FullPacket) each datagram received" : "(port N) on bang");
 }
 
 } // namespace
 
 void define_udpreceive() {
-  udpreceive_class = class_new("udpreceive", reinterpret_cast<method>(udpreceive_new),
-                               reinterpret_cast<method>(udpreceive_free), sizeof(UdpReceive),
-                               nullptr, A_DEFLONG, A_DEFSYM, 0);
+  udpreceive_class =
+      class_new("udpreceive", reinterpret_cast<method>(udpreceive_new),
+                reinterpret_cast<method>(udpreceive_free), sizeof(UdpReceive), nullptr, A_GIMME, 0);
+  class_addmethod(udpreceive_class, reinterpret_cast<method>(udpreceive_bang), "bang", 0);
   class_addmethod(udpreceive_class, reinterpret_cast<method>(udpreceive_assist), "assist", A_CANT,
                   0);
   class_register(CLASS_BOX, udpreceive_class);

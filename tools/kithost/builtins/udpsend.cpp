@@ -1,12 +1,14 @@
 // udpsend HOST PORT: each message out as one UDP datagram to HOST:PORT.
-// A FullPacket (length, address of the bytes) goes out as those bytes; an
-// int or a list of ints from 0 to 255 as one byte each. "host NAME" and
+// A FullPacket (length, address of the bytes) goes out as those bytes; a
+// number or a list of whole numbers from 0 to 255 (ints, or floats such as
+// 65.0, alone or in a list alike) as one byte each. "host NAME" and
 // "port N" change the destination. Anything else, and a datagram that
 // cannot be sent, is reported on the console.
 #include "builtins_internal.hpp"
 #include "udp_address.hpp"
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <unistd.h>
@@ -106,6 +108,26 @@ void udpsend_fullpacket(UdpSend *x, t_atom_long length, t_atom_long address) {
   send_bytes(x, bytes, static_cast<std::size_t>(length));
 }
 
+// The byte a list element stands for: a whole number from 0 to 255, as an
+// int or as a float without a fraction. False for anything else.
+bool whole_byte(const t_atom &atom, unsigned char &byte) {
+  if (atom.a_type == A_LONG) {
+    if (atom.a_w.w_long < 0 || atom.a_w.w_long > 255)
+      return false;
+    byte = static_cast<unsigned char>(atom.a_w.w_long);
+    return true;
+  }
+  if (atom.a_type == A_FLOAT) {
+    const double f = atom.a_w.w_float;
+    // Also false for NaN, which compares false.
+    if (!(f >= 0 && f <= 255) || f != std::trunc(f))
+      return false;
+    byte = static_cast<unsigned char>(f);
+    return true;
+  }
+  return false;
+}
+
 void udpsend_list(UdpSend *x, t_symbol *, long argc, t_atom *argv) {
   if (argc > largest_datagram) {
     ::error("udpsend: a list of %ld bytes does not fit a datagram", argc);
@@ -114,12 +136,12 @@ void udpsend_list(UdpSend *x, t_symbol *, long argc, t_atom *argv) {
   std::vector<unsigned char> bytes;
   bytes.reserve(static_cast<std::size_t>(argc));
   for (long i = 0; i < argc; ++i) {
-    const t_atom &atom = argv[i];
-    if (atom.a_type != A_LONG || atom.a_w.w_long < 0 || atom.a_w.w_long > 255) {
+    unsigned char byte = 0;
+    if (!whole_byte(argv[i], byte)) {
       ::error("udpsend: a list to send holds whole numbers from 0 to 255 only");
       return;
     }
-    bytes.push_back(static_cast<unsigned char>(atom.a_w.w_long));
+    bytes.push_back(byte);
   }
   send_bytes(x, bytes.data(), bytes.size());
 }
@@ -127,6 +149,13 @@ void udpsend_list(UdpSend *x, t_symbol *, long argc, t_atom *argv) {
 void udpsend_int(UdpSend *x, t_atom_long n) {
   t_atom atom;
   atom_setlong(&atom, n);
+  udpsend_list(x, nullptr, 1, &atom);
+}
+
+// A float is checked as a list element is, not cut to an int first.
+void udpsend_float(UdpSend *x, double f) {
+  t_atom atom;
+  atom_setfloat(&atom, f);
   udpsend_list(x, nullptr, 1, &atom);
 }
 
@@ -156,6 +185,7 @@ void define_udpsend() {
                   A_LONG, 0);
   class_addmethod(udpsend_class, reinterpret_cast<method>(udpsend_list), "list", A_GIMME, 0);
   class_addmethod(udpsend_class, reinterpret_cast<method>(udpsend_int), "int", A_LONG, 0);
+  class_addmethod(udpsend_class, reinterpret_cast<method>(udpsend_float), "float", A_FLOAT, 0);
   class_addmethod(udpsend_class, reinterpret_cast<method>(udpsend_host), "host", A_SYM, 0);
   class_addmethod(udpsend_class, reinterpret_cast<method>(udpsend_port), "port", A_LONG, 0);
   class_addmethod(udpsend_class, reinterpret_cast<method>(udpsend_assist), "assist", A_CANT, 0);

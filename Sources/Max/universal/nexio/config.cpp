@@ -10,8 +10,9 @@
 #include "../float_to_long.h"
 
 unsigned char nexio_atom_byte(const t_atom *a) {
-  t_atom_long v = a->a_type == A_FLOAT ? float_to_long(a->a_w.w_float) : a->a_w.w_long;
-  return static_cast<unsigned char>(static_cast<t_ptr_uint>(v) & 0xFF);
+  if (a->a_type == A_FLOAT)
+    return float_low_byte(a->a_w.w_float);
+  return static_cast<unsigned char>(static_cast<t_ptr_uint>(a->a_w.w_long) & 0xFF);
 }
 
 const char *nexio_tostr(const t_atom *a) {

@@ -94,7 +94,8 @@ void nexio_parse(nexio_conninfo *info, nexio_handle *h, long ac, const t_atom *a
 // The text of an atom as the configuration parser compares and stores it.
 // Numbers are interned so that the text lives as long as the process.
 const char *nexio_tostr(const t_atom *a);
-// The byte an atom stands for on the wire: the low 8 bits of its integer.
+// The byte an atom stands for on the wire: the low 8 bits of its integer (a
+// float's truncated toward zero, however large).
 unsigned char nexio_atom_byte(const t_atom *a);
 
 // ---- Connection (connection.cpp) ------------------------------------------------
