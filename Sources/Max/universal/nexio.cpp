@@ -196,7 +196,7 @@ static void nexio_list(nexio_object *x, t_symbol *, short ac, t_atom *av) {
       if (nexio_elapsed_ms(progress) < nexio_send_timeout_ms) {
         // Wait for room, at most 1 ms. The descriptor may be gone by now;
         // the check under the lock above decides whether it is still ours.
-        NativeSocket::WaitWritable(fd, 1);
+        NativeSocket::Wait(fd, false, true, 1);
         continue;
       }
       err = NativeSocket::TimedOut();

@@ -221,7 +221,7 @@ void *nexio_thread(void *arg) {
         break;
       }
     }
-    ssize_t n = NativeSocket::Receive(fd, in, dgram ? nexio_ringsize - 1 : sizeof in);
+    ssize_t n = NativeSocket::ReceiveWaiting(fd, in, dgram ? nexio_ringsize - 1 : sizeof in);
     if (n == 0) {
       break; // the peer closed, or the object shut the socket down
     }
