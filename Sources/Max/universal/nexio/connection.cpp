@@ -4,31 +4,14 @@
 #include "nexio.h"
 
 #include <errno.h>
-#include <sched.h>
 #include <string.h>
 
+#include <chrono>
+#include <thread>
+
+#include "system/condition.h"
+#include "system/processor.h"
 #include "system/thread.h"
-#include "system/wait_clock.h"
-
-long nexio_elapsed_ms(const struct timespec &since) {
-  struct timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return (now.tv_sec - since.tv_sec) * 1000 + (now.tv_nsec - since.tv_nsec) / 1000000;
-}
-
-int nexio_current_cpu() {
-#ifdef __linux__
-  return sched_getcpu();
-#else
-  return -1;
-#endif
-}
-
-static long nexio_elapsed_ns(const struct timespec &since) {
-  struct timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return (now.tv_sec - since.tv_sec) * 1000000000 + (now.tv_nsec - since.tv_nsec);
-}
 
 void nexio_drop(nexio_handle *h) {
   int fd = h->fd.load();
@@ -60,15 +43,6 @@ static int nexio_freespace(int h, int t) {
 
 enum class nexio_wait { ready, full, disowned };
 
-// A pause for a thread that polls a value another core is about to change.
-static inline void nexio_relax() {
-#if defined(__x86_64__) || defined(__i386__)
-  __builtin_ia32_pause();
-#elif defined(__aarch64__)
-  __asm__ __volatile__("yield");
-#endif
-}
-
 // Waits until the ring has `need` free slots, or at most about 1 ms. While
 // the patch is taking bytes out, notify frees a slot every few nanoseconds,
 // far sooner than a sleeping thread could be woken: so the thread first
@@ -77,22 +51,21 @@ static inline void nexio_relax() {
 // is not taking bytes) sleeps at once (`poll_first` false).
 static nexio_wait nexio_wait_space(nexio_handle *h, pthread_t self, int need, bool poll_first) {
   const int head = h->head.load(std::memory_order_relaxed);
-  struct timespec spin_start;
-  clock_gettime(CLOCK_MONOTONIC, &spin_start);
+  const auto spin_end = std::chrono::steady_clock::now() + std::chrono::nanoseconds(nexio_spin_ns);
   while (poll_first) {
     for (int i = 0; i < 16; i++) {
       if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) >= need) {
         return nexio_wait::ready;
       }
-      nexio_relax();
+      Processor::Pause();
     }
     // On the processor of the host's loop, the loop frees space only when
     // this thread makes way for it.
-    const int cpu = nexio_current_cpu();
+    const int cpu = Processor::Current();
     if (cpu < 0 || cpu == h->loop_cpu.load(std::memory_order_relaxed)) {
-      sched_yield();
+      std::this_thread::yield();
     }
-    if (nexio_elapsed_ns(spin_start) >= nexio_spin_ns) {
+    if (std::chrono::steady_clock::now() >= spin_end) {
       break;
     }
   }
@@ -101,14 +74,7 @@ static nexio_wait nexio_wait_space(nexio_handle *h, pthread_t self, int need, bo
   if (!nexio_owns(h, self)) {
     result = nexio_wait::disowned;
   } else if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) < need) {
-    struct timespec until;
-    clock_gettime(WaitClock, &until);
-    until.tv_nsec += 1000000;
-    if (until.tv_nsec >= 1000000000) {
-      until.tv_nsec -= 1000000000;
-      until.tv_sec++;
-    }
-    pthread_cond_timedwait(&h->space, &h->lock, &until);
+    Condition::WaitFor(&h->space, &h->lock, std::chrono::milliseconds(1));
     if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) < need) {
       result = nexio_wait::full;
     }
