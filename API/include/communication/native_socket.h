@@ -67,9 +67,9 @@ int TimedOut();
 // per socket rather than per send (macOS), it is switched off here.
 int Open(int family, int type, int protocol);
 
-// Switches the socket between blocking and non-blocking mode; failures are
-// ignored (the mode then stays).
-void SetBlocking(int fd, bool blocking);
+// Switches the socket between blocking and non-blocking mode; true when
+// switched (else the mode stays).
+bool SetBlocking(int fd, bool blocking);
 
 // SO_LINGER on with the time, and SO_SNDTIMEO, each in the platform's
 // layout; true when applied.

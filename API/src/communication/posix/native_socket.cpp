@@ -85,11 +85,10 @@ int Open(int family, int type, int protocol) {
   return fd;
 }
 
-void SetBlocking(int fd, bool blocking) {
+bool SetBlocking(int fd, bool blocking) {
   const int flags = ::fcntl(fd, F_GETFL);
-  if (flags == -1)
-    return;
-  ::fcntl(fd, F_SETFL, blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK);
+  return flags != -1 &&
+         ::fcntl(fd, F_SETFL, blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK) == 0;
 }
 
 bool SetLinger(int fd, int seconds) {

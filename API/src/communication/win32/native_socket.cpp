@@ -78,9 +78,9 @@ int Open(int family, int type, int protocol) {
   return fd == INVALID_SOCKET ? -1 : static_cast<int>(fd);
 }
 
-void SetBlocking(int fd, bool blocking) {
+bool SetBlocking(int fd, bool blocking) {
   u_long nonBlocking = blocking ? 0 : 1;
-  ::ioctlsocket(native(fd), FIONBIO, &nonBlocking);
+  return ::ioctlsocket(native(fd), FIONBIO, &nonBlocking) == 0;
 }
 
 bool SetLinger(int fd, int seconds) {
@@ -107,10 +107,7 @@ void Close(int fd) {
 // per-call flag for a send that must not wait, and ReceiveWaiting waits
 // itself.
 int Connect(int fd, const sockaddr *address, socklen_t length) {
-  if (::connect(native(fd), address, length) != 0)
-    return WSAGetLastError();
-  u_long nonBlocking = 1;
-  if (::ioctlsocket(native(fd), FIONBIO, &nonBlocking) != 0)
+  if (::connect(native(fd), address, length) != 0 || !SetBlocking(fd, false))
     return WSAGetLastError();
   return 0;
 }
