@@ -123,6 +123,11 @@ TEST_F(NetworkTest, DatagramsOnLoopback) {
   ASSERT_EQ(Network::Select(receiver, 1, 0, &longWait), 1);
   EXPECT_EQ(Network::RecvFrom(receiver, nullptr, nullptr, buffer, 4), 4);
   EXPECT_EQ(std::memcmp(buffer, "0123", 4), 0);
+  // Recv cuts them alike, on every platform (Windows reports an error there).
+  ASSERT_EQ(Network::SendTo(sender, loopback, port, "abcdefghij", 10), 10);
+  ASSERT_EQ(Network::Select(receiver, 1, 0, &longWait), 1);
+  EXPECT_EQ(Network::Recv(receiver, buffer, 4), 4);
+  EXPECT_EQ(std::memcmp(buffer, "abcd", 4), 0);
 
   EXPECT_EQ(Network::SendTo(sender, loopback, port, nullptr, 4), -1);
   EXPECT_EQ(Network::SendTo(sender, loopback, port, buffer, -1), -1);

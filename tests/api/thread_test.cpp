@@ -5,8 +5,10 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
+#include "system/condition.h"
 #include "system/memory.h"
 #include "system/mutex.h"
+#include "system/processor.h"
 #include "system/thread.h"
 
 #ifndef _WIN32
@@ -225,5 +227,60 @@ TEST(Mutex, DestroyReleasesTheCallersOwnership) {
   Mutex::Destroy(mutex); // sanitizers see no locked mutex destroyed, no leak
   Mutex::Destroy(Mutex::Create());
 }
+
+// A wait on the wrong clock ends at once (its deadline lies in the past) or
+// not for years; the carry into seconds is taken on nearly every call with
+// a wait this close to one second.
+TEST(Condition, WaitForWaitsTheTimeAskedWhenNothingSignals) {
+  using Clock = std::chrono::steady_clock;
+  pthread_mutex_t mutex = PTHREAD_MUTEX_INITIALIZER;
+  pthread_cond_t condition;
+  ASSERT_EQ(Condition::Init(&condition), 0);
+  pthread_mutex_lock(&mutex);
+  for (const auto time : {std::chrono::milliseconds(20), std::chrono::milliseconds(990)}) {
+    const auto start = Clock::now();
+    Condition::WaitFor(&condition, &mutex, time);
+    EXPECT_GE(Clock::now() - start, time);
+  }
+  pthread_mutex_unlock(&mutex);
+  pthread_cond_destroy(&condition);
+  pthread_mutex_destroy(&mutex);
+}
+
+#ifdef __linux__
+struct Pinned {
+  int processor;
+  int reported = -2;
+};
+
+int reportProcessor(void *argument) {
+  auto *pinned = static_cast<Pinned *>(argument);
+  cpu_set_t only;
+  CPU_ZERO(&only);
+  CPU_SET(pinned->processor, &only);
+  if (pthread_setaffinity_np(pthread_self(), sizeof only, &only) != 0)
+    return 1;
+  pinned->reported = Processor::Current();
+  return 0;
+}
+
+TEST(Processor, CurrentIsTheProcessorTheThreadRunsOn) {
+  cpu_set_t allowed;
+  ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
+  // Each allowed processor in turn (at most eight), so that a constant answer fails.
+  int tried = 0;
+  for (int processor = 0; processor < CPU_SETSIZE && tried < 8; ++processor) {
+    if (!CPU_ISSET(processor, &allowed))
+      continue;
+    ++tried;
+    Pinned pinned{processor};
+    Thread::Handle thread = Thread::Create(reportProcessor, &pinned);
+    ASSERT_NE(thread, 0u);
+    ASSERT_EQ(Thread::Join(thread), 0);
+    EXPECT_EQ(pinned.reported, processor);
+  }
+  EXPECT_GT(tried, 0);
+}
+#endif
 
 } // namespace

@@ -1,5 +1,6 @@
 // The support library's socket layer: IPv4 UDP and TCP sockets behind an
-// opaque handle, over BSD sockets (POSIX) or Windows Sockets 2 (Windows).
+// opaque handle, over BSD sockets (POSIX) or Windows Sockets 2 (Windows),
+// through the platform calls of communication/native_socket.h.
 //
 // Every address and port crosses this interface as an integer in host byte
 // order (192.168.0.1 is 0xC0A80001; of a port only the low 16 bits count).
@@ -44,8 +45,9 @@ public:
   // Holds the last name read by GetHostName (at most 255 characters).
   static string hostname;
 
-  // Prepares the socket system; 1 when ready, else 0. Call once before any
-  // other operation (on Windows it starts Windows Sockets 2.0).
+  // Prepares the socket system; 1 when ready, else 0. Call before any other
+  // operation; any further call only reports (on Windows the first starts
+  // Windows Sockets 2.2, NativeSocket::Startup).
   static int Init();
   // Does nothing.
   static void Release();

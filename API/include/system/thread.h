@@ -24,8 +24,8 @@ public:
   static Handle Create(Function function, void *argument);
 
   // Names the calling thread for process listings and debuggers (Linux: at
-  // most 15 characters are kept; Windows: the thread description). Without
-  // the platform's support, nothing happens.
+  // most 15 characters are kept; macOS: 63; Windows: the thread
+  // description). Without the platform's support, nothing happens.
   static void Name(const char *name);
 
   // Suspends the calling thread for milliseconds ms; 0 or less returns at

@@ -3,8 +3,9 @@
 #include <climits>
 #include <cstring>
 
-#include "communication/network_platform.h"
+#include "communication/native_socket.h"
 #include "system/memory.h"
+#include "system/thread.h"
 
 namespace {
 
@@ -24,13 +25,9 @@ int setInt(std::int32_t fd, int option, int value) {
          0;
 }
 
-// Waits of Connect: 2.5 s.
-constexpr Network::Time connectWait{2, 500000};
-
-} // namespace
-
-// The same arithmetic on every platform; the waits below it differ.
-int platform::milliseconds(const Network::Time &timeout) {
+// Milliseconds of a time-out, rounded up and capped at INT_MAX; -1 for a
+// negative one.
+int milliseconds(const Network::Time &timeout) {
   if (timeout.seconds < 0 || timeout.microseconds < 0)
     return -1;
   const long long total =
@@ -38,10 +35,15 @@ int platform::milliseconds(const Network::Time &timeout) {
   return total > INT_MAX ? INT_MAX : static_cast<int>(total);
 }
 
+// Waits of Connect: 2.5 s.
+constexpr int connectWaitMilliseconds = 2500;
+
+} // namespace
+
 string Network::hostname(hostnameStorage, sizeof hostnameStorage);
 
 int Network::Init() {
-  return platform::startup();
+  return NativeSocket::Startup() ? 1 : 0;
 }
 
 void Network::Release() {}
@@ -54,17 +56,17 @@ Socket *Network::CreateSocket(int kind, unsigned int, unsigned int) {
     return nullptr;
   bool ready = false;
   if (kind == UDP) {
-    socket->fd = platform::open(SOCK_DGRAM, IPPROTO_UDP);
+    socket->fd = NativeSocket::Open(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
     ready = socket->fd != -1 && setInt(socket->fd, SO_REUSEADDR, 1) &&
             setInt(socket->fd, SO_BROADCAST, 1);
   } else {
-    socket->fd = platform::open(SOCK_STREAM, IPPROTO_TCP);
+    socket->fd = NativeSocket::Open(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     ready = socket->fd != -1 && setInt(socket->fd, SO_REUSEADDR, 1) &&
-            platform::setLinger(socket->fd, 10) && platform::setSendTimeout(socket->fd, 10);
+            NativeSocket::SetLinger(socket->fd, 10) && NativeSocket::SetSendTimeout(socket->fd, 10);
   }
   if (!ready) {
     if (socket->fd != -1)
-      platform::close(socket->fd);
+      NativeSocket::Close(socket->fd);
     delete socket;
     return nullptr;
   }
@@ -80,7 +82,7 @@ int Network::SetOption(Socket *socket, int option, int value) {
   else
     socket->options &= ~static_cast<std::uint32_t>(Blocking);
   if (socket->fd != -1)
-    platform::setBlocking(socket->fd, value != 0);
+    NativeSocket::SetBlocking(socket->fd, value != 0);
   return 1;
 }
 
@@ -91,23 +93,26 @@ int Network::GetOption(Socket *socket, int mask) {
 int Network::Connect(Socket *socket, std::uint32_t address, unsigned int port) {
   if (socket == nullptr || socket->fd == -1)
     return 0;
-  if (!platform::startConnect(socket->fd, ipv4(address, port)))
+  const sockaddr_in peer = ipv4(address, port);
+  if (!NativeSocket::StartConnect(socket->fd, reinterpret_cast<const sockaddr *>(&peer),
+                                  sizeof peer))
     return 0;
-  return platform::wait(socket->fd, true, true, &connectWait);
+  return NativeSocket::Wait(socket->fd, true, true, connectWaitMilliseconds);
 }
 
 int Network::Select(Socket *socket, int read, int write, const Time *timeout) {
   if (socket == nullptr || socket->fd == -1)
     return 0;
-  if (timeout != nullptr && platform::milliseconds(*timeout) < 0)
+  const int limit = timeout != nullptr ? milliseconds(*timeout) : -1;
+  if (timeout != nullptr && limit < 0)
     return 0;
   if (read == 0 && write == 0) {
     // Nothing to wait for: without a time-out that would be forever.
     if (timeout != nullptr)
-      platform::pause(*timeout);
+      Thread::Sleep(limit);
     return 0;
   }
-  return platform::wait(socket->fd, read != 0, write != 0, timeout);
+  return NativeSocket::Wait(socket->fd, read != 0, write != 0, limit);
 }
 
 int Network::Send(Socket *socket, const void *data, int length) {
@@ -115,8 +120,7 @@ int Network::Send(Socket *socket, const void *data, int length) {
     return 0;
   if (socket->fd == -1 || length < 0 || (data == nullptr && length > 0))
     return -1;
-  return static_cast<int>(
-      ::send(socket->fd, static_cast<const char *>(data), length, platform::sendFlags()));
+  return static_cast<int>(NativeSocket::Send(socket->fd, data, static_cast<std::size_t>(length)));
 }
 
 int Network::SendTo(Socket *socket, std::uint32_t address, unsigned int port, const void *data,
@@ -126,11 +130,11 @@ int Network::SendTo(Socket *socket, std::uint32_t address, unsigned int port, co
   if (socket->fd == -1 || length < 0 || (data == nullptr && length > 0))
     return -1;
   if (address == Broadcast)
-    return platform::broadcast(socket->fd, port, data, length);
+    return NativeSocket::Broadcast(socket->fd, port, data, length);
   const sockaddr_in peer = ipv4(address, port);
-  return static_cast<int>(::sendto(socket->fd, static_cast<const char *>(data), length,
-                                   platform::sendFlags(), reinterpret_cast<const sockaddr *>(&peer),
-                                   sizeof peer));
+  return static_cast<int>(NativeSocket::SendTo(socket->fd, data, static_cast<std::size_t>(length),
+                                               reinterpret_cast<const sockaddr *>(&peer),
+                                               sizeof peer));
 }
 
 int Network::RecvFrom(Socket *socket, std::uint32_t *address, unsigned int *port, void *buffer,
@@ -140,10 +144,9 @@ int Network::RecvFrom(Socket *socket, std::uint32_t *address, unsigned int *port
   sockaddr_in sender;
   std::memset(&sender, 0, sizeof sender);
   socklen_t senderSize = sizeof sender;
-  int received = static_cast<int>(::recvfrom(socket->fd, static_cast<char *>(buffer), size, 0,
-                                             reinterpret_cast<sockaddr *>(&sender), &senderSize));
-  if (received < 0 && platform::datagramCut())
-    received = size;
+  const int received = static_cast<int>(
+      NativeSocket::ReceiveFrom(socket->fd, buffer, static_cast<std::size_t>(size),
+                                reinterpret_cast<sockaddr *>(&sender), &senderSize));
   if (received <= 0)
     return 0;
   if (address != nullptr)
@@ -159,7 +162,8 @@ int Network::Recv(Socket *socket, void *buffer, int size) {
   void *target = buffer != nullptr ? buffer : Memory::Alloc(size);
   if (target == nullptr)
     return 0;
-  const int received = static_cast<int>(::recv(socket->fd, static_cast<char *>(target), size, 0));
+  const int received =
+      static_cast<int>(NativeSocket::Receive(socket->fd, target, static_cast<std::size_t>(size)));
   if (buffer == nullptr)
     Memory::Free(target);
   if (received == 0)
@@ -172,7 +176,7 @@ Socket *Network::CloseSocket(Socket *socket) {
     return nullptr;
   SetOption(socket, Blocking, 1);
   if (socket->fd != -1)
-    platform::close(socket->fd);
+    NativeSocket::Close(socket->fd);
   delete socket;
   return nullptr;
 }
@@ -207,7 +211,7 @@ Socket *Network::Accept(Socket *socket, std::uint32_t *address, unsigned int *po
   accepted->fd = static_cast<std::int32_t>(fd);
   // Born non-blocking like every other socket of the layer, so that the
   // record's mode bit (0) tells the truth.
-  platform::setBlocking(accepted->fd, false);
+  NativeSocket::SetBlocking(accepted->fd, false);
   if (address != nullptr)
     *address = ntohl(peer.sin_addr.s_addr);
   if (port != nullptr)
@@ -228,18 +232,18 @@ unsigned int Network::GetPort(Socket *socket) {
 }
 
 int Network::GetLocalInterfacesCount() {
-  return platform::interfaces(-1, nullptr, nullptr);
+  return NativeSocket::Interfaces(-1, nullptr, nullptr);
 }
 
 int Network::GetLocalInterface(int index, std::uint32_t *address, std::uint32_t *netmask) {
   if (index < 0 || address == nullptr || netmask == nullptr)
     return 0;
-  return platform::interfaces(index, address, netmask);
+  return NativeSocket::Interfaces(index, address, netmask);
 }
 
 string *Network::GetHostName(string *s) {
   char name[256];
-  if (!platform::hostname(name, sizeof name))
+  if (!NativeSocket::HostName(name, sizeof name))
     name[0] = 0;
   hostname.strcpy(name);
   if (s != nullptr)

@@ -51,9 +51,11 @@
 #include <errno.h>
 #include <string.h>
 
+#include <chrono>
 #include <new>
 
-#include "system/wait_clock.h"
+#include "system/condition.h"
+#include "system/processor.h"
 
 static t_class *nexio_class;
 
@@ -64,22 +66,24 @@ static void *nexio_new(t_symbol *, short ac, t_atom *av) {
   if (!mem) {
     return nullptr;
   }
+  nexio_handle *h = new (mem) nexio_handle{};
+  // A condition variable that cannot be made fails the creation as the
+  // memory for it would: waiting on it would be undefined.
+  if (Condition::Init(&h->space) != 0) {
+    h->~nexio_handle();
+    freebytes(mem, sizeof(nexio_handle));
+    return nullptr;
+  }
+  pthread_mutex_init(&h->lock, nullptr);
   nexio_object *x = static_cast<nexio_object *>(object_alloc(nexio_class));
   if (!x) {
-    freebytes(mem, sizeof(nexio_handle));
+    nexio_handle_free(h);
     return nullptr;
   }
   x->notify = clock_new(x, (method)nexio_notify);
   x->outstat = intout(x);
   x->outdata = intout(x);
 
-  nexio_handle *h = new (mem) nexio_handle{};
-  pthread_mutex_init(&h->lock, nullptr);
-  pthread_condattr_t attr;
-  pthread_condattr_init(&attr);
-  pthread_condattr_setclock(&attr, WaitClock);
-  pthread_cond_init(&h->space, &attr);
-  pthread_condattr_destroy(&attr);
   h->owner = x;
   h->fd.store(-1);
   h->loop_cpu.store(-1);
@@ -162,8 +166,7 @@ static void nexio_list(nexio_object *x, t_symbol *, short ac, t_atom *av) {
   }
 
   unsigned char out[nexio_ringsize];
-  struct timespec progress;
-  clock_gettime(CLOCK_MONOTONIC, &progress);
+  auto progress = std::chrono::steady_clock::now();
   int i = 0;
   while (i < ac) {
     int n = ac - i < nexio_ringsize ? ac - i : nexio_ringsize;
@@ -182,7 +185,7 @@ static void nexio_list(nexio_object *x, t_symbol *, short ac, t_atom *av) {
 
     if (sent > 0) {
       i += static_cast<int>(sent);
-      clock_gettime(CLOCK_MONOTONIC, &progress);
+      progress = std::chrono::steady_clock::now();
       continue;
     }
     if (sent == 0) {
@@ -192,10 +195,11 @@ static void nexio_list(nexio_object *x, t_symbol *, short ac, t_atom *av) {
       continue;
     }
     if (NativeSocket::WouldBlock(err)) {
-      if (nexio_elapsed_ms(progress) < nexio_send_timeout_ms) {
+      if (std::chrono::steady_clock::now() - progress <
+          std::chrono::milliseconds(nexio_send_timeout_ms)) {
         // Wait for room, at most 1 ms. The descriptor may be gone by now;
         // the check under the lock above decides whether it is still ours.
-        NativeSocket::WaitWritable(fd, 1);
+        NativeSocket::Wait(fd, false, true, 1);
         continue;
       }
       err = NativeSocket::TimedOut();
@@ -264,7 +268,7 @@ static void nexio_assist(nexio_object *, void *, long kind, long index, char *te
 // clocks of the patch get their turn between runs.
 static void nexio_notify(nexio_object *x) {
   nexio_handle *h = x->info.handle;
-  h->loop_cpu.store(nexio_current_cpu(), std::memory_order_relaxed);
+  h->loop_cpu.store(Processor::Current(), std::memory_order_relaxed);
   int delivered = 0;
   for (;;) {
     const int t = h->tail.load(std::memory_order_relaxed);

@@ -1,34 +1,18 @@
-// nexio's connection thread and the handle it shares with the object: name
-// lookup, connect, and the receiving loop that feeds the ring (see the head
-// of nexio.cpp for who may touch what).
+// nexio's connection thread and the handle it shares with the object. The
+// thread runs in named steps: it awaits its start, looks up, connects,
+// receives a stream or datagrams into the ring, and leaves by one way out
+// (see the head of nexio.cpp for who may touch what).
 #include "nexio.h"
 
 #include <errno.h>
-#include <sched.h>
 #include <string.h>
 
+#include <chrono>
+#include <thread>
+
+#include "system/condition.h"
+#include "system/processor.h"
 #include "system/thread.h"
-#include "system/wait_clock.h"
-
-long nexio_elapsed_ms(const struct timespec &since) {
-  struct timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return (now.tv_sec - since.tv_sec) * 1000 + (now.tv_nsec - since.tv_nsec) / 1000000;
-}
-
-int nexio_current_cpu() {
-#ifdef __linux__
-  return sched_getcpu();
-#else
-  return -1;
-#endif
-}
-
-static long nexio_elapsed_ns(const struct timespec &since) {
-  struct timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return (now.tv_sec - since.tv_sec) * 1000000000 + (now.tv_nsec - since.tv_nsec);
-}
 
 void nexio_drop(nexio_handle *h) {
   int fd = h->fd.load();
@@ -60,15 +44,6 @@ static int nexio_freespace(int h, int t) {
 
 enum class nexio_wait { ready, full, disowned };
 
-// A pause for a thread that polls a value another core is about to change.
-static inline void nexio_relax() {
-#if defined(__x86_64__) || defined(__i386__)
-  __builtin_ia32_pause();
-#elif defined(__aarch64__)
-  __asm__ __volatile__("yield");
-#endif
-}
-
 // Waits until the ring has `need` free slots, or at most about 1 ms. While
 // the patch is taking bytes out, notify frees a slot every few nanoseconds,
 // far sooner than a sleeping thread could be woken: so the thread first
@@ -77,22 +52,21 @@ static inline void nexio_relax() {
 // is not taking bytes) sleeps at once (`poll_first` false).
 static nexio_wait nexio_wait_space(nexio_handle *h, pthread_t self, int need, bool poll_first) {
   const int head = h->head.load(std::memory_order_relaxed);
-  struct timespec spin_start;
-  clock_gettime(CLOCK_MONOTONIC, &spin_start);
+  const auto spin_end = std::chrono::steady_clock::now() + std::chrono::nanoseconds(nexio_spin_ns);
   while (poll_first) {
     for (int i = 0; i < 16; i++) {
       if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) >= need) {
         return nexio_wait::ready;
       }
-      nexio_relax();
+      Processor::Pause();
     }
     // On the processor of the host's loop, the loop frees space only when
     // this thread makes way for it.
-    const int cpu = nexio_current_cpu();
+    const int cpu = Processor::Current();
     if (cpu < 0 || cpu == h->loop_cpu.load(std::memory_order_relaxed)) {
-      sched_yield();
+      std::this_thread::yield();
     }
-    if (nexio_elapsed_ns(spin_start) >= nexio_spin_ns) {
+    if (std::chrono::steady_clock::now() >= spin_end) {
       break;
     }
   }
@@ -101,14 +75,7 @@ static nexio_wait nexio_wait_space(nexio_handle *h, pthread_t self, int need, bo
   if (!nexio_owns(h, self)) {
     result = nexio_wait::disowned;
   } else if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) < need) {
-    struct timespec until;
-    clock_gettime(WaitClock, &until);
-    until.tv_nsec += 1000000;
-    if (until.tv_nsec >= 1000000000) {
-      until.tv_nsec -= 1000000000;
-      until.tv_sec++;
-    }
-    pthread_cond_timedwait(&h->space, &h->lock, &until);
+    Condition::WaitFor(&h->space, &h->lock, std::chrono::milliseconds(1));
     if (nexio_freespace(head, h->tail.load(std::memory_order_acquire)) < need) {
       result = nexio_wait::full;
     }
@@ -117,183 +84,243 @@ static nexio_wait nexio_wait_space(nexio_handle *h, pthread_t self, int need, bo
   return result;
 }
 
-void *nexio_thread(void *arg) {
-  nexio_conninfo *start = static_cast<nexio_conninfo *>(arg);
-  nexio_handle *h = start->handle;
-  const pthread_t self = pthread_self();
-  struct addrinfo *rootai = nullptr;
-  int res = 0;
-  int fd = -1;
+// How a step of the connection thread ends: the thread goes on with its next
+// step, or it leaves, holding the handle's lock, through nexio_leave.
+enum class nexio_step { next, leave };
+
+// The connection thread's own values, handed from step to step.
+struct nexio_connection {
+  explicit nexio_connection(nexio_handle *handle) : h(handle), self(pthread_self()) {}
+
+  nexio_handle *h;
+  pthread_t self;
+  int fd = -1; // the thread's socket, closed as it leaves
   int socktype = 0;
-  char text[256];
+  bool stalled = false; // the last wait for ring space timed out
   unsigned char in[nexio_readsize];
-  bool owner_end = false; // lock held and owner: end the connection
-  bool stalled = false;   // the last wait for ring space timed out
+};
 
-  Thread::Name("nexio"); // for ps and debuggers
-
-  // Wait until "bang", which holds the lock across pthread_create, has
-  // stored this thread's identity.
-  nexio_lock(h);
-  nexio_unlock(h);
-
-  if (!nexio_owns(h, self)) {
-    freebytes(start, sizeof(nexio_conninfo));
-    goto finish;
+// Waits until "bang", which holds the lock across pthread_create, has stored
+// this thread's identity. A thread disowned before it started frees the start
+// block and leaves.
+static nexio_step nexio_await_start(nexio_connection &c, nexio_conninfo *start) {
+  nexio_lock(c.h);
+  nexio_unlock(c.h);
+  if (nexio_owns(c.h, c.self)) {
+    return nexio_step::next;
   }
+  freebytes(start, sizeof(nexio_conninfo));
+  nexio_lock(c.h);
+  return nexio_step::leave;
+}
 
-  {
-    struct addrinfo hints = start->hints;
-    res = getaddrinfo(start->host, start->serv, &hints, &rootai);
-    int lookup_errno = NativeSocket::LastError();
-    freebytes(start, sizeof(nexio_conninfo));
-    start = nullptr;
+// Looks up the host and service of the start block and frees the block. next
+// with the addresses in `list` (at least one); leave when the lookup failed,
+// which the owner reports, or the thread was disowned meanwhile.
+static nexio_step nexio_look_up(nexio_connection &c, nexio_conninfo *start,
+                                struct addrinfo *&list) {
+  struct addrinfo hints = start->hints;
+  int res = getaddrinfo(start->host, start->serv, &hints, &list);
+  const int lookup_errno = NativeSocket::LastError();
+  freebytes(start, sizeof(nexio_conninfo));
 
-    if (!nexio_owns(h, self)) {
-      goto finish;
+  if (!nexio_owns(c.h, c.self)) {
+    if (res == 0 && list) {
+      freeaddrinfo(list);
     }
-    if (res == 0 && !rootai) {
-      res = EAI_NONAME;
-    }
-    if (res != 0) {
-      nexio_lock(h);
-      if (!nexio_owns(h, self)) {
-        goto leave;
-      }
-      error("nexio: name lookup failed (%s)",
-            NativeSocket::LookupErrorText(res, lookup_errno, text, sizeof text));
-      owner_end = true;
-      goto leave;
-    }
+    nexio_lock(c.h);
+    return nexio_step::leave;
   }
+  if (res == 0 && !list) {
+    res = EAI_NONAME;
+  }
+  if (res == 0) {
+    return nexio_step::next;
+  }
+  nexio_lock(c.h);
+  if (nexio_owns(c.h, c.self)) {
+    char text[256];
+    error("nexio: name lookup failed (%s)",
+          NativeSocket::LookupErrorText(res, lookup_errno, text, sizeof text));
+  }
+  return nexio_step::leave;
+}
 
-  for (struct addrinfo *ai = rootai; ai && fd < 0; ai = ai->ai_next) {
-    fd = NativeSocket::Open(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
-    if (fd < 0) {
+// Connects to the first address of the list that takes a connection, frees
+// the list and publishes the socket: status 2 and a run of notify. leave when
+// no address connects, which the owner reports, or the thread was disowned
+// meanwhile.
+static nexio_step nexio_connect_first(nexio_connection &c, struct addrinfo *list) {
+  int res = 0;
+  for (struct addrinfo *ai = list; ai && c.fd < 0; ai = ai->ai_next) {
+    c.fd = NativeSocket::Open(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
+    if (c.fd < 0) {
       res = NativeSocket::LastError();
-    } else if ((res = NativeSocket::Connect(fd, ai->ai_addr,
+    } else if ((res = NativeSocket::Connect(c.fd, ai->ai_addr,
                                             static_cast<socklen_t>(ai->ai_addrlen))) != 0) {
-      NativeSocket::Close(fd);
-      fd = -1;
+      NativeSocket::Close(c.fd);
+      c.fd = -1;
     } else {
-      socktype = ai->ai_socktype;
+      c.socktype = ai->ai_socktype;
     }
-    if (!nexio_owns(h, self)) {
-      goto finish;
+    if (!nexio_owns(c.h, c.self)) {
+      break;
     }
   }
-  freeaddrinfo(rootai);
-  rootai = nullptr;
+  freeaddrinfo(list);
 
-  nexio_lock(h);
-  if (!nexio_owns(h, self)) {
-    goto leave;
+  nexio_lock(c.h);
+  if (!nexio_owns(c.h, c.self)) {
+    return nexio_step::leave;
   }
-  if (fd < 0) {
+  if (c.fd < 0) {
+    char text[256];
     error("nexio: connect failed (%s)", NativeSocket::ErrorText(res, text, sizeof text));
-    owner_end = true;
-    goto leave;
+    return nexio_step::leave;
   }
-  h->fd.store(fd);
-  h->status = 2;
-  clock_delay(h->owner->notify, 0);
-  nexio_unlock(h);
+  c.h->fd.store(c.fd);
+  c.h->status = 2;
+  clock_delay(c.h->owner->notify, 0);
+  nexio_unlock(c.h);
+  return nexio_step::next;
+}
 
-  // A stream is received in large reads into the thread's own buffer and fed
-  // into the ring as notify frees it, so that a busy stream costs few system
-  // calls and wake-ups. A datagram is received only into an empty ring, so
-  // that it is never cut because the patch was slow: only a datagram longer
-  // than the ring loses its tail. Bytes go into the ring only while this
-  // thread is the owner: a thread disowned during recv never touches slots
-  // that a newer owner may have filled.
+// Receives up to `size` bytes into the thread's buffer. next with the count
+// in `n`; leave when the peer closed or the object shut the socket down, and
+// after a read error, which the owner reports.
+static nexio_step nexio_read(nexio_connection &c, size_t size, long &n) {
   for (;;) {
-    const bool dgram = socktype == SOCK_DGRAM;
-    if (dgram) {
-      const nexio_wait room = nexio_wait_space(h, self, nexio_ringsize - 1, !stalled);
-      stalled = room == nexio_wait::full;
-      switch (room) {
-      case nexio_wait::disowned:
-        nexio_lock(h);
-        goto leave;
-      case nexio_wait::full:
-        continue;
-      case nexio_wait::ready:
-        break;
-      }
+    n = NativeSocket::ReceiveWaiting(c.fd, c.in, size);
+    if (n > 0) {
+      return nexio_step::next;
     }
-    ssize_t n = NativeSocket::Receive(fd, in, dgram ? nexio_ringsize - 1 : sizeof in);
     if (n == 0) {
-      break; // the peer closed, or the object shut the socket down
+      nexio_lock(c.h);
+      return nexio_step::leave;
     }
-    if (n < 0) {
-      int err = NativeSocket::LastError();
-      if (NativeSocket::Interrupted(err)) {
-        continue;
-      }
-      nexio_lock(h);
-      if (!nexio_owns(h, self)) {
-        goto leave;
-      }
+    const int err = NativeSocket::LastError();
+    if (NativeSocket::Interrupted(err)) {
+      continue;
+    }
+    nexio_lock(c.h);
+    if (nexio_owns(c.h, c.self)) {
+      char text[256];
       error("nexio: read error (%s)", NativeSocket::ErrorText(err, text, sizeof text));
-      owner_end = true;
-      goto leave;
     }
+    return nexio_step::leave;
+  }
+}
 
-    for (ssize_t done = 0; done < n;) {
-      const int left = static_cast<int>(n - done);
-      const nexio_wait room =
-          nexio_wait_space(h, self, left < nexio_fill_min ? left : nexio_fill_min, !stalled);
-      stalled = room == nexio_wait::full;
-      if (room == nexio_wait::full) {
-        continue;
-      }
-      nexio_lock(h);
-      if (room == nexio_wait::disowned || !nexio_owns(h, self)) {
-        goto leave;
-      }
-      int head = h->head.load(std::memory_order_relaxed);
-      int tail = h->tail.load(std::memory_order_acquire);
-      int k = nexio_freespace(head, tail);
-      if (k > n - done) {
-        k = static_cast<int>(n - done);
-      }
-      int first = nexio_ringsize - head < k ? nexio_ringsize - head : k;
-      memcpy(h->buf + head, in + done, static_cast<size_t>(first));
-      memcpy(h->buf, in + done + first, static_cast<size_t>(k - first));
-      h->head.store(static_cast<uint16_t>((head + k) % nexio_ringsize), std::memory_order_release);
-      if (head == tail) {
-        clock_delay(h->owner->notify, 0);
-      }
-      nexio_unlock(h);
-      done += k;
+// Feeds the first n bytes of the thread's buffer into the ring as notify
+// frees it, and wakes notify when the ring was empty. Bytes go into the ring
+// only while this thread is the owner: a thread disowned during its receive
+// never touches slots that a newer owner may have filled; it leaves instead.
+static nexio_step nexio_feed(nexio_connection &c, long n) {
+  nexio_handle *h = c.h;
+  for (long done = 0; done < n;) {
+    const int left = static_cast<int>(n - done);
+    const nexio_wait room =
+        nexio_wait_space(h, c.self, left < nexio_fill_min ? left : nexio_fill_min, !c.stalled);
+    c.stalled = room == nexio_wait::full;
+    if (room == nexio_wait::full) {
+      continue;
+    }
+    nexio_lock(h);
+    if (room == nexio_wait::disowned || !nexio_owns(h, c.self)) {
+      return nexio_step::leave;
+    }
+    int head = h->head.load(std::memory_order_relaxed);
+    int tail = h->tail.load(std::memory_order_acquire);
+    int k = nexio_freespace(head, tail);
+    if (k > n - done) {
+      k = static_cast<int>(n - done);
+    }
+    int first = nexio_ringsize - head < k ? nexio_ringsize - head : k;
+    memcpy(h->buf + head, c.in + done, static_cast<size_t>(first));
+    memcpy(h->buf, c.in + done + first, static_cast<size_t>(k - first));
+    h->head.store(static_cast<uint16_t>((head + k) % nexio_ringsize), std::memory_order_release);
+    if (head == tail) {
+      clock_delay(h->owner->notify, 0);
+    }
+    nexio_unlock(h);
+    done += k;
+  }
+  return nexio_step::next;
+}
+
+// A stream is received in large reads into the thread's own buffer and fed
+// into the ring as notify frees it, so that a busy stream costs few system
+// calls and wake-ups. Returns when the thread leaves (lock held).
+static void nexio_receive_stream(nexio_connection &c) {
+  for (;;) {
+    long n = 0;
+    if (nexio_read(c, sizeof c.in, n) == nexio_step::leave ||
+        nexio_feed(c, n) == nexio_step::leave) {
+      return;
     }
   }
+}
 
-finish:
-  if (rootai) {
-    freeaddrinfo(rootai);
+// A datagram is received only into an empty ring, so that it is never cut
+// because the patch was slow: only a datagram longer than the ring loses its
+// tail. Returns when the thread leaves (lock held).
+static void nexio_receive_datagrams(nexio_connection &c) {
+  for (;;) {
+    const nexio_wait room = nexio_wait_space(c.h, c.self, nexio_ringsize - 1, !c.stalled);
+    c.stalled = room == nexio_wait::full;
+    if (room == nexio_wait::disowned) {
+      nexio_lock(c.h);
+      return;
+    }
+    if (room == nexio_wait::full) {
+      continue;
+    }
+    long n = 0;
+    if (nexio_read(c, nexio_ringsize - 1, n) == nexio_step::leave ||
+        nexio_feed(c, n) == nexio_step::leave) {
+      return;
+    }
   }
-  nexio_lock(h);
-  owner_end = nexio_owns(h, self);
+}
 
-leave:
-  // The lock is held here.
-  if (owner_end) {
+// The one way out, with the lock held. The owner ends the connection (Idle,
+// `recon` 1, a run of notify), a disowned thread changes nothing; whoever
+// drops refcount to 0 frees the handle; the thread's own socket is closed.
+static void nexio_leave(nexio_connection &c) {
+  nexio_handle *h = c.h;
+  if (nexio_owns(h, c.self)) {
     h->thread.store(nexio_nothread);
     h->fd.store(-1);
     h->status = 0;
     h->recon.store(1);
     clock_delay(h->owner->notify, 0);
   }
-  {
-    int left = --h->refcount;
-    nexio_unlock(h);
-    if (left == 0) {
-      nexio_handle_free(h);
+  int left = --h->refcount;
+  nexio_unlock(h);
+  if (left == 0) {
+    nexio_handle_free(h);
+  }
+  if (c.fd >= 0) {
+    NativeSocket::Close(c.fd);
+  }
+}
+
+void *nexio_thread(void *arg) {
+  nexio_conninfo *start = static_cast<nexio_conninfo *>(arg);
+  nexio_connection c(start->handle);
+  struct addrinfo *list = nullptr;
+
+  Thread::Name("nexio"); // for ps and debuggers
+
+  if (nexio_await_start(c, start) == nexio_step::next &&
+      nexio_look_up(c, start, list) == nexio_step::next &&
+      nexio_connect_first(c, list) == nexio_step::next) {
+    if (c.socktype == SOCK_DGRAM) {
+      nexio_receive_datagrams(c);
+    } else {
+      nexio_receive_stream(c);
     }
   }
-  if (fd >= 0) {
-    NativeSocket::Close(fd);
-  }
+  nexio_leave(c);
   return nullptr;
 }

@@ -8,7 +8,6 @@
 
 #include <pthread.h>
 #include <stdint.h>
-#include <time.h>
 
 #include <atomic>
 
@@ -101,15 +100,11 @@ unsigned char nexio_atom_byte(const t_atom *a);
 // ---- Connection (connection.cpp) ------------------------------------------------
 
 // The connection thread: looks up, connects and receives for the handle in
-// `arg` (a nexio_conninfo from getbytes, which the thread frees). Started
-// detached by "bang" while it holds the lock.
+// `arg` (a nexio_conninfo from getbytes, which the thread frees), then
+// leaves. Started detached by "bang" while it holds the lock.
 void *nexio_thread(void *arg);
 // Drops the handle's connection: the socket is shut down (its thread closes
 // it) and the thread disowned. Caller holds the lock.
 void nexio_drop(nexio_handle *h);
 // Frees a handle whose refcount has reached 0. Any thread.
 void nexio_handle_free(nexio_handle *h);
-// Milliseconds on the monotonic clock since `since`. Any thread.
-long nexio_elapsed_ms(const struct timespec &since);
-// The processor the caller runs on, or -1 where that is not known.
-int nexio_current_cpu();
