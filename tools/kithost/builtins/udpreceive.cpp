@@ -6,7 +6,9 @@
 // A thread of its own waits for datagrams and queues them; a clock armed
 // from that thread hands them out on the main thread, in arrival order. The
 // queue is bounded: datagrams beyond it are dropped and counted, and the
-// count is reported on the console.
+// count is reported on the console. Each datagram is an event of its own:
+// when the host cuts the chain that one sets off (a loop in the patch), the
+// rest wait for the clock's next run.
 #include "builtins_internal.hpp"
 #include "udp_address.hpp"
 
@@ -78,26 +80,39 @@ void receive_loop(UdpReceive *x) {
   }
 }
 
-/// On the main thread: every datagram queued so far, out of the outlet.
+/// On the main thread: the datagrams queued so far, out of the outlet, up to
+/// the first whose chain the host cuts.
 void udpreceive_deliver(UdpReceive *x) {
   Receiver &r = *x->receiver;
-  std::deque<std::vector<unsigned char>> arrived;
+  std::size_t waiting = 0;
   long dropped = 0;
   {
     std::lock_guard lock(r.mutex);
-    arrived.swap(r.queue);
+    waiting = r.queue.size();
     dropped = std::exchange(r.dropped, 0);
   }
   if (const int failure = r.failure.exchange(0))
     ::error("udpreceive: receive failed: %s", std::strerror(failure));
   if (dropped > 0)
     ::error("udpreceive: %ld datagrams dropped (the queue was full)", dropped);
-  for (std::vector<unsigned char> &bytes : arrived) {
+  // Only those queued at the start: a flood that arrives meanwhile waits for
+  // the next run rather than holding the loop here.
+  for (; waiting > 0; --waiting) {
+    std::vector<unsigned char> bytes;
+    {
+      std::lock_guard lock(r.mutex);
+      bytes = std::move(r.queue.front());
+      r.queue.pop_front();
+    }
     static unsigned char none = 0;
     t_atom packet[2];
     atom_setlong(&packet[0], static_cast<t_atom_long>(bytes.size()));
     atom_setlong(&packet[1], reinterpret_cast<t_atom_long>(bytes.empty() ? &none : bytes.data()));
-    outlet_anything(x->out, gensym("FullPacket"), 2, packet);
+    if (!outlet_anything(x->out, gensym("FullPacket"), 2, packet)) {
+      if (waiting > 1)
+        clock_delay(x->clock, 0);
+      return;
+    }
   }
 }
 
