@@ -5,10 +5,10 @@
 //
 // A thread of its own waits for datagrams and queues them; a clock armed
 // from that thread hands them out on the main thread, in arrival order. The
-// queue is bounded: datagrams beyond it are dropped and counted, and the
-// count is reported on the console. Each datagram is an event of its own:
-// when the host cuts the chain that one sets off (a loop in the patch), the
-// rest wait for the clock's next run.
+// queue is bounded in datagrams and in bytes: datagrams beyond it are
+// dropped and counted, and the count is reported on the console. Each
+// datagram is an event of its own: when the host cuts the chain that one
+// sets off (a loop in the patch), the rest wait for the clock's next run.
 #include "builtins_internal.hpp"
 #include "udp_address.hpp"
 
@@ -31,6 +31,8 @@ namespace {
 
 constexpr std::size_t largest_datagram = 65535;
 constexpr std::size_t most_queued = 4096;
+// 4096 datagrams of a controller's 1472 bytes fit; 64 KiB ones stop at 128.
+constexpr std::size_t most_queued_bytes = std::size_t{8} << 20;
 // How long the thread waits in one poll before it looks at the stop flag:
 // it bounds how long freeing the object waits for the thread.
 constexpr int poll_ms = 50;
@@ -42,6 +44,7 @@ struct Receiver {
   std::atomic<bool> stop{false};
   std::mutex mutex;
   std::deque<std::vector<unsigned char>> queue; ///< guarded by mutex
+  std::size_t queued_bytes = 0;                 ///< guarded by mutex
   long dropped = 0;                             ///< guarded by mutex
   std::atomic<int> failure{0};                  ///< errno of a failed receive
 };
@@ -70,11 +73,14 @@ void receive_loop(UdpReceive *x) {
       continue;
     }
     {
+      const auto bytes = static_cast<std::size_t>(size);
       std::lock_guard lock(r.mutex);
-      if (r.queue.size() >= most_queued)
+      if (r.queue.size() >= most_queued || r.queued_bytes + bytes > most_queued_bytes) {
         ++r.dropped;
-      else
+      } else {
         r.queue.emplace_back(buffer.begin(), buffer.begin() + size);
+        r.queued_bytes += bytes;
+      }
     }
     clock_delay(x->clock, 0);
   }
@@ -103,6 +109,7 @@ void udpreceive_deliver(UdpReceive *x) {
       std::lock_guard lock(r.mutex);
       bytes = std::move(r.queue.front());
       r.queue.pop_front();
+      r.queued_bytes -= bytes.size();
     }
     static unsigned char none = 0;
     t_atom packet[2];
