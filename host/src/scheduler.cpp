@@ -143,8 +143,7 @@ bool Scheduler::free_clock(void *handle) {
     clocks_.erase(found);
     delete clock;
   }
-  check_main_thread(MainThreadCall::clock_free, owner,
-                    [&] { return owner_class ? owner_class : "freeobject"; });
+  check_main_thread(MainThreadCall::clock_free, owner, [&] { return owner_class; });
   return true;
 }
 
