@@ -143,4 +143,12 @@ TEST(KithostPrompt, RunsTheHostWhileWaitingAndCompletes) {
   EXPECT_EQ(terminal.exit_status(), 0) << terminal.seen();
 }
 
+TEST(KithostPrompt, AZeroDelayLoopLeavesThePromptItsLines) {
+  Terminal terminal;
+  ASSERT_TRUE(terminal.expect("kithost> "));
+  terminal.type("obj d delay 0\nconnect d 0 d 0\nsend d bang\n");
+  terminal.type("quit\n");
+  EXPECT_EQ(terminal.exit_status(), 0) << terminal.seen();
+}
+
 } // namespace
