@@ -3,6 +3,7 @@
 #define EXT_H
 
 #include "ext_mess.h"
+#include "ext_obex_util.h"
 #include "ext_path.h"
 #include "ext_prefix.h"
 #include "ext_proto.h"
