@@ -10,6 +10,7 @@
 #include "ext_strings.h"
 #include "ext_sysfile.h"
 #include "ext_sysmem.h"
+#include "ext_systime.h"
 
 /// What an assist method is asked about.
 enum t_assist_function { ASSIST_INLET = 1, ASSIST_OUTLET };
