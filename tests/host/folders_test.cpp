@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -86,6 +87,16 @@ TEST_F(Folders, AListingHoldsFilesAndFoldersInNameOrderAsTheyWereAtOpening) {
   EXPECT_EQ(rest, (std::vector<std::string>{"b-folder", "c.txt"}));
   EXPECT_EQ(path_foldernextfile(folder, &type, name, 0), 0) << "done stays done";
   path_closefolder(folder);
+  // Many names, made out of order: the listing sorts them whatever order
+  // the file system keeps.
+  fs::create_directories(root / "many");
+  std::vector<std::pair<std::string, t_fourcc>> expected;
+  for (int i = 0; i < 40; ++i)
+    expected.emplace_back("n" + std::to_string(100 + (i * 17) % 40), 0);
+  for (const auto &entry : expected)
+    write(root / "many" / entry.first, "");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(listing(id_of(root / "many")), expected);
   EXPECT_EQ(listing(id_of(root / "b-folder" / "inner")).size(), 1u);
   fs::create_directories(root / "empty");
   EXPECT_TRUE(listing(id_of(root / "empty")).empty());
