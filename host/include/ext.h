@@ -2,6 +2,7 @@
 #ifndef EXT_H
 #define EXT_H
 
+#include "ext_expr.h"
 #include "ext_mess.h"
 #include "ext_obex_util.h"
 #include "ext_path.h"
