@@ -12,6 +12,7 @@
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,10 @@ struct Case {
   const char *inputs;
   const char *result;
 };
+
+void PrintTo(const Case &c, std::ostream *os) {
+  *os << '"' << c.expression << "\" with \"" << c.inputs << '"';
+}
 
 class Expressions : public ::testing::TestWithParam<Case> {
 protected:
