@@ -2,7 +2,9 @@
 #ifndef EXT_H
 #define EXT_H
 
+#include "ext_atomarray.h"
 #include "ext_expr.h"
+#include "ext_hashtab.h"
 #include "ext_mess.h"
 #include "ext_obex_util.h"
 #include "ext_path.h"
