@@ -117,6 +117,16 @@ C74_API void freebytes(void *b, t_getbytes_size size);
 #define getbytes(size) ((char *)sysmem_newptr((t_ptr_size)(size)))
 #define freebytes(p, size) sysmem_freeptr((char *)(p))
 
+// ---- Exit ----------------------------------------------------------------------
+
+/// Has m(a) called when the host exits (when its process ends normally),
+/// the last installed first. Any thread.
+C74_API void quittask_install(method m, void *a);
+/// Forgets every installation of `m`.
+C74_API void quittask_remove(method m);
+/// Forgets the installations of `m` with `a`.
+C74_API void quittask_remove2(method m, void *a);
+
 // ---- Low-priority queue ------------------------------------------------------
 
 /// Queues fn(ob, sym, argc, argv) to run later on the host's main thread;
