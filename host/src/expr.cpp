@@ -682,8 +682,12 @@ void *expr_new(long argc, t_atom *argv, t_atom *types) {
 
 short expr_eval(t_expr *x, long argc, t_atom *argv, t_atom *result) {
   auto *e = record_cast<t_expr>(x, expr_kind);
-  if (!e || !result) {
+  if (!e) {
     error("expr_eval: %p is not an expression", static_cast<void *>(x));
+    return 1;
+  }
+  if (!result) {
+    error("expr_eval: no atom for the result");
     return 1;
   }
   bool inputs_fit = true;

@@ -11,6 +11,7 @@
 #include "function_cast.hpp"
 #include "records.hpp"
 
+#include <algorithm>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
@@ -202,7 +203,8 @@ t_hashtab *hashtab_new(long slotcount) {
   x->slotcount = slotcount > 0 ? slotcount : static_cast<long>(HASH_DEFSLOTS);
   x->flags = OBJ_FLAG_OBJ;
   x->reserved = table;
-  table->by_key.reserve(static_cast<size_t>(x->slotcount));
+  // A start, not a promise: the table grows as it fills anyway.
+  table->by_key.reserve(static_cast<size_t>(std::min(x->slotcount, 4096L)));
   return x;
 }
 
