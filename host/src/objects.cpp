@@ -1,6 +1,7 @@
 // Object records, their inlets and outlets, and freeing.
 #include "objects.hpp"
 #include "function_cast.hpp"
+#include "records.hpp"
 #include "scheduler.hpp"
 #include "symbols.hpp"
 #include "thread_rules.hpp"
@@ -38,6 +39,7 @@ void release(t_object *x, ObjectState *state) {
   Scheduler &scheduler = Scheduler::get();
   scheduler.drop_deferred(x);
   scheduler.free_clocks_of(x);
+  free_records_of(x);
   live_objects().erase(x);
 #ifdef KIT_CHECK_THREADS
   forget_off_main_thread_reports(x);
@@ -163,7 +165,7 @@ void freeobject(void *x) {
   auto *op = static_cast<t_object *>(x);
   if (!op)
     return;
-  if (Scheduler::get().free_clock(op))
+  if (Scheduler::get().free_clock(op) || free_record(op))
     return;
   if (!object_state(op)) {
     error("freeobject: %p is neither an object nor a clock", static_cast<void *>(op));
@@ -180,8 +182,11 @@ t_max_err object_free(void *x) {
 }
 
 t_symbol *object_classname(void *x) {
-  ObjectState *state = object_state(x);
-  return state ? state->cls->name : common_symbols().empty;
+  if (ObjectState *state = object_state(x))
+    return state->cls->name;
+  if (const RecordKind *kind = record_kind(x))
+    return gensym(kind->name);
+  return common_symbols().empty;
 }
 
 namespace {
