@@ -2,17 +2,28 @@
 #ifndef EXT_H
 #define EXT_H
 
+#include "ext_common.h"
 #include "ext_mess.h"
+#include "ext_obex_util.h"
 #include "ext_path.h"
+#include "ext_post.h"
 #include "ext_prefix.h"
 #include "ext_proto.h"
 #include "ext_strings.h"
 #include "ext_sysfile.h"
 #include "ext_sysmem.h"
+#include "ext_systhread.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 
 /// What an assist method is asked about.
 enum t_assist_function { ASSIST_INLET = 1, ASSIST_OUTLET };
 /// The longest hint an assist method should write.
 enum { ASSIST_MAX_STRING_LEN = 500 };
+
+/// A clock is freed as any object is.
+#define clock_free freeobject
 
 #endif

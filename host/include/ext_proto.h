@@ -3,9 +3,10 @@
 //
 // Threads: every function here is for the host's main thread (the thread
 // that runs messages, clocks and deferred calls), except gensym,
-// clock_delay, clock_fdelay, clock_unset, post, error, defer_low and
-// getbytes/freebytes, which any thread may call. Debug and sanitizer builds
-// of the host report an outlet call or the freeing of a clock from another
+// clock_delay, clock_fdelay, clock_unset, qelem_set, qelem_front,
+// qelem_unset, post, error, defer_low and getbytes/freebytes, which any
+// thread may call. Debug and sanitizer builds
+// of the host report an outlet call or the freeing of a clock or qelem from another
 // thread on the console ("CLASS: outlet called off the main thread", once
 // per object and kind of call) and still make the call: hand work to the
 // main thread with a clock or defer_low instead.
@@ -74,6 +75,23 @@ C74_API void clock_unset(void *x);
 /// The host's logical time in milliseconds.
 C74_API double gettime_forobject(t_object *x);
 C74_API long gettime(void);
+
+// ---- Queue elements ------------------------------------------------------------
+// A qelem calls fn(obj) once on the host's main thread, soon after it is set:
+// setting it again before that changes nothing, so a worker thread may set it
+// as often as it likes and the main thread sees the latest state once.
+
+/// A new, unset qelem (null without a function). Free it with qelem_free.
+C74_API void *qelem_new(void *obj, method fn);
+/// Sets the qelem unless it is set already. Any thread.
+C74_API void qelem_set(t_qelem *x);
+/// As qelem_set, but ahead of the calls already due. Any thread.
+C74_API void qelem_front(t_qelem *x);
+/// Cancels a set qelem. Any thread.
+C74_API void qelem_unset(t_qelem *x);
+/// Cancels and frees the qelem. Qelems an object still has when it is freed
+/// are freed with it.
+C74_API void qelem_free(t_qelem *x);
 
 // ---- Symbols and atoms -------------------------------------------------------
 

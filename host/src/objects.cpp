@@ -1,6 +1,7 @@
 // Object records, their inlets and outlets, and freeing.
 #include "objects.hpp"
 #include "function_cast.hpp"
+#include "registry.hpp"
 #include "scheduler.hpp"
 #include "symbols.hpp"
 #include "thread_rules.hpp"
@@ -38,6 +39,7 @@ void release(t_object *x, ObjectState *state) {
   Scheduler &scheduler = Scheduler::get();
   scheduler.drop_deferred(x);
   scheduler.free_clocks_of(x);
+  forget_registered(x);
   live_objects().erase(x);
 #ifdef KIT_CHECK_THREADS
   forget_off_main_thread_reports(x);
@@ -84,6 +86,7 @@ void free_object(t_object *x) {
   if (x->o_magic != object_magic)
     return;
   x->o_magic = 0;
+  notify_freeing(x);
   if (state->cls->free_fn)
     function_cast<void (*)(void *)>(state->cls->free_fn)(x);
   release(x, state);
@@ -182,6 +185,11 @@ t_max_err object_free(void *x) {
 t_symbol *object_classname(void *x) {
   ObjectState *state = object_state(x);
   return state ? state->cls->name : common_symbols().empty;
+}
+
+t_class *object_class(void *x) {
+  ObjectState *state = object_state(x);
+  return state ? state->cls : nullptr;
 }
 
 namespace {

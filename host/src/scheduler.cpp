@@ -88,19 +88,37 @@ void Scheduler::disarm_locked(Clock &clock) {
   }
 }
 
+void Scheduler::schedule_locked(Clock &clock, double delay_ms, int64_t order) {
+  disarm_locked(clock);
+  // A negative or NaN delay means now.
+  const double delay = delay_ms > 0 ? delay_ms : 0;
+  clock.due = Due{now_locked(std::chrono::steady_clock::now()) + delay, order, &clock};
+  queue_.insert(clock.due);
+  clock.armed = true;
+}
+
 bool Scheduler::arm(void *handle, double delay_ms) {
   {
     std::lock_guard lock(mutex_);
     auto found = clocks_.find(static_cast<Clock *>(handle));
     if (found == clocks_.end())
       return false;
-    Clock &clock = **found;
-    disarm_locked(clock);
-    // A negative or NaN delay means now.
-    const double delay = delay_ms > 0 ? delay_ms : 0;
-    clock.due = Due{now_locked(std::chrono::steady_clock::now()) + delay, next_order_++, &clock};
-    queue_.insert(clock.due);
-    clock.armed = true;
+    schedule_locked(**found, delay_ms, next_order_++);
+  }
+  if (!on_main_thread())
+    waker_.wake();
+  return true;
+}
+
+bool Scheduler::arm_if_idle(void *handle, bool front) {
+  {
+    std::lock_guard lock(mutex_);
+    auto found = clocks_.find(static_cast<Clock *>(handle));
+    if (found == clocks_.end())
+      return false;
+    if ((*found)->armed)
+      return true;
+    schedule_locked(**found, 0, front ? front_order_-- : next_order_++);
   }
   if (!on_main_thread())
     waker_.wake();
@@ -133,7 +151,7 @@ bool Scheduler::free_clock(void *handle) {
     clocks_.erase(found);
     delete clock;
   }
-  check_main_thread(MainThreadCall::clock_free, owner,
+  check_main_thread(MainThreadCall::clock_release, owner,
                     [&] { return owner_class ? owner_class : "freeobject"; });
   return true;
 }

@@ -17,7 +17,7 @@
 namespace kit::rt {
 
 /// The kinds of call the check reports separately.
-enum class MainThreadCall : uint8_t { outlet, send, clock_free };
+enum class MainThreadCall : uint8_t { outlet, send, clock_release };
 
 #ifdef KIT_CHECK_THREADS
 /// Reports the call unless it was reported for `object` already.
