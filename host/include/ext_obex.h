@@ -53,6 +53,10 @@ C74_API t_max_err class_addmethod(t_class *c, const method m, const char *name, 
 C74_API t_max_err class_addattr(t_class *c, t_object *attr);
 /// Registers the class under a name space ("box"): from then on it can be made.
 C74_API t_max_err class_register(t_symbol *name_space, t_class *c);
+/// Makes `aliasname` a second name of the class: a box of that name makes
+/// an object of the class. MAX_ERR_DUPLICATE (reported) when another class
+/// has the name.
+C74_API t_max_err class_alias(t_class *c, t_symbol *aliasname);
 C74_API t_max_err class_free(t_class *c);
 
 /// Makes a record of the class, zero-filled, header first; null on failure.
