@@ -2,6 +2,7 @@
 #ifndef EXT_H
 #define EXT_H
 
+#include "ext_assist.h"
 #include "ext_common.h"
 #include "ext_mess.h"
 #include "ext_obex_util.h"
@@ -17,11 +18,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-
-/// What an assist method is asked about.
-enum t_assist_function { ASSIST_INLET = 1, ASSIST_OUTLET };
-/// The longest hint an assist method should write.
-enum { ASSIST_MAX_STRING_LEN = 500 };
 
 /// A clock is freed as any object is.
 #define clock_free freeobject

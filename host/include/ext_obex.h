@@ -40,8 +40,10 @@ BEGIN_USING_C_LINKAGE
 //   - a selector naming an attribute sets it ("host 1.2.3.4");
 //   - anything else goes to the "anything" method (A_GIMME) when there is
 //     one, else is reported as "CLASS: doesn't understand "SEL"".
-// A proxy inlet (inlet4) turns an int, a float (truncated) or a list's first
-// number into its selector with one long; anything else is reported.
+// A typed inlet (inlet4, intin, floatin) turns an int, a float or a list's
+// first number into its selector with one long (a float truncated) or one
+// float; anything else is reported. A proxy (proxy_new) passes every message
+// on by the rules above, as the leftmost inlet does.
 
 /// Attribute flags. ATTR_SET_OPAQUE_USER makes an attribute read-only for
 /// messages from the patch, ATTR_SET_OPAQUE also for C code; the others are
@@ -72,6 +74,10 @@ C74_API t_max_err class_addmethod(t_class *c, const method m, const char *name, 
 C74_API t_max_err class_addattr(t_class *c, t_object *attr);
 /// Registers the class under a name space ("box"): from then on it can be made.
 C74_API t_max_err class_register(t_symbol *name_space, t_class *c);
+/// Makes `aliasname` a second name of the class: a box of that name makes
+/// an object of the class. MAX_ERR_DUPLICATE (reported) when another class
+/// has the name.
+C74_API t_max_err class_alias(t_class *c, t_symbol *aliasname);
 C74_API t_max_err class_free(t_class *c);
 /// The attribute of that name, as a t_object for object_method and the
 /// attr_addfilter calls, or null.
