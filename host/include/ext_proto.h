@@ -31,9 +31,11 @@ C74_API C74_DEPRECATED(void addfloat(method f));
 C74_API C74_DEPRECATED(void addbang(method f));
 /// Makes a record of a class registered by setup, zero-filled, header first.
 C74_API C74_DEPRECATED(void *newobject(void *maxclass));
-/// Frees an object: an object record (its free routine runs first; clocks it
-/// still owns and deferred calls queued for it are dropped after) or a clock
-/// (cancelled). Anything else is reported and left alone.
+/// Frees an object: an object record (its free routine runs first; clocks,
+/// time objects it still owns and deferred calls queued for it are dropped
+/// after), a clock (cancelled), or a list, table, atom array, time object,
+/// expression or parallel task the host made. Anything else is reported and
+/// left alone.
 C74_API void freeobject(void *op);
 
 // ---- Outlets -----------------------------------------------------------------
@@ -117,6 +119,14 @@ C74_API void qelem_free(t_qelem *x);
 
 /// Interns `s` for the life of the process. Any thread.
 C74_API t_symbol *gensym(const char *s);
+// Translation of user-interface texts: this host has none to offer, so each
+// gives its text back as it is. Any thread.
+/// gensym(s).
+C74_API t_symbol *gensym_tr(const char *s);
+/// `s` itself.
+C74_API char *str_tr(const char *s);
+/// `s` itself.
+C74_API t_symbol *symbol_tr(t_symbol *s);
 C74_API t_max_err atom_setlong(t_atom *a, t_atom_long b);
 C74_API t_max_err atom_setfloat(t_atom *a, double b);
 C74_API t_max_err atom_setsym(t_atom *a, t_symbol *b);

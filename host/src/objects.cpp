@@ -2,6 +2,7 @@
 #include "objects.hpp"
 #include "function_cast.hpp"
 #include "registry.hpp"
+#include "records.hpp"
 #include "scheduler.hpp"
 #include "symbols.hpp"
 #include "thread_rules.hpp"
@@ -39,6 +40,7 @@ void release(t_object *x, ObjectState *state) {
   scheduler.drop_deferred(x);
   scheduler.free_clocks_of(x);
   forget_registered(x);
+  free_records_of(x);
   live_objects().erase(x);
 #ifdef KIT_CHECK_THREADS
   forget_off_main_thread_reports(x);
@@ -175,7 +177,7 @@ void freeobject(void *x) {
   auto *op = static_cast<t_object *>(x);
   if (!op)
     return;
-  if (Scheduler::get().free_clock(op) || free_proxy(op))
+  if (Scheduler::get().free_clock(op) || free_proxy(op) || free_record(op))
     return;
   if (!object_state(op)) {
     error("freeobject: %p is neither an object, a clock nor a proxy", static_cast<void *>(op));
@@ -192,8 +194,11 @@ t_max_err object_free(void *x) {
 }
 
 t_symbol *object_classname(void *x) {
-  ObjectState *state = object_state(x);
-  return state ? state->cls->name : common_symbols().empty;
+  if (ObjectState *state = object_state(x))
+    return state->cls->name;
+  if (const RecordKind *kind = record_kind(x))
+    return gensym(kind->name);
+  return common_symbols().empty;
 }
 
 t_class *object_class(void *x) {

@@ -9,6 +9,7 @@
 #include "ext_obex.h"
 #include "ext_obex_util.h"
 #include "ext_systhread.h"
+#include "ext_time.h"
 
 #include <cstddef>
 #include <cstdio>
