@@ -3,6 +3,7 @@
 #define EXT_H
 
 #include "ext_assist.h"
+#include "ext_byteorder.h"
 #include "ext_common.h"
 #include "ext_mess.h"
 #include "ext_obex_util.h"
@@ -21,5 +22,11 @@
 
 /// A clock is freed as any object is.
 #define clock_free freeobject
+
+BEGIN_USING_C_LINKAGE
+/// The entry point of a module: registers its class. The host calls it once,
+/// on the main thread, the first time the class is named.
+C74_EXPORT void ext_main(void *r);
+END_USING_C_LINKAGE
 
 #endif

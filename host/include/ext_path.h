@@ -18,6 +18,10 @@ typedef enum {
   PATH_WRITE_PERM = 2,
   PATH_RW_PERM = 3
 } e_max_openfile_permissions;
+// The older names of the permissions.
+#define READ_PERM PATH_READ_PERM
+#define WRITE_PERM PATH_WRITE_PERM
+#define RW_PERM PATH_RW_PERM
 
 /// Looks `name` up in the search path. On success returns 0 and sets
 /// `outvol` to the folder's path id and `outtype` to the file's type (0 here:
