@@ -3,8 +3,11 @@
 #define EXT_H
 
 #include "ext_assist.h"
+#include "ext_atomarray.h"
 #include "ext_byteorder.h"
 #include "ext_common.h"
+#include "ext_expr.h"
+#include "ext_hashtab.h"
 #include "ext_mess.h"
 #include "ext_obex_util.h"
 #include "ext_path.h"
@@ -15,6 +18,7 @@
 #include "ext_sysfile.h"
 #include "ext_sysmem.h"
 #include "ext_systhread.h"
+#include "ext_systime.h"
 
 #include <stdio.h>
 #include <stdlib.h>

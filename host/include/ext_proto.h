@@ -97,6 +97,9 @@ C74_API void clock_unset(void *x);
 /// The host's logical time in milliseconds.
 C74_API double gettime_forobject(t_object *x);
 C74_API long gettime(void);
+/// Real time in milliseconds, to the microsecond, from a steady clock (for
+/// measuring, not for the date). Any thread.
+C74_API double systimer_gettime(void);
 
 // ---- Queue elements ------------------------------------------------------------
 // A qelem calls fn(obj) once on the host's main thread, soon after it is set:

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <ostream>
 #include <string>
 
 using kittest::Lines;
@@ -132,6 +133,10 @@ struct ValueCase {
   const char *message;
   const char *report; ///< what "report" posts after it
 };
+
+void PrintTo(const ValueCase &c, std::ostream *os) {
+  *os << '"' << c.message << '"';
+}
 
 class TimeValues : public Time, public ::testing::WithParamInterface<ValueCase> {};
 
