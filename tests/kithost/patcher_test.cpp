@@ -276,9 +276,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadPatch{"TypedFullPacket", file({box("m", "message", "FullPacket 4 1234")}, {}),
                  "box 'm' (message 'FullPacket 4 1234'): FullPacket cannot be typed in a "
                  "message box (an address cannot come from text)"},
-        BadPatch{"NamedReceivers", file({box("m", "message", "; other 1")}, {}),
-                 "box 'm' (message '; other 1'): ';' (messages to named receivers) is not "
-                 "supported"},
+        BadPatch{"ReceiverNamedByANumber", file({box("m", "message", "a; 5 bang")}, {}),
+                 "box 'm' (message 'a; 5 bang'): '; 5': a receiver's name is a symbol"},
         BadPatch{"BadDollar", file({box("m", "message", "$0 $12")}, {}),
                  "box 'm' (message '$0 $12'): '$0': only $1 to $9 stand for arguments"},
         BadPatch{"OpenQuote", file({box("m", "message", R"(\"open)")}, {}),

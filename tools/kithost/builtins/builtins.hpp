@@ -6,6 +6,7 @@
 
 #include "kit/host.hpp"
 
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -23,8 +24,15 @@ struct BoxWord {
   t_atom atom{};
   int dollar = 0; ///< 0 for a plain atom
 };
-/// The messages of a message box, in order (the parts between commas).
-using BoxContent = std::vector<std::vector<BoxWord>>;
+/// One message of a message box: its words, sent out of the box's outlet,
+/// or to the receivers of a name when `to` is set (a word that may itself
+/// be a placeholder).
+struct BoxMessage {
+  std::vector<BoxWord> words;
+  std::optional<BoxWord> to;
+};
+/// The messages of a message box, in the order they are sent.
+using BoxContent = std::vector<BoxMessage>;
 
 /// Replaces the content of a message box object (of class "message").
 /// False when `x` is not a message box.
