@@ -1,6 +1,7 @@
 // kithost running patcher files end to end: boxes, lines, subpatchers,
 // message boxes, loadbang, the timed built-ins, and every malformed file
 // reported with where it went wrong.
+#include "patcher_json.hpp"
 #include "run_kithost.hpp"
 
 #include <gtest/gtest.h>
@@ -11,39 +12,6 @@ using namespace kithost_test;
 namespace fs = std::filesystem;
 
 namespace {
-
-/// A box; `extra` is more JSON members (a patching_rect, a subpatcher).
-std::string box(const std::string &id, const std::string &maxclass, const std::string &text,
-                double left = 0, const std::string &extra = {}) {
-  std::string json = R"({"box": {"id": ")" + id + R"(", "maxclass": ")" + maxclass +
-                     R"(", "text": ")" + text + R"(", "patching_rect": [)" + std::to_string(left) +
-                     ", 10, 50, 22]";
-  if (!extra.empty())
-    json += ", " + extra;
-  return json + "}}";
-}
-
-std::string line(const std::string &from, int outlet, const std::string &to, int inlet) {
-  return R"({"patchline": {"source": [")" + from + "\", " + std::to_string(outlet) +
-         R"(], "destination": [")" + to + "\", " + std::to_string(inlet) + "]}}";
-}
-
-std::string joined(const std::vector<std::string> &items) {
-  std::string text;
-  for (const auto &item : items)
-    text += (text.empty() ? "" : ",\n") + item;
-  return text;
-}
-
-/// A patcher object (without the outer {"patcher": ...}).
-std::string patcher(const std::vector<std::string> &boxes, const std::vector<std::string> &lines) {
-  return R"({"fileversion": 1, "boxes": [)" + joined(boxes) + R"(], "lines": [)" + joined(lines) +
-         "]}";
-}
-
-std::string file(const std::vector<std::string> &boxes, const std::vector<std::string> &lines) {
-  return R"({"patcher": )" + patcher(boxes, lines) + "}";
-}
 
 class Patcher : public ::testing::Test {
 protected:
@@ -316,7 +284,7 @@ TEST_F(Patcher, RunsWhatItCanAroundBoxesLeftOut) {
   EXPECT_EQ(result.err[0], where + "box 't': the box kind 'toggle' cannot run here; left out");
   EXPECT_EQ(result.err[1].rfind(where + "box 'n' ('kt-nosuch'): ", 0), 0u) << result.err[1];
   EXPECT_EQ(result.err[2], where + "/patcher/lines/3: print has no inlet 5; left out");
-  EXPECT_EQ(result.err[3], where + "2 of 5 boxes could not be made, 4 lines left out");
+  EXPECT_EQ(result.err[3], where + "2 of 5 boxes and 4 lines left out (could not be made here)");
   // The count makes the run fail where errors do.
   EXPECT_EQ(run(text, {"--fail-on-error"}).status, 1);
 }

@@ -164,10 +164,10 @@ bool report_left_out(const std::vector<LoadedPatch> &patches, kithost::Output &o
     std::string text;
     if (tally.boxes_left_out > 0)
       text = std::to_string(tally.boxes_left_out) + " of " +
-             count(tally.boxes_made + tally.boxes_left_out, "box", "boxes") + " could not be made";
+             count(tally.boxes_made + tally.boxes_left_out, "box", "boxes");
     if (tally.lines_left_out > 0)
-      text += (text.empty() ? "" : ", ") + count(tally.lines_left_out, "line", "lines");
-    output.diagnostic(file, text + " left out");
+      text += (text.empty() ? "" : " and ") + count(tally.lines_left_out, "line", "lines");
+    output.diagnostic(file, text + " left out (could not be made here)");
   }
   return any;
 }

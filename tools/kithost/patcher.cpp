@@ -3,21 +3,31 @@
 #include "box_text.hpp"
 #include "builtins/builtins.hpp"
 
+#include "ext_path.h"
 #include "kit/text.hpp"
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <set>
+#include <system_error>
 
 namespace kithost {
 
 namespace {
 
 using json = nlohmann::json;
+namespace fs = std::filesystem;
 
 /// What makes the file malformed: refuses the whole patch.
 struct Fault {
+  std::string message;
+};
+
+/// A bound of the whole build passed (nesting, objects): refuses the whole
+/// patch, whichever file was being read.
+struct Limit {
   std::string message;
 };
 
@@ -67,16 +77,39 @@ struct LevelBoxes {
 
 /// One patcher level being built: where its boxes are written.
 struct Level {
-  std::string file; ///< the file holding the level, for reports
-  std::string path; ///< the level's JSON path in that file
-  int depth = 1;    ///< 1 for the file's top patcher
+  std::string file;                             ///< the file holding the level, for reports
+  std::string path;                             ///< the level's JSON path in that file
+  int depth = 1;                                ///< 1 for the file's top patcher
+  fs::path folder;                              ///< the file's folder, searched first for files
+  const std::vector<Word> *arguments = nullptr; ///< #1..#9 inside an abstraction
+  bool named = true; ///< boxes may be named for scripts (not inside abstractions)
+
+  /// A subpatcher of this level, written in the same file.
+  Level inner(const std::string &inner_path) const {
+    Level level = *this;
+    level.path = inner_path;
+    ++level.depth;
+    return level;
+  }
+};
+
+/// A patcher file read once for all the boxes that name it.
+struct Document {
+  std::optional<json> content;
+  PatchError failure; ///< when there is no content
 };
 
 } // namespace
 
 class PatchBuilder {
 public:
-  PatchBuilder(Patch &patch, const PatchOptions &options) : patch_(patch), options_(options) {}
+  /// `file`, when given, is the top patcher's own file: it may not be
+  /// named by a box inside it.
+  PatchBuilder(Patch &patch, const PatchOptions &options, const fs::path &file)
+      : patch_(patch), options_(options) {
+    if (!file.empty())
+      open_files_.push_back(canonical(file));
+  }
 
   /// Builds one patcher level; returns its inlet and outlet boxes (left to
   /// right) for the level above.
@@ -85,7 +118,7 @@ public:
     // Each level is a call deeper: the nesting is bounded, so a hostile file
     // cannot exhaust the stack.
     if (++depth_ > max_depth)
-      throw Fault{level.path + ": subpatchers nested more than " + std::to_string(max_depth) +
+      throw Limit{level.path + ": subpatchers nested more than " + std::to_string(max_depth) +
                   " deep"};
     struct Leave {
       int &depth;
@@ -168,6 +201,11 @@ private:
 
   t_object *make(const std::string &where, const std::string &class_name,
                  const std::vector<t_atom> &args) {
+    // Abstractions inside abstractions multiply: a small file may ask for
+    // more objects than any patch needs.
+    if (patch_.objects_.size() >= max_objects)
+      throw Limit{where + ": the patch would make more than " + std::to_string(max_objects) +
+                  " objects"};
     std::string error;
     t_object *x = patch_.host_.make(class_name, args, error);
     if (!x)
@@ -219,9 +257,14 @@ private:
     const std::string maxclass = kind->get<std::string>();
     if (boxes.made.count(box_id) || boxes.left_out.count(box_id))
       throw Fault{name + " (" + path + "): the id is used twice in one patcher"};
-    const std::string text = text_of(box, path);
+    const std::string written = text_of(box, path);
     if (maxclass == "comment")
       return;
+    const std::string text =
+        level.arguments
+            ? replace_arguments(written, *level.arguments,
+                                maxclass == "message" ? BoxKind::message : BoxKind::object)
+            : written;
     BoxEnd end;
     end.left = left_of(box);
     try {
@@ -234,7 +277,7 @@ private:
       return;
     }
     ++patch_.tally_.boxes_made;
-    if (const json *varname = member(box, "varname"); varname && end.x) {
+    if (const json *varname = member(box, "varname"); varname && end.x && level.named) {
       if (!varname->is_string())
         throw Fault{name + " (" + path + "/varname): must be a string"};
       if (!varname->get_ref<const std::string &>().empty())
@@ -274,20 +317,159 @@ private:
         // A subpatcher: its boxes join this patch; the lines reaching this
         // box go to its inlet and outlet boxes.
         end.subpatcher = true;
-        build(*inner, {level.file, path + "/patcher", level.depth + 1}, end.inlets, end.outlets);
+        build(*inner, level.inner(path + "/patcher"), end.inlets, end.outlets);
       } else if ((*words)[0] == "p" || (*words)[0] == "patcher") {
         throw Unmade{name + " (" + quote(text) + "): a subpatcher box without its \"patcher\""};
       } else {
+        const std::string &class_name = (*words)[0];
+        const std::string label = name + " (" + quote(text) + ")";
+        // A class of the host's or a module's wins over a patcher file of
+        // the same name, as in the visual host.
+        if (!patch_.host_.load_class(class_name, error)) {
+          const auto file = find_file(class_name + ".maxpat", level);
+          if (!file)
+            throw Unmade{label + ": " + error};
+          std::vector<Word> arguments;
+          for (std::size_t i = 1; i < words->size(); ++i)
+            arguments.push_back({(*words)[i], i < quoted.size() && quoted[i]});
+          end.subpatcher = true;
+          build_abstraction(*file, arguments, label, end);
+          return;
+        }
         std::vector<t_atom> args;
         for (std::size_t i = 1; i < words->size(); ++i)
           args.push_back(kit::word_to_atom((*words)[i], i < quoted.size() && quoted[i]));
-        end.x = make(name + " (" + quote(text) + ")", (*words)[0], args);
-        if ((*words)[0] == "loadbang")
+        end.x = make(label, class_name, args);
+        if (class_name == "loadbang")
           loadbangs.push_back(end.x);
       }
+    } else if (maxclass == "bpatcher") {
+      make_bpatcher(box, level, path, name, end);
     } else {
       throw Unmade{name + ": the box kind " + quote(maxclass) + " cannot run here"};
     }
+  }
+
+  /// A bpatcher: the patcher file its "name" gives, or the copy of it
+  /// embedded in the box, with the box's "args" for #1..#9.
+  void make_bpatcher(const json &box, const Level &level, const std::string &path,
+                     const std::string &name, BoxEnd &end) {
+    std::vector<Word> arguments;
+    const json *args = member(box, "args");
+    if (args && !args->is_array())
+      throw Fault{path + "/args: must be an array"};
+    for (const json &arg : args ? *args : json::array()) {
+      if (arg.is_string())
+        arguments.push_back({arg.get<std::string>(), true});
+      else if (arg.is_number())
+        arguments.push_back({arg.dump(), false});
+      else
+        throw Fault{path + "/args: holds something that is neither a number nor a text"};
+    }
+    end.subpatcher = true;
+    if (const json *inner = member(box, "patcher")) {
+      Level embedded = level.inner(path + "/patcher");
+      std::vector<Word> held = std::move(arguments);
+      if (args)
+        embedded.arguments = &held;
+      build(*inner, embedded, end.inlets, end.outlets);
+      return;
+    }
+    const json *file_name = member(box, "name");
+    if (!file_name || !file_name->is_string() || file_name->get_ref<const std::string &>().empty())
+      throw Unmade{name + " (bpatcher): no patcher file \"name\" and no embedded \"patcher\""};
+    std::string wanted = file_name->get<std::string>();
+    if (level.arguments)
+      wanted = replace_arguments(wanted, *level.arguments, BoxKind::object);
+    const std::string label = name + " (bpatcher " + quote(wanted) + ")";
+    auto file = find_file(wanted, level);
+    if (!file && fs::path(wanted).extension().empty())
+      file = find_file(wanted + ".maxpat", level);
+    if (!file)
+      throw Unmade{label + ": no such patcher file in the patcher's folder or on the search path"};
+    build_abstraction(*file, arguments, label, end);
+  }
+
+  /// A file named by a box: in the folder of the patcher naming it, then on
+  /// the host's file search path (--path, the top patcher's folder, the
+  /// working directory).
+  static std::optional<fs::path> find_file(const std::string &name, const Level &level) {
+    std::error_code error;
+    const fs::path wanted(name);
+    if (!level.folder.empty() && fs::is_regular_file(level.folder / wanted, error))
+      return level.folder / wanted;
+    char found[MAX_PATH_CHARS];
+    if (name.size() >= sizeof found)
+      return std::nullopt;
+    std::memcpy(found, name.c_str(), name.size() + 1);
+    short folder = 0;
+    t_fourcc type = 0;
+    char full[MAX_PATH_CHARS];
+    if (locatefile_extended(found, &folder, &type, nullptr, 0) != 0 ||
+        path_topathname(folder, found, full) != 0)
+      return std::nullopt;
+    return fs::path(full);
+  }
+
+  static fs::path canonical(const fs::path &file) {
+    std::error_code error;
+    fs::path path = fs::weakly_canonical(file, error);
+    return error ? file : path;
+  }
+
+  const Document &document(const fs::path &file) {
+    auto it = documents_.find(file);
+    if (it == documents_.end()) {
+      Document read;
+      read.content = read_patch_file(file, read.failure);
+      it = documents_.emplace(file, std::move(read)).first;
+    }
+    return it->second;
+  }
+
+  /// Builds the patcher in `file` as a subpatcher of the box `label`, with
+  /// `arguments` for #1..#9. Throws Unmade when the file cannot be read, is
+  /// malformed or includes itself; what it made by then is freed.
+  void build_abstraction(const fs::path &file, const std::vector<Word> &arguments,
+                         const std::string &label, BoxEnd &end) {
+    const fs::path key = canonical(file);
+    if (auto open = std::find(open_files_.begin(), open_files_.end(), key);
+        open != open_files_.end()) {
+      std::string chain;
+      for (auto it = open; it != open_files_.end(); ++it)
+        chain += it->filename().string() + " > ";
+      throw Unmade{label + ": " + file.string() + " includes itself (" + chain +
+                   key.filename().string() + ")"};
+    }
+    const Document &read = document(key);
+    if (!read.content)
+      throw Unmade{label + ": " + read.failure.where + ": " + read.failure.message};
+    const json *top = read.content->is_object() ? member(*read.content, "patcher") : nullptr;
+    if (!top)
+      throw Unmade{label + ": " + file.string() +
+                   ": expected a JSON object with a \"patcher\" object"};
+    Level level{file.string(), "/patcher", 1, file.parent_path(), &arguments, false};
+    const std::size_t objects = patch_.objects_.size();
+    const std::size_t loadbangs = loadbangs_.size();
+    const Patch::Tally tally = patch_.tally_;
+    open_files_.push_back(key);
+    try {
+      build(*top, level, end.inlets, end.outlets);
+    } catch (const Fault &fault) {
+      open_files_.pop_back();
+      // Only what this file made goes: its lines inside are gone with its
+      // objects, and no line outside reaches them yet.
+      while (patch_.objects_.size() > objects) {
+        patch_.host_.free(patch_.objects_.back());
+        patch_.objects_.pop_back();
+      }
+      loadbangs_.resize(loadbangs);
+      patch_.tally_ = tally;
+      end.inlets.clear();
+      end.outlets.clear();
+      throw Unmade{label + ": " + file.string() + ": " + fault.message};
+    }
+    open_files_.pop_back();
   }
 
   /// One end of a line as read: the port, or why it cannot be had.
@@ -354,11 +536,14 @@ private:
   }
 
   static constexpr int max_depth = 64;
+  static constexpr std::size_t max_objects = 100000;
   Patch &patch_;
   const PatchOptions &options_;
   int depth_ = 0;
-  std::vector<t_object *> loadbangs_; ///< innermost patchers first
-  std::set<std::string> reported_;    ///< file and message of what was left out
+  std::vector<fs::path> open_files_;       ///< the patcher files being built, outermost first
+  std::map<fs::path, Document> documents_; ///< every patcher file read, by its canonical path
+  std::vector<t_object *> loadbangs_;      ///< innermost patchers first
+  std::set<std::string> reported_;         ///< file and message of what was left out
 };
 
 std::unique_ptr<Patch> Patch::load(kit::Host &host, const std::filesystem::path &file,
@@ -366,7 +551,7 @@ std::unique_ptr<Patch> Patch::load(kit::Host &host, const std::filesystem::path 
   auto document = read_patch_file(file, failure);
   if (!document)
     return nullptr;
-  return build(host, *document, file.string(), failure, options);
+  return build(host, *document, file, failure, options);
 }
 
 std::unique_ptr<Patch> Patch::load_text(kit::Host &host, const std::string &text,
@@ -375,23 +560,29 @@ std::unique_ptr<Patch> Patch::load_text(kit::Host &host, const std::string &text
   auto document = parse_patch_text(text, name, failure);
   if (!document)
     return nullptr;
-  return build(host, *document, name, failure, options);
+  return build(host, *document, {}, failure, options, name);
 }
 
 std::unique_ptr<Patch> Patch::build(kit::Host &host, const nlohmann::json &document,
-                                    const std::string &name, PatchError &failure,
-                                    const PatchOptions &options) {
+                                    const std::filesystem::path &file, PatchError &failure,
+                                    const PatchOptions &options, const std::string &text_name) {
+  const std::string name = file.empty() ? text_name : file.string();
   std::unique_ptr<Patch> patch(new Patch(host));
   try {
     const json *top = document.is_object() ? member(document, "patcher") : nullptr;
     if (!top)
       throw Fault{"expected a JSON object with a \"patcher\" object"};
-    PatchBuilder builder(*patch, options);
+    PatchBuilder builder(*patch, options, file);
+    std::error_code error;
+    const fs::path folder = file.empty() ? fs::path() : fs::absolute(file, error).parent_path();
     std::vector<t_object *> inlets, outlets;
-    builder.build(*top, {name, "/patcher", 1}, inlets, outlets);
+    builder.build(*top, {name, "/patcher", 1, folder, nullptr, true}, inlets, outlets);
     builder.fire_loadbangs();
   } catch (const Fault &fault) {
     failure = {name, fault.message};
+    return nullptr;
+  } catch (const Limit &limit) {
+    failure = {name, limit.message};
     return nullptr;
   } catch (const json::exception &error) {
     failure = {name, std::string("unexpected JSON: ") + error.what()};

@@ -78,9 +78,11 @@ public:
 
 private:
   explicit Patch(kit::Host &host) : host_(host) {}
+  /// `file` is the patcher's own file; empty for text, named `text_name`.
   static std::unique_ptr<Patch> build(kit::Host &host, const nlohmann::json &document,
-                                      const std::string &name, PatchError &failure,
-                                      const PatchOptions &options);
+                                      const std::filesystem::path &file, PatchError &failure,
+                                      const PatchOptions &options,
+                                      const std::string &text_name = {});
   friend class PatchBuilder;
 
   kit::Host &host_;
