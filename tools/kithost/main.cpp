@@ -224,7 +224,12 @@ int run_inputs(kit::Host &host, const Options &options, kithost::Output &output,
     if (script == "-") {
       set_search_path(host, options, {});
       const bool prompt = kithost::stdin_is_terminal();
-      status = prompt ? kithost::run_prompt(host, runner, output)
+      kithost::PromptOptions prompt_options;
+      // The host's own line, which -q leaves out.
+      if (!options.quiet)
+        prompt_options.banner = std::string("kithost ") + KITHOST_VERSION +
+                                ": 'help' lists the commands; Ctrl-D or 'quit' ends the session";
+      status = prompt ? kithost::run_prompt(host, runner, output, prompt_options)
                       : run_stream(std::cin, "<stdin>", runner, output);
       if (!prompt)
         checked_script = "<stdin>";
@@ -340,7 +345,9 @@ int run(int argc, char **argv) {
                  "script's object or a patcher box's scripting name) as `send` would; repeatable")
       ->type_name("'NAME MESSAGE'")
       ->allow_extra_args(false);
-  app.add_flag("-q,--quiet", options.quiet, "leave out the console's post: lines (errors stay)");
+  app.add_flag("-q,--quiet", options.quiet,
+               "leave out kithost's own lines and the post: lines objects write; what print boxes "
+               "print, errors and diagnostics stay");
   app.footer(script_commands_help());
   app.add_option("SCRIPT", options.scripts,
                  "script files, patcher files (.maxpat, .maxhelp), '-' for standard input")

@@ -6,9 +6,11 @@
 
 #include "kit/host.hpp"
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kithost::builtins {
@@ -37,6 +39,10 @@ using BoxContent = std::vector<BoxMessage>;
 /// Replaces the content of a message box object (of class "message").
 /// False when `x` is not a message box.
 bool set_message_content(t_object *x, BoxContent content);
+
+/// Where print boxes send their lines ("NAME: TEXT"); an empty sink (the
+/// default) posts them to the console. Main thread.
+void set_print_sink(std::function<void(std::string_view text)> sink);
 
 /// Sends "bang" out of a loadbang object; false when `x` is not one.
 bool fire_loadbang(t_object *x);
