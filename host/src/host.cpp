@@ -201,6 +201,10 @@ bool Host::run_until_readable(int fd, std::chrono::milliseconds max_wait) {
   return Scheduler::get().run_until_readable(fd, max_wait);
 }
 
+void Host::interrupt() {
+  Scheduler::get().interrupt();
+}
+
 double Host::now() const {
   return Scheduler::get().now();
 }

@@ -307,6 +307,7 @@ void Scheduler::run_for(double ms) {
   using std::chrono::steady_clock;
   const double length = std::isnan(ms) ? 0 : std::max(ms, 0.0);
   const SteadyTime start = steady_clock::now();
+  interrupted_.store(false);
   double end = never; // logical clock: where logical time stands on return
   {
     std::lock_guard lock(mutex_);
@@ -315,14 +316,16 @@ void Scheduler::run_for(double ms) {
       end = ceiling_ = reached_ + length;
     }
   }
+  bool interrupted = false;
   for (;;) {
     const double until_next = run_reached();
+    interrupted = interrupted_.exchange(false);
     const double left = length - Milliseconds(steady_clock::now() - start).count();
-    if (left <= 0)
+    if (left <= 0 || interrupted)
       break;
     wait_for_wake_up(-1, std::min(left, until_next));
   }
-  if (end != never) {
+  if (end != never && !interrupted) {
     // The logical end of the run, whatever the steady clock says: every clock
     // due by then runs.
     run_due(end);
@@ -332,7 +335,15 @@ void Scheduler::run_for(double ms) {
       ceiling_ = reached_;
     }
     run_deferred();
+  } else if (end != never) {
+    std::lock_guard lock(mutex_);
+    ceiling_ = reached_;
   }
+}
+
+void Scheduler::interrupt() {
+  interrupted_.store(true);
+  waker_.wake();
 }
 
 bool Scheduler::run_until_readable(int fd, std::chrono::milliseconds max_wait) {

@@ -82,6 +82,9 @@ public:
   void advance(double ms);
   void run_for(double ms);
   bool run_until_readable(int fd, std::chrono::milliseconds max_wait);
+  /// Ends the run_for under way; wakes the loop. Any thread, signal
+  /// handlers too: atomics and a write only.
+  void interrupt();
 
 private:
   Scheduler();
@@ -136,6 +139,8 @@ private:
   double logical_at_base_ = 0;
   SteadyTime steady_base_;
   std::atomic<std::thread::id> main_thread_;
+  std::atomic<bool> interrupted_{false}; ///< lock-free, for signal handlers
+  static_assert(std::atomic<bool>::is_always_lock_free);
   platform::Waker waker_;
 };
 
