@@ -251,4 +251,32 @@ TEST(SdkExamples, SimplethreadRestartsAndIsFreedWhileItsThreadRuns) {
                             "post: starting a new thread", "post: stopping our thread"}));
 }
 
+// Each help patch loads with the example's box made: boxes kithost has no
+// stand-in for (number boxes, the transport) are left out, the rest runs.
+class HelpPatches : public ::testing::TestWithParam<const char *> {};
+
+TEST_P(HelpPatches, LoadWithTheExamplesBoxMade) {
+  const std::string path = GetParam();
+  const std::string class_name = path.substr(path.rfind('/') + 1);
+  Result run = run_kithost({"--modules", SDK_EXAMPLE_MODULES, "--run", "0",
+                            std::string(SDK_EXAMPLES_DIR) + "/" + path + ".maxhelp"});
+  EXPECT_EQ(run.status, 0) << testing::PrintToString(run.err);
+  for (const std::string &line : run.err)
+    EXPECT_EQ(line.find("('" + class_name), std::string::npos) << line;
+  for (const std::string &line : run.out)
+    EXPECT_EQ(line.rfind("error: ", 0), std::string::npos) << line;
+}
+
+INSTANTIATE_TEST_SUITE_P(SdkExamples, HelpPatches,
+                         ::testing::Values("basics/attrtester/attrtester", "basics/delay2/delay2",
+                                           "basics/dummy/dummy", "basics/plussz/plussz",
+                                           "basics/plussz2/plussz2", "basics/simplemax/simplemax",
+                                           "basics/simpletext/simpletext", "basics/urner/urner",
+                                           "advanced/collect/collect",
+                                           "advanced/simplethread/simplethread"),
+                         [](const auto &info) {
+                           const std::string path = info.param;
+                           return path.substr(path.rfind('/') + 1);
+                         });
+
 } // namespace
