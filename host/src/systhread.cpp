@@ -78,9 +78,8 @@ void *run_thread(void *record) {
 }
 
 // The record of a live handle made here, or null (reported as `caller`).
-Thread *made_thread(t_systhread handle, const char *caller) {
-  Threads &t = threads();
-  std::lock_guard lock(t.mutex);
+// The caller holds Threads::mutex.
+Thread *live_thread_locked(const Threads &t, t_systhread handle, const char *caller) {
   auto *thread = static_cast<Thread *>(handle);
   if (!thread || !t.live.contains(thread)) {
     error("%s: %p is not a thread made by systhread_create (or it was joined or detached)", caller,
@@ -164,18 +163,20 @@ void systhread_exit(long status) {
 }
 
 long systhread_join(t_systhread handle, unsigned int *retval) {
-  Thread *thread = made_thread(handle, "systhread_join");
-  if (!thread)
-    return MAX_ERR_INVALID_PTR;
-  if (pthread_equal(thread->native, pthread_self())) {
-    error("systhread_join: a thread cannot join itself");
-    return MAX_ERR_GENERIC;
-  }
+  auto *thread = static_cast<Thread *>(handle);
   Threads &t = threads();
   {
+    // One look under the lock: a detached thread may end and release its
+    // record at any moment.
     std::lock_guard lock(t.mutex);
+    if (!live_thread_locked(t, thread, "systhread_join"))
+      return MAX_ERR_INVALID_PTR;
     if (thread->detached) {
       error("systhread_join: the thread was detached");
+      return MAX_ERR_GENERIC;
+    }
+    if (pthread_equal(thread->native, pthread_self())) {
+      error("systhread_join: a thread cannot join itself");
       return MAX_ERR_GENERIC;
     }
     // Taken out now, so that a second join of the same handle is refused.
@@ -193,13 +194,14 @@ long systhread_join(t_systhread handle, unsigned int *retval) {
 }
 
 long systhread_detach(t_systhread handle) {
-  Thread *thread = made_thread(handle, "systhread_detach");
-  if (!thread)
-    return MAX_ERR_INVALID_PTR;
   Threads &t = threads();
+  Thread *thread = nullptr;
   bool release = false;
   {
     std::lock_guard lock(t.mutex);
+    thread = live_thread_locked(t, handle, "systhread_detach");
+    if (!thread)
+      return MAX_ERR_INVALID_PTR;
     if (thread->detached)
       return MAX_ERR_NONE;
     pthread_detach(thread->native);
