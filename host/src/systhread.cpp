@@ -10,6 +10,7 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -95,6 +96,21 @@ Thread &stand_in_for_this_thread() {
 }
 
 constexpr long invalid_handle = MAX_ERR_INVALID_PTR;
+
+long from_errno(int result);
+
+// A mutex that knows whether it is held, so that freeing it while held is
+// refused rather than undefined.
+struct Mutex {
+  pthread_mutex_t native;
+  std::atomic<long> holds{0}; ///< locks minus unlocks, by every holder
+  /// The result of a lock attempt; counts a success.
+  long took(int result) {
+    if (result == 0)
+      holds.fetch_add(1);
+    return from_errno(result);
+  }
+};
 
 long from_errno(int result) {
   return result == 0 ? MAX_ERR_NONE : MAX_ERR_GENERIC;
@@ -272,8 +288,8 @@ long systhread_mutex_new(t_systhread_mutex *pmutex, long flags) {
     pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE);
   else if (flags & SYSTHREAD_MUTEX_ERRORCHECK)
     pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_ERRORCHECK);
-  auto *mutex = new (std::nothrow) pthread_mutex_t;
-  const int result = mutex ? pthread_mutex_init(mutex, &attr) : ENOMEM;
+  auto *mutex = new (std::nothrow) Mutex;
+  const int result = mutex ? pthread_mutex_init(&mutex->native, &attr) : ENOMEM;
   pthread_mutexattr_destroy(&attr);
   if (result != 0) {
     delete mutex;
@@ -285,32 +301,38 @@ long systhread_mutex_new(t_systhread_mutex *pmutex, long flags) {
 }
 
 long systhread_mutex_free(t_systhread_mutex pmutex) {
-  auto *mutex = checked<pthread_mutex_t>(pmutex, "systhread_mutex_free");
+  auto *mutex = checked<Mutex>(pmutex, "systhread_mutex_free");
   if (!mutex)
     return MAX_ERR_INVALID_PTR;
-  const int result = pthread_mutex_destroy(mutex);
-  if (result != 0) {
-    // Still locked: freeing it would leave its owner unlocking freed memory.
-    error("systhread_mutex_free: %s; the mutex is kept", std::strerror(result));
+  // Destroying a held mutex is undefined, and its holder would go on to
+  // unlock freed memory.
+  if (mutex->holds.load() > 0) {
+    error("systhread_mutex_free: the mutex is locked; it is kept");
     return MAX_ERR_GENERIC;
   }
+  pthread_mutex_destroy(&mutex->native);
   delete mutex;
   return MAX_ERR_NONE;
 }
 
 long systhread_mutex_lock(t_systhread_mutex pmutex) {
-  auto *mutex = checked<pthread_mutex_t>(pmutex, "systhread_mutex_lock");
-  return mutex ? from_errno(pthread_mutex_lock(mutex)) : invalid_handle;
+  auto *mutex = checked<Mutex>(pmutex, "systhread_mutex_lock");
+  return mutex ? mutex->took(pthread_mutex_lock(&mutex->native)) : invalid_handle;
 }
 
 long systhread_mutex_unlock(t_systhread_mutex pmutex) {
-  auto *mutex = checked<pthread_mutex_t>(pmutex, "systhread_mutex_unlock");
-  return mutex ? from_errno(pthread_mutex_unlock(mutex)) : invalid_handle;
+  auto *mutex = checked<Mutex>(pmutex, "systhread_mutex_unlock");
+  if (!mutex)
+    return invalid_handle;
+  const int result = pthread_mutex_unlock(&mutex->native);
+  if (result == 0)
+    mutex->holds.fetch_sub(1);
+  return from_errno(result);
 }
 
 long systhread_mutex_trylock(t_systhread_mutex pmutex) {
-  auto *mutex = checked<pthread_mutex_t>(pmutex, "systhread_mutex_trylock");
-  return mutex ? from_errno(pthread_mutex_trylock(mutex)) : invalid_handle;
+  auto *mutex = checked<Mutex>(pmutex, "systhread_mutex_trylock");
+  return mutex ? mutex->took(pthread_mutex_trylock(&mutex->native)) : invalid_handle;
 }
 
 long systhread_mutex_newlock(t_systhread_mutex *pmutex, long flags) {
@@ -348,10 +370,10 @@ long systhread_cond_free(t_systhread_cond pcond) {
 
 long systhread_cond_wait(t_systhread_cond pcond, t_systhread_mutex pmutex) {
   auto *cond = checked<pthread_cond_t>(pcond, "systhread_cond_wait");
-  auto *mutex = checked<pthread_mutex_t>(pmutex, "systhread_cond_wait");
+  auto *mutex = checked<Mutex>(pmutex, "systhread_cond_wait");
   if (!cond || !mutex)
     return MAX_ERR_INVALID_PTR;
-  return from_errno(pthread_cond_wait(cond, mutex));
+  return from_errno(pthread_cond_wait(cond, &mutex->native));
 }
 
 long systhread_cond_signal(t_systhread_cond pcond) {
