@@ -2,22 +2,35 @@
 #ifndef EXT_H
 #define EXT_H
 
+#include "ext_assist.h"
 #include "ext_atomarray.h"
+#include "ext_byteorder.h"
+#include "ext_common.h"
 #include "ext_expr.h"
 #include "ext_hashtab.h"
 #include "ext_mess.h"
 #include "ext_obex_util.h"
 #include "ext_path.h"
+#include "ext_post.h"
 #include "ext_prefix.h"
 #include "ext_proto.h"
 #include "ext_strings.h"
 #include "ext_sysfile.h"
 #include "ext_sysmem.h"
+#include "ext_systhread.h"
 #include "ext_systime.h"
 
-/// What an assist method is asked about.
-enum t_assist_function { ASSIST_INLET = 1, ASSIST_OUTLET };
-/// The longest hint an assist method should write.
-enum { ASSIST_MAX_STRING_LEN = 500 };
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+/// A clock is freed as any object is.
+#define clock_free freeobject
+
+BEGIN_USING_C_LINKAGE
+/// The entry point of a module: registers its class. The host calls it once,
+/// on the main thread, the first time the class is named.
+C74_EXPORT void ext_main(void *r);
+END_USING_C_LINKAGE
 
 #endif

@@ -8,6 +8,8 @@ BEGIN_USING_C_LINKAGE
 
 typedef void t_outlet;
 typedef void t_inlet;
+/// A queue element made by qelem_new (opaque).
+typedef void t_qelem;
 
 /// An interned name: two symbols are equal exactly when their pointers are.
 typedef struct symbol {

@@ -4,6 +4,9 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#ifndef __cplusplus
+#include <stdbool.h>
+#endif
 
 #ifdef __cplusplus
 #define BEGIN_USING_C_LINKAGE extern "C" {

@@ -3,9 +3,10 @@
 //
 // Threads: every function here is for the host's main thread (the thread
 // that runs messages, clocks and deferred calls), except gensym,
-// clock_delay, clock_fdelay, clock_unset, post, error, defer_low and
-// getbytes/freebytes, which any thread may call. Debug and sanitizer builds
-// of the host report an outlet call or the freeing of a clock from another
+// clock_delay, clock_fdelay, clock_unset, qelem_set, qelem_front,
+// qelem_unset, post, error, defer_low and getbytes/freebytes, which any
+// thread may call. Debug and sanitizer builds
+// of the host report an outlet call or the freeing of a clock or qelem from another
 // thread on the console ("CLASS: outlet called off the main thread", once
 // per object and kind of call) and still make the call: hand work to the
 // main thread with a clock or defer_low instead.
@@ -61,9 +62,29 @@ C74_API void *outlet_anything(void *o, t_symbol *s, short ac, t_atom *av);
 
 // ---- Inlets ------------------------------------------------------------------
 
-/// Adds an inlet just right of the leftmost one, which turns an int (or a
-/// float, truncated) arriving there into the message `s1` with that long.
+// Each new inlet stands just right of the leftmost one, pushing the inlets
+// made before it right: make them from right to left.
+
+/// Adds an inlet that turns a number (an int, a float, a list's first
+/// number) arriving there into the message `s1` with one argument: a float
+/// when `s` is "float", else a long (a float truncated). Anything else
+/// arriving there is reported. `w` receives the message (null: `x`).
 C74_API void *inlet4(void *x, void *w, char *s, char *s1);
+/// An inlet turning a number into the message "inN" with a long (N = `n`,
+/// from 1 to 9; anything else is reported and gives null).
+C74_API void *intin(void *x, short n);
+/// An inlet turning a number into the message "ftN" with a float.
+C74_API void *floatin(void *x, short n);
+/// An inlet that passes any message on to `x`'s own methods, found by the
+/// same rules as at the leftmost inlet. While such a message is delivered,
+/// proxy_getinlet(x) returns `id` and `*stuffloc` (when not null) holds it;
+/// afterwards both read what they read before (0 outside any proxy's
+/// message). `id` must not be 0. Free it with object_free (or freeobject)
+/// in the object's free routine; one not freed goes with its object.
+C74_API void *proxy_new(void *x, long id, long *stuffloc);
+/// The id of the proxy whose message `master` is handling now, 0 for its
+/// leftmost inlet.
+C74_API long proxy_getinlet(t_object *master);
 
 // ---- Clocks ------------------------------------------------------------------
 
@@ -82,6 +103,23 @@ C74_API long gettime(void);
 /// Real time in milliseconds, to the microsecond, from a steady clock (for
 /// measuring, not for the date). Any thread.
 C74_API double systimer_gettime(void);
+
+// ---- Queue elements ------------------------------------------------------------
+// A qelem calls fn(obj) once on the host's main thread, soon after it is set:
+// setting it again before that changes nothing, so a worker thread may set it
+// as often as it likes and the main thread sees the latest state once.
+
+/// A new, unset qelem (null without a function). Free it with qelem_free.
+C74_API void *qelem_new(void *obj, method fn);
+/// Sets the qelem unless it is set already. Any thread.
+C74_API void qelem_set(t_qelem *x);
+/// As qelem_set, but ahead of the calls already due. Any thread.
+C74_API void qelem_front(t_qelem *x);
+/// Cancels a set qelem. Any thread.
+C74_API void qelem_unset(t_qelem *x);
+/// Cancels and frees the qelem. Qelems an object still has when it is freed
+/// are freed with it.
+C74_API void qelem_free(t_qelem *x);
 
 // ---- Symbols and atoms -------------------------------------------------------
 

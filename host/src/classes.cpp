@@ -81,9 +81,9 @@ maxclass *make_class(t_symbol *name, method new_fn, method free_fn, long size,
   }
   auto *c = new maxclass;
   std::string reason;
-  if (!make_signature(codes, c->creation, reason) || c->creation.kind == MethodKind::cant) {
-    error("%s: class \"%s\": creation arguments: %s", caller, name->s_name,
-          reason.empty() ? "not sendable" : reason.c_str());
+  // An A_CANT creation routine takes untyped arguments: object_new only.
+  if (!make_signature(codes, c->creation, reason)) {
+    error("%s: class \"%s\": creation arguments: %s", caller, name->s_name, reason.c_str());
     delete c;
     return nullptr;
   }
@@ -159,6 +159,10 @@ void ClassRegistry::register_class(maxclass *c) {
   c->registered = true;
 }
 
+void ClassRegistry::alias(maxclass *c, t_symbol *name) {
+  made_[name] = c;
+}
+
 void ClassRegistry::unregister(maxclass *c) {
   c->registered = false;
 }
@@ -199,10 +203,26 @@ t_max_err class_addmethod(t_class *c, const method m, const char *name, ...) {
   return kit::rt::add_method(c, m, name, codes);
 }
 
-t_max_err class_register(t_symbol *, t_class *c) {
+t_max_err class_register(t_symbol *name_space, t_class *c) {
   if (!c)
     return MAX_ERR_INVALID_PTR;
+  c->name_space = name_space;
   ClassRegistry::get().register_class(c);
+  return MAX_ERR_NONE;
+}
+
+t_max_err class_alias(t_class *c, t_symbol *aliasname) {
+  if (!c || !aliasname || !*aliasname->s_name) {
+    error("class_alias: missing class or name");
+    return MAX_ERR_INVALID_PTR;
+  }
+  ClassRegistry &registry = ClassRegistry::get();
+  if (maxclass *owner = registry.find_made(aliasname); owner && owner != c) {
+    error("class_alias: \"%s\" already names the class \"%s\"", aliasname->s_name,
+          owner->name->s_name);
+    return MAX_ERR_DUPLICATE;
+  }
+  registry.alias(c, aliasname);
   return MAX_ERR_NONE;
 }
 
@@ -212,6 +232,20 @@ t_max_err class_free(t_class *c) {
   // Objects of the class may still exist: it stays in memory, unnamed.
   ClassRegistry::get().unregister(c);
   return MAX_ERR_NONE;
+}
+
+t_max_err class_extra_store(t_class *x, t_symbol *s, t_object *o) {
+  if (!x || !s)
+    return MAX_ERR_INVALID_PTR;
+  x->extras[s] = o;
+  return MAX_ERR_NONE;
+}
+
+void *class_extra_lookup(t_class *x, t_symbol *s) {
+  if (!x || !s)
+    return nullptr;
+  auto found = x->extras.find(s);
+  return found == x->extras.end() ? nullptr : found->second;
 }
 
 void setup(t_messlist **ident, method makefun, method freefun, t_getbytes_size size, method,

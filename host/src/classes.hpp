@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace kit::rt {
@@ -56,14 +57,32 @@ struct Method {
   Signature signature;
 };
 
+/// A clip and scale filter of an attribute's values (attr_addfilter_clip...).
+struct ClipFilter {
+  bool active = false;
+  double scale = 1; ///< applied before the clipping
+  double min = 0;
+  double max = 0;
+  bool use_min = false;
+  bool use_max = false;
+};
+
 /// An attribute made by attr_offset_new; owned by its class once added.
 struct Attribute {
   t_object header; ///< lets the C API hand it around as a t_object
   t_symbol *name;
-  t_symbol *type; ///< long, float, symbol or atom
+  t_symbol *type; ///< char, long, atom_long, int32, float32, float64, float, symbol, atom, object
+  long flags;     ///< e_max_attrflags
   method getter;
   method setter;
   long offset;
+  ClipFilter set_clip; ///< on values set
+  ClipFilter get_clip; ///< on values read
+  method set_proc = nullptr;
+  method get_proc = nullptr;
+  /// Attributes of the attribute ("label", "style", "order", "save"...), in
+  /// the order first given; for a host's inspector, kept but not acted on.
+  std::vector<std::pair<t_symbol *, std::vector<t_atom>>> attr_attrs;
 };
 
 } // namespace kit::rt
@@ -76,6 +95,9 @@ struct maxclass {
   long size = 0;
   kit::rt::Signature creation;
   bool registered = false;
+  t_symbol *name_space = nullptr; ///< of class_register: "box" or "nobox"
+  /// Objects stored with class_extra_store, by name.
+  std::unordered_map<t_symbol *, t_object *> extras;
 
   std::vector<kit::rt::Method> methods; ///< in order of registration
   std::vector<kit::rt::Attribute *> attributes;
@@ -109,6 +131,8 @@ public:
   maxclass *find_made(t_symbol *name) const;
   void remember(maxclass *c);
   void register_class(maxclass *c);
+  /// Another name for the class: found by it while the class is registered.
+  void alias(maxclass *c, t_symbol *name);
   void unregister(maxclass *c);
 
   /// The class name of the module whose entry point runs (old-style setup
@@ -121,9 +145,21 @@ private:
   std::unordered_map<t_symbol *, maxclass *> made_;
 };
 
-/// Sets the stored value of attribute `a` of object `x` from atoms (or
-/// through its setter). Reports a bad value on the console and returns an
-/// error code.
-t_max_err set_attribute(t_object *x, Attribute *a, long argc, const t_atom *argv);
+/// Who sets an attribute: a message from the patch, or C code (flags
+/// ATTR_SET_OPAQUE_USER refuse the first only).
+enum class SetBy : uint8_t { message, code };
+
+/// Sets attribute `a` of object `x` from atoms: through the set filters,
+/// then its setter or the stored value. Reports a bad or refused value on
+/// the console and returns an error code.
+t_max_err set_attribute(t_object *x, Attribute *a, long argc, const t_atom *argv,
+                        SetBy by = SetBy::message);
+
+/// The attribute behind a t_object the C API handed out, or null.
+Attribute *as_attribute(void *attr);
+/// Calls a message of an attribute as object_method does ("setmethod",
+/// "getflags", "setflags", "gettype", "getname"); words are the untyped
+/// arguments. Returns the answer, null for messages without one.
+void *attribute_method(Attribute &a, t_symbol *selector, void *const *words);
 
 } // namespace kit::rt

@@ -15,8 +15,9 @@ void deliver(Inlet &in, t_symbol *selector, short argc, t_atom *argv);
 /// The class name of an object, for console messages.
 const char *class_name_of(const t_object *x);
 
-/// Delivers a message to an object's own (leftmost) inlet.
-void dispatch_message(t_object *x, t_symbol *selector, short argc, t_atom *argv);
+/// Delivers a message to an object's own (leftmost) inlet. True when a
+/// method or attribute took it; false when it was reported instead.
+bool dispatch_message(t_object *x, t_symbol *selector, short argc, t_atom *argv);
 
 /// Messages with the selector "error" sent out of any outlet so far (an
 /// object's way of reporting a failure to the patch). Any thread.

@@ -2,6 +2,7 @@
 #include "kit/host.hpp"
 #include "arguments.hpp"
 #include "console.hpp"
+#include "creation.hpp"
 #include "dispatch.hpp"
 #include "files.hpp"
 #include "function_cast.hpp"
@@ -102,46 +103,7 @@ std::string Host::assist(t_object *x, long kind, long index) const {
 t_object *Host::make(std::string_view class_name, std::span<const t_atom> args,
                      std::string &error) {
   maxclass *c = load_class(class_name, error);
-  if (!c)
-    return nullptr;
-  const char *name = c->name->s_name;
-  if (args.size() > static_cast<size_t>(std::numeric_limits<short>::max())) {
-    error = std::string(name) + ": too many creation arguments";
-    return nullptr;
-  }
-  // The creation routine may keep or change its atoms: it gets a copy.
-  std::vector<t_atom> atoms(args.begin(), args.end());
-  void *made = nullptr;
-  {
-    CreationScope scope;
-    if (c->creation.kind == MethodKind::gimme) {
-      made = function_cast<void *(*)(t_symbol *, long, t_atom *)>(c->new_fn)(
-          c->name, static_cast<long>(atoms.size()), atoms.empty() ? nullptr : atoms.data());
-    } else {
-      Word words[max_typed_args];
-      const Signature &sig = c->creation;
-      const Fit fit = convert_arguments(sig, atoms, words);
-      if (fit == Fit::bad) {
-        error = std::string(name) + ": bad creation arguments";
-        return nullptr;
-      }
-      // As with messages: extra atoms are reported and dropped.
-      if (fit == Fit::extra)
-        ::error("%s: extra creation arguments ignored", name);
-      made = sig.creation_caller(c->new_fn, words);
-    }
-    if (made && object_state(made))
-      scope.keep(static_cast<t_object *>(made));
-  }
-  if (!made) {
-    error = std::string(name) + ": could not create object";
-    return nullptr;
-  }
-  if (!object_state(made)) {
-    error = std::string(name) + ": creation routine returned something that is not an object";
-    return nullptr;
-  }
-  return static_cast<t_object *>(made);
+  return c ? create_object(c, args, error) : nullptr;
 }
 
 void Host::free(t_object *x) {
@@ -237,6 +199,10 @@ void Host::run_for(double ms) {
 
 bool Host::run_until_readable(int fd, std::chrono::milliseconds max_wait) {
   return Scheduler::get().run_until_readable(fd, max_wait);
+}
+
+void Host::interrupt() {
+  Scheduler::get().interrupt();
 }
 
 double Host::now() const {

@@ -1,6 +1,7 @@
-// Object records, their inlets and outlets, and freeing.
+// Object records, their outlets, and freeing (inlets: inlets.cpp).
 #include "objects.hpp"
 #include "function_cast.hpp"
+#include "registry.hpp"
 #include "records.hpp"
 #include "scheduler.hpp"
 #include "symbols.hpp"
@@ -23,10 +24,9 @@ CreationScope *current_scope = nullptr;
 // Undoes everything the host keeps for `x` and releases its record.
 void release(t_object *x, ObjectState *state) {
   for (auto &in : state->inlets) {
-    for (Outlet *source : in->sources) {
-      std::erase(source->connections, in.get());
-      update_shortcut(*source);
-    }
+    disconnect_inlet(*in);
+    if (in->proxy_id)
+      forget_proxy(*in);
   }
   for (auto &out : state->outlets) {
     for (Inlet *target : out->connections) {
@@ -39,6 +39,7 @@ void release(t_object *x, ObjectState *state) {
   Scheduler &scheduler = Scheduler::get();
   scheduler.drop_deferred(x);
   scheduler.free_clocks_of(x);
+  forget_registered(x);
   free_records_of(x);
   live_objects().erase(x);
 #ifdef KIT_CHECK_THREADS
@@ -86,6 +87,7 @@ void free_object(t_object *x) {
   if (x->o_magic != object_magic)
     return;
   x->o_magic = 0;
+  notify_freeing(x);
   if (state->cls->free_fn)
     function_cast<void (*)(void *)>(state->cls->free_fn)(x);
   release(x, state);
@@ -111,11 +113,21 @@ void CreationScope::keep(t_object *x) {
   kept_ = x;
 }
 
+void disconnect_inlet(Inlet &in) {
+  for (Outlet *source : in.sources) {
+    std::erase(source->connections, &in);
+    update_shortcut(*source);
+  }
+  in.sources.clear();
+}
+
 void resolve_fast_paths(Inlet &in) {
   in.int_fn = nullptr;
   in.list_fn = nullptr;
   ObjectState *state = object_state(in.receiver);
-  if (!state)
+  // A proxy, and the own inlet of an object with proxies, must note the
+  // inlet of each message (dispatch.cpp): no direct call skips that.
+  if (!state || in.proxy_id || (state->has_proxies && !in.proxy_selector))
     return;
   const maxclass &cls = *state->cls;
   const Method *int_method = in.proxy_selector ? cls.find(in.proxy_selector) : cls.int_method;
@@ -165,10 +177,10 @@ void freeobject(void *x) {
   auto *op = static_cast<t_object *>(x);
   if (!op)
     return;
-  if (Scheduler::get().free_clock(op) || free_record(op))
+  if (Scheduler::get().free_clock(op) || free_proxy(op) || free_record(op))
     return;
   if (!object_state(op)) {
-    error("freeobject: %p is neither an object nor a clock", static_cast<void *>(op));
+    error("freeobject: %p is neither an object, a clock nor a proxy", static_cast<void *>(op));
     return;
   }
   free_object(op);
@@ -187,6 +199,11 @@ t_symbol *object_classname(void *x) {
   if (const RecordKind *kind = record_kind(x))
     return gensym(kind->name);
   return common_symbols().empty;
+}
+
+t_class *object_class(void *x) {
+  ObjectState *state = object_state(x);
+  return state ? state->cls : nullptr;
 }
 
 namespace {
@@ -221,27 +238,4 @@ void *listout(void *x) {
 }
 void *outlet_new(void *x, const char *) {
   return new_outlet(x, "outlet_new");
-}
-
-void *inlet4(void *x, void *w, char *s, char *s1) {
-  ObjectState *state = object_state(x);
-  if (!state) {
-    error("inlet4: not an object");
-    return nullptr;
-  }
-  if (!s1 || !*s1) {
-    error("%s: inlet4 needs the message the inlet sends", state->cls->name->s_name);
-    return nullptr;
-  }
-  auto in = std::make_unique<Inlet>();
-  in->owner = static_cast<t_object *>(x);
-  in->receiver = object_state(w) ? static_cast<t_object *>(w) : in->owner;
-  in->proxy_selector = gensym(s1);
-  in->proxy_float = s && std::string_view(s) == "float";
-  resolve_fast_paths(*in);
-  Inlet *made = in.get();
-  // Each proxy stands just right of the leftmost inlet, pushing earlier
-  // proxies right.
-  state->inlets.insert(state->inlets.begin() + 1, std::move(in));
-  return made;
 }

@@ -91,26 +91,44 @@ void Scheduler::disarm_locked(Clock &clock) {
   }
 }
 
+void Scheduler::schedule_locked(Clock &clock, double delay_ms, int64_t order) {
+  disarm_locked(clock);
+  // A negative or NaN delay means now.
+  const double delay = delay_ms > 0 ? delay_ms : 0;
+  const double now = now_locked(std::chrono::steady_clock::now());
+  double due = now + delay;
+  // Now, from inside the loop, is its next tick: due at the same instant,
+  // the clock would run again in the same pass, and a clock re-arming
+  // itself so would hold the loop (and time) there for good.
+  if (!(due > now) && in_loop_call_ && on_main_thread())
+    due = now + scheduler_interval_ms;
+  clock.due = Due{due, order, &clock};
+  queue_.insert(clock.due);
+  clock.armed = true;
+}
+
 bool Scheduler::arm(void *handle, double delay_ms) {
   {
     std::lock_guard lock(mutex_);
     auto found = clocks_.find(static_cast<Clock *>(handle));
     if (found == clocks_.end())
       return false;
-    Clock &clock = **found;
-    disarm_locked(clock);
-    // A negative or NaN delay means now.
-    const double delay = delay_ms > 0 ? delay_ms : 0;
-    const double now = now_locked(std::chrono::steady_clock::now());
-    double due = now + delay;
-    // Now, from inside the loop, is its next tick: due at the same instant,
-    // the clock would run again in the same pass, and a clock re-arming
-    // itself so would hold the loop (and time) there for good.
-    if (!(due > now) && in_loop_call_ && on_main_thread())
-      due = now + scheduler_interval_ms;
-    clock.due = Due{due, next_order_++, &clock};
-    queue_.insert(clock.due);
-    clock.armed = true;
+    schedule_locked(**found, delay_ms, next_order_++);
+  }
+  if (!on_main_thread())
+    waker_.wake();
+  return true;
+}
+
+bool Scheduler::arm_if_idle(void *handle, bool front) {
+  {
+    std::lock_guard lock(mutex_);
+    auto found = clocks_.find(static_cast<Clock *>(handle));
+    if (found == clocks_.end())
+      return false;
+    if ((*found)->armed)
+      return true;
+    schedule_locked(**found, 0, front ? front_order_-- : next_order_++);
   }
   if (!on_main_thread())
     waker_.wake();
@@ -306,6 +324,7 @@ void Scheduler::run_for(double ms) {
   using std::chrono::steady_clock;
   const double length = std::isnan(ms) ? 0 : std::max(ms, 0.0);
   const SteadyTime start = steady_clock::now();
+  interrupted_.store(false);
   double end = never; // logical clock: where logical time stands on return
   {
     std::lock_guard lock(mutex_);
@@ -314,14 +333,16 @@ void Scheduler::run_for(double ms) {
       end = ceiling_ = reached_ + length;
     }
   }
+  bool interrupted = false;
   for (;;) {
     const double until_next = run_reached();
+    interrupted = interrupted_.exchange(false);
     const double left = length - Milliseconds(steady_clock::now() - start).count();
-    if (left <= 0)
+    if (left <= 0 || interrupted)
       break;
     wait_for_wake_up(-1, std::min(left, until_next));
   }
-  if (end != never) {
+  if (end != never && !interrupted) {
     // The logical end of the run, whatever the steady clock says: every clock
     // due by then runs.
     run_due(end);
@@ -331,7 +352,15 @@ void Scheduler::run_for(double ms) {
       ceiling_ = reached_;
     }
     run_deferred();
+  } else if (end != never) {
+    std::lock_guard lock(mutex_);
+    ceiling_ = reached_;
   }
+}
+
+void Scheduler::interrupt() {
+  interrupted_.store(true);
+  waker_.wake();
 }
 
 bool Scheduler::run_until_readable(int fd, std::chrono::milliseconds max_wait) {

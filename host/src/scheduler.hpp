@@ -48,6 +48,10 @@ public:
   /// Arms (or re-arms) the clock `delay_ms` after now. False for a pointer
   /// that is not a live clock.
   bool arm(void *clock, double delay_ms);
+  /// Arms the clock to run now unless it is armed already (a qelem): ahead
+  /// of the clocks due now when `front`. False for a pointer that is not a
+  /// live clock.
+  bool arm_if_idle(void *clock, bool front);
   bool unset(void *clock);
   /// Cancels and frees a clock; false when `clock` is not one. Main thread
   /// (checked in checking builds, see thread_rules.hpp).
@@ -84,6 +88,9 @@ public:
   void advance(double ms);
   void run_for(double ms);
   bool run_until_readable(int fd, std::chrono::milliseconds max_wait);
+  /// Ends the run_for under way; wakes the loop. Any thread, signal
+  /// handlers too: atomics and a write only.
+  void interrupt();
 
 private:
   Scheduler();
@@ -96,7 +103,7 @@ private:
   };
   struct Due {
     double time;
-    uint64_t order;
+    int64_t order;
     Clock *clock;
     bool operator<(const Due &other) const {
       return time != other.time ? time < other.time : order < other.order;
@@ -108,6 +115,9 @@ private:
   /// Logical time starts following the steady clock from here.
   void rebase_locked(SteadyTime at);
   void disarm_locked(Clock &clock);
+  /// (Re)arms the clock `delay_ms` from now, in `order` among clocks due at
+  /// the same time.
+  void schedule_locked(Clock &clock, double delay_ms, int64_t order);
   /// Runs the deferred calls queued now, then the clocks due by `until`,
   /// returning the due time of the next clock (infinity when none).
   double run_due(double until);
@@ -125,7 +135,8 @@ private:
   std::mutex mutex_;
   std::set<Due> queue_;
   std::unordered_set<Clock *> clocks_;
-  uint64_t next_order_ = 0;
+  int64_t next_order_ = 0;
+  int64_t front_order_ = -1; ///< orders of clocks armed ahead of the others: below zero
   std::deque<Deferred> deferred_;
   Host::Clock mode_ = Host::Clock::real;
   double reached_ = 0;           ///< logical time the loop has reached
@@ -135,6 +146,8 @@ private:
   double logical_at_base_ = 0;
   SteadyTime steady_base_;
   std::atomic<std::thread::id> main_thread_;
+  std::atomic<bool> interrupted_{false}; ///< lock-free, for signal handlers
+  static_assert(std::atomic<bool>::is_always_lock_free);
   platform::Waker waker_;
 };
 

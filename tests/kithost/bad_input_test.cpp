@@ -95,10 +95,11 @@ TEST_F(BadInput, AHexFaultIsPlacedByItsColumnInTheLine) {
 
 class BadPatcher : public BadInput {
 protected:
-  /// Runs `text` as test.maxpat; returns the diagnostic after "kithost: ".
+  /// Runs `text` as test.maxpat, refused at its first fault; returns the
+  /// diagnostic after "kithost: ".
   std::string failure(const std::string &text) {
     const fs::path file = dir.write("test.maxpat", text);
-    Result run = run_kithost({"--modules", test_modules(), file.string()});
+    Result run = run_kithost({"--modules", test_modules(), "--strict", file.string()});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err.size(), 1u) << ::testing::PrintToString(run.err);
     const std::string prefix = "kithost: " + file.string();

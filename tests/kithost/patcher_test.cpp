@@ -1,6 +1,7 @@
 // kithost running patcher files end to end: boxes, lines, subpatchers,
 // message boxes, loadbang, the timed built-ins, and every malformed file
 // reported with where it went wrong.
+#include "patcher_json.hpp"
 #include "run_kithost.hpp"
 
 #include <gtest/gtest.h>
@@ -11,39 +12,6 @@ using namespace kithost_test;
 namespace fs = std::filesystem;
 
 namespace {
-
-/// A box; `extra` is more JSON members (a patching_rect, a subpatcher).
-std::string box(const std::string &id, const std::string &maxclass, const std::string &text,
-                double left = 0, const std::string &extra = {}) {
-  std::string json = R"({"box": {"id": ")" + id + R"(", "maxclass": ")" + maxclass +
-                     R"(", "text": ")" + text + R"(", "patching_rect": [)" + std::to_string(left) +
-                     ", 10, 50, 22]";
-  if (!extra.empty())
-    json += ", " + extra;
-  return json + "}}";
-}
-
-std::string line(const std::string &from, int outlet, const std::string &to, int inlet) {
-  return R"({"patchline": {"source": [")" + from + "\", " + std::to_string(outlet) +
-         R"(], "destination": [")" + to + "\", " + std::to_string(inlet) + "]}}";
-}
-
-std::string joined(const std::vector<std::string> &items) {
-  std::string text;
-  for (const auto &item : items)
-    text += (text.empty() ? "" : ",\n") + item;
-  return text;
-}
-
-/// A patcher object (without the outer {"patcher": ...}).
-std::string patcher(const std::vector<std::string> &boxes, const std::vector<std::string> &lines) {
-  return R"({"fileversion": 1, "boxes": [)" + joined(boxes) + R"(], "lines": [)" + joined(lines) +
-         "]}";
-}
-
-std::string file(const std::vector<std::string> &boxes, const std::vector<std::string> &lines) {
-  return R"({"patcher": )" + patcher(boxes, lines) + "}";
-}
 
 class Patcher : public ::testing::Test {
 protected:
@@ -202,23 +170,68 @@ void PrintTo(const BadPatch &bad, std::ostream *out) {
   *out << bad.name;
 }
 
-class PatcherBad : public Patcher, public ::testing::WithParamInterface<BadPatch> {};
+class PatcherMalformed : public Patcher, public ::testing::WithParamInterface<BadPatch> {};
 
-TEST_P(PatcherBad, StopsWithADiagnosticNamingTheFault) {
-  const std::string message = failure(run(GetParam().text));
-  EXPECT_EQ(message.rfind(": " + GetParam().message, 0), 0u) << message;
+TEST_P(PatcherMalformed, IsRefusedWithADiagnosticNamingTheFault) {
+  // Boxes left out before the fault was found have been reported: the
+  // fault comes last.
+  for (const char *option : {"--quiet", "--fail-on-error"}) {
+    const Result result = run(GetParam().text, {option});
+    EXPECT_EQ(result.status, 2);
+    ASSERT_FALSE(result.err.empty());
+    EXPECT_EQ(result.err.back().rfind("kithost: " + path.string() + ": " + GetParam().message, 0),
+              0u)
+        << result.err.back();
+  }
 }
 
 const std::string printer = box("p", "newobj", "print");
 
 INSTANTIATE_TEST_SUITE_P(
-    Files, PatcherBad,
+    Files, PatcherMalformed,
     ::testing::Values(
         BadPatch{"NotAPatcher", "[]", "expected a JSON object with a \"patcher\" object"},
         BadPatch{"BoxesNotArray", R"({"patcher": {"boxes": 3}})",
                  "/patcher/boxes: must be an array"},
         BadPatch{"BoxWithoutId", R"({"patcher": {"boxes": [{"box": {"maxclass": "newobj"}}]}})",
                  "/patcher/boxes/0/box: a box needs a string \"id\""},
+        BadPatch{"DuplicateId", file({printer, printer}, {}),
+                 "box 'p' (/patcher/boxes/1/box): the id is used twice in one patcher"},
+        BadPatch{"DuplicateIdOfABoxLeftOut",
+                 file({box("t", "toggle", ""), box("t", "toggle", "")}, {}),
+                 "box 't' (/patcher/boxes/1/box): the id is used twice in one patcher"},
+        BadPatch{"LineToNoBox", file({printer}, {line("p", 0, "q", 0)}),
+                 "/patcher/lines/0/patchline/destination: no box 'q' in this patcher"},
+        BadPatch{"LineFromNoBoxToABoxLeftOut",
+                 file({box("t", "toggle", "")}, {line("q", 0, "t", 0)}),
+                 "/patcher/lines/0/patchline/source: no box 'q' in this patcher"},
+        BadPatch{
+            "BadLineEnd",
+            R"({"patcher": {"boxes": [], "lines": [{"patchline": {"source": [1, 0], "destination": ["a", 0]}}]}})",
+            "/patcher/lines/0/patchline/source: expected [\"BOX-ID\", PORT]"}),
+    [](const auto &info) { return info.param.name; });
+
+/// A box or line that cannot be made: --strict refuses the file with the
+/// message; by default it is reported with "; left out", and the count of
+/// what was left out ends the run.
+class PatcherUnmade : public Patcher, public ::testing::WithParamInterface<BadPatch> {};
+
+TEST_P(PatcherUnmade, IsLeftOutOrRefusedWhenStrict) {
+  const std::string message = failure(run(GetParam().text, {"--strict"}));
+  EXPECT_EQ(message.rfind(": " + GetParam().message, 0), 0u) << message;
+  const Result result = run(GetParam().text);
+  EXPECT_EQ(result.status, 0);
+  ASSERT_EQ(result.err.size(), 2u) << ::testing::PrintToString(result.err);
+  const std::string prefix = "kithost: " + path.string() + ": ";
+  EXPECT_EQ(result.err[0].rfind(prefix + GetParam().message, 0), 0u) << result.err[0];
+  EXPECT_EQ(result.err[0].substr(result.err[0].size() - 10), "; left out") << result.err[0];
+  EXPECT_EQ(result.err[1].rfind(prefix, 0), 0u) << result.err[1];
+  EXPECT_NE(result.err[1].find(" left out"), std::string::npos) << result.err[1];
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, PatcherUnmade,
+    ::testing::Values(
         BadPatch{"UnknownClass", file({printer, box("x", "newobj", "kt-nosuch 1")}, {}),
                  "box 'x' ('kt-nosuch 1'): "
                  "no module \"kt-nosuch."},
@@ -228,35 +241,53 @@ INSTANTIATE_TEST_SUITE_P(
                  "box 't': the box kind 'toggle' cannot run here"},
         BadPatch{"EmptyObjectBox", file({box("e", "newobj", "")}, {}),
                  "box 'e': an empty object box"},
-        BadPatch{"DuplicateId", file({printer, printer}, {}),
-                 "box 'p' (/patcher/boxes/1/box): the id is used twice in one patcher"},
         BadPatch{"TypedFullPacket", file({box("m", "message", "FullPacket 4 1234")}, {}),
                  "box 'm' (message 'FullPacket 4 1234'): FullPacket cannot be typed in a "
                  "message box (an address cannot come from text)"},
-        BadPatch{"NamedReceivers", file({box("m", "message", "; other 1")}, {}),
-                 "box 'm' (message '; other 1'): ';' (messages to named receivers) is not "
-                 "supported"},
+        BadPatch{"ReceiverNamedByANumber", file({box("m", "message", "a; 5 bang")}, {}),
+                 "box 'm' (message 'a; 5 bang'): '; 5': a receiver's name is a symbol"},
         BadPatch{"BadDollar", file({box("m", "message", "$0 $12")}, {}),
                  "box 'm' (message '$0 $12'): '$0': only $1 to $9 stand for arguments"},
         BadPatch{"OpenQuote", file({box("m", "message", R"(\"open)")}, {}),
                  "box 'm' (message '\"open'): quote opened at column 1 is not closed"},
-        BadPatch{"LineToNoBox", file({printer}, {line("p", 0, "q", 0)}),
-                 "/patcher/lines/0/patchline/destination: no box 'q' in this patcher"},
         BadPatch{"LineToNoInlet", file({printer, box("b", "button", "")}, {line("b", 0, "p", 3)}),
                  "/patcher/lines/0: print has no inlet 3"},
         BadPatch{"LineFromNoOutlet", file({printer}, {line("p", 0, "p", 0)}),
                  "/patcher/lines/0: print has no outlet 0"},
-        BadPatch{
-            "BadLineEnd",
-            R"({"patcher": {"boxes": [], "lines": [{"patchline": {"source": [1, 0], "destination": ["a", 0]}}]}})",
-            "/patcher/lines/0/patchline/source: expected [\"BOX-ID\", PORT]"},
         BadPatch{"SubpatcherWithoutInlet",
                  file({printer, box("s", "newobj", "p s", 0, R"("patcher": )" + patcher({}, {}))},
                       {line("p", 0, "s", 0)}),
                  "/patcher/lines/0/patchline/destination: box 's' has no inlet 0"},
         BadPatch{"SubpatcherWithoutPatcher", file({box("s", "newobj", "p lost")}, {}),
-                 "box 's' ('p lost'): a subpatcher box without its \"patcher\""}),
+                 "box 's' ('p lost'): a subpatcher box without its \"patcher\""},
+        BadPatch{"UnknownClassInASubpatcher",
+                 file({box("s", "newobj", "p inner", 0,
+                           R"("patcher": )" + patcher({box("x", "newobj", "kt-nosuch")}, {}))},
+                      {}),
+                 "box 'x' in /patcher/boxes/0/box/patcher ('kt-nosuch'): no module"}),
     [](const auto &info) { return info.param.name; });
+
+TEST_F(Patcher, RunsWhatItCanAroundBoxesLeftOut) {
+  // The toggle and its two lines are left out; the chain around it and the
+  // second print run. A line to a port the print lacks goes too.
+  const std::string text =
+      file({box("lb", "newobj", "loadbang"), box("t", "toggle", ""), box("a", "newobj", "print a"),
+            box("b", "newobj", "print b"), box("n", "newobj", "kt-nosuch"),
+            box("note", "comment", "not counted")},
+           {line("lb", 0, "t", 0), line("t", 0, "a", 0), line("lb", 0, "b", 0),
+            line("lb", 0, "a", 5), line("n", 0, "b", 0)});
+  Result result = run(text);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, Lines{"post: b: bang"});
+  const std::string where = "kithost: " + path.string() + ": ";
+  ASSERT_EQ(result.err.size(), 4u) << ::testing::PrintToString(result.err);
+  EXPECT_EQ(result.err[0], where + "box 't': the box kind 'toggle' cannot run here; left out");
+  EXPECT_EQ(result.err[1].rfind(where + "box 'n' ('kt-nosuch'): ", 0), 0u) << result.err[1];
+  EXPECT_EQ(result.err[2], where + "/patcher/lines/3: print has no inlet 5; left out");
+  EXPECT_EQ(result.err[3], where + "2 of 5 boxes and 4 lines left out (could not be made here)");
+  // The count makes the run fail where errors do.
+  EXPECT_EQ(run(text, {"--fail-on-error"}).status, 1);
+}
 
 TEST_F(Patcher, DeepNestingIsRefusedNotOverflowed) {
   std::string inner = patcher({}, {});

@@ -10,6 +10,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <spawn.h>
 #include <string>
@@ -24,7 +26,10 @@ using Clock = std::chrono::steady_clock;
 
 class Terminal {
 public:
-  Terminal() {
+  /// kithost at a prompt, keeping its history under `state_home` (never the
+  /// user's own), with `options` after the module folder.
+  explicit Terminal(const std::filesystem::path &state_home,
+                    const std::vector<std::string> &options = {}) {
     master_ = posix_openpt(O_RDWR | O_NOCTTY);
     if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
       throw std::runtime_error("no pseudo-terminal");
@@ -36,14 +41,16 @@ public:
     posix_spawn_file_actions_adddup2(&actions, 0, 2);
     std::string modules = kithost_test::test_modules();
     std::vector<std::string> words{KITHOST_PATH, "--modules", modules};
+    words.insert(words.end(), options.begin(), options.end());
     std::vector<char *> argv;
     for (auto &word : words)
       argv.push_back(word.data());
     argv.push_back(nullptr);
     // A plain terminal keeps readline's output free of escape sequences.
-    std::vector<std::string> env_words{"TERM=dumb"};
+    std::vector<std::string> env_words{"TERM=dumb", "XDG_STATE_HOME=" + state_home.string()};
     for (char **e = environ; *e; ++e)
-      if (std::string(*e).rfind("TERM=", 0) != 0)
+      if (std::string(*e).rfind("TERM=", 0) != 0 &&
+          std::string(*e).rfind("XDG_STATE_HOME=", 0) != 0)
         env_words.push_back(*e);
     std::vector<char *> env;
     for (auto &word : env_words)
@@ -67,13 +74,19 @@ public:
     ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
   }
 
-  /// Reads until `text` has appeared in the output or the bound passes.
+  /// Ctrl-C, as the terminal sends it to the program in front.
+  void interrupt() { ASSERT_EQ(kill(pid_, SIGINT), 0); }
+
+  /// Reads until `text` has appeared in the output after what the last
+  /// expect found, or the bound passes.
   bool expect(const std::string &text) {
     const auto deadline = Clock::now() + std::chrono::seconds(20);
-    while (seen_.find(text) == std::string::npos) {
+    std::size_t found;
+    while ((found = seen_.find(text, searched_)) == std::string::npos) {
       if (!read_some(deadline))
         return false;
     }
+    searched_ = found + text.size();
     return true;
   }
 
@@ -117,10 +130,12 @@ private:
   pid_t pid_ = -1;
   bool closed_ = false;
   std::string seen_;
+  std::size_t searched_ = 0; ///< where the next expect starts looking
 };
 
 TEST(KithostPrompt, RunsTheHostWhileWaitingAndCompletes) {
-  Terminal terminal;
+  kithost_test::TempDir state;
+  Terminal terminal(state.path());
   ASSERT_TRUE(terminal.expect("kithost> "));
   // "kt-e" completes to the class name; the clock fires with no wait typed.
   terminal.type("obj e kt-e\t\n");
@@ -149,6 +164,78 @@ TEST(KithostPrompt, AZeroDelayLoopLeavesThePromptItsLines) {
   terminal.type("obj d delay 0\nconnect d 0 d 0\nsend d bang\n");
   terminal.type("quit\n");
   EXPECT_EQ(terminal.exit_status(), 0) << terminal.seen();
+}
+
+TEST(KithostPrompt, CtrlCDropsTheLineOrEndsTheWaitNotTheSession) {
+  kithost_test::TempDir state;
+  Terminal terminal(state.path());
+  ASSERT_TRUE(terminal.expect("'help' lists the commands")) << terminal.seen();
+  ASSERT_TRUE(terminal.expect("kithost> "));
+  terminal.type("obj e kt-echo\nprint e\n");
+  terminal.type("send e say abandoned");
+  ASSERT_TRUE(terminal.expect("abandoned")) << terminal.seen();
+  terminal.interrupt();
+  ASSERT_TRUE(terminal.expect("kithost> ")) << terminal.seen();
+  terminal.type("send e 5\n");
+  EXPECT_TRUE(terminal.expect("e.0: 5")) << terminal.seen();
+  EXPECT_EQ(terminal.seen().find("kt-echo: abandoned"), std::string::npos) << terminal.seen();
+  // The clock falls due inside the wait: the wait is running when Ctrl-C
+  // comes, and the next line runs at once after it.
+  terminal.type("send e later 200\nwait 600000\n");
+  ASSERT_TRUE(terminal.expect("e.1: tick 1")) << terminal.seen();
+  terminal.interrupt();
+  terminal.type("send e 6\n");
+  EXPECT_TRUE(terminal.expect("e.0: 6")) << terminal.seen();
+  // Ctrl-D ends the session; typed once the prompt is back, when the
+  // terminal reads keys one by one again (in line mode it would only end a
+  // read).
+  ASSERT_TRUE(terminal.expect("kithost> ")) << terminal.seen();
+  terminal.type("\x04");
+  EXPECT_EQ(terminal.exit_status(), 0) << terminal.seen();
+}
+
+TEST(KithostPrompt, KeepsItsHistoryAcrossSessionsBounded) {
+  kithost_test::TempDir state;
+  std::string old;
+  for (int i = 0; i < 1500; ++i)
+    old += "send e old " + std::to_string(i) + "\n";
+  const auto file = state.write("kithost/history", old);
+  {
+    Terminal terminal(state.path());
+    ASSERT_TRUE(terminal.expect("kithost> "));
+    terminal.type("obj e kt-echo\nprint e\nprint e\n   \nquit\n");
+    EXPECT_EQ(terminal.exit_status(), 0) << terminal.seen();
+  }
+  std::ifstream in(file);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  ASSERT_EQ(lines.size(), 1000u);
+  // A line equal to the one before and a blank one are not kept.
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
+            (std::vector<std::string>{"send e old 1499", "obj e kt-echo", "print e", "quit"}));
+  {
+    // Ctrl-P goes back: three to "obj e kt-echo", then three more (past
+    // the line just run) to "print e". -q leaves out the banner.
+    Terminal terminal(state.path(), {"-q"});
+    ASSERT_TRUE(terminal.expect("kithost> "));
+    terminal.type("\x10\x10\x10\n");
+    terminal.type("\x10\x10\x10\n");
+    terminal.type("send e 9\n");
+    EXPECT_TRUE(terminal.expect("e.0: 9")) << terminal.seen();
+    EXPECT_EQ(terminal.seen().find("'help'"), std::string::npos) << terminal.seen();
+    terminal.type("quit\n");
+    EXPECT_EQ(terminal.exit_status(), 0) << terminal.seen();
+  }
+  {
+    // A state folder that cannot hold it: said once, and the prompt works.
+    Terminal terminal(file);
+    EXPECT_TRUE(terminal.expect("history cannot be kept there")) << terminal.seen();
+    terminal.type("obj e kt-echo\nprint e\nsend e 1\n");
+    EXPECT_TRUE(terminal.expect("e.0: 1")) << terminal.seen();
+    terminal.type("quit\n");
+    EXPECT_EQ(terminal.exit_status(), 0) << terminal.seen();
+  }
 }
 
 } // namespace

@@ -140,14 +140,15 @@ TEST_F(RunControl, SendFromTheCommandLineRunsAfterLoading) {
   EXPECT_EQ(lone.err.size(), 1u);
 }
 
-TEST_F(RunControl, QuietLeavesOutPostLinesButNotErrors) {
+TEST_F(RunControl, QuietLeavesOutObjectsPostLinesButNotPrintsOrErrors) {
   const fs::path file = script("obj e kt-echo\nprint e\nsend e say hi\nsend e complain no\n"
-                               "send e 5\n");
+                               "send e 5\nobj p print shown\nsend p 6\n");
   Result loud = run({}, {file});
-  EXPECT_EQ(loud.out, (Lines{"post: kt-echo: hi", "error: kt-echo: no", "e.0: 5"}));
+  EXPECT_EQ(loud.out,
+            (Lines{"post: kt-echo: hi", "error: kt-echo: no", "e.0: 5", "post: shown: 6"}));
   for (const char *flag : {"-q", "--quiet"}) {
     Result quiet = run({flag, "--fail-on-error"}, {file});
-    EXPECT_EQ(quiet.out, (Lines{"error: kt-echo: no", "e.0: 5"}));
+    EXPECT_EQ(quiet.out, (Lines{"error: kt-echo: no", "e.0: 5", "post: shown: 6"}));
     EXPECT_EQ(quiet.status, 1);
   }
 }

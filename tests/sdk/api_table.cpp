@@ -5,8 +5,11 @@
 // Types are written as the compiler spells the underlying type, so typedefs
 // of different widths or constness show.
 #include "ext.h"
+#include "ext_critical.h"
 #include "ext_obex.h"
+#include "ext_obex_util.h"
 #include "ext_sysparallel.h"
+#include "ext_systhread.h"
 #include "ext_time.h"
 
 #include <cstddef>

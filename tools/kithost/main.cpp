@@ -37,6 +37,7 @@ struct Options {
   std::string doc;
   std::optional<double> run_ms;
   bool fail_on_error = false;
+  bool strict = false; ///< refuse a patcher with a box that cannot be made
   std::vector<std::string> scripts;
   // ---- Driving a run from the command line ----
   std::vector<std::string> sends; ///< --send "NAME MESSAGE", after loading
@@ -117,23 +118,58 @@ void name_patch_boxes(const kithost::Patch &patch, const std::string &file, kith
   }
 }
 
-/// Builds a patcher; it runs until kithost exits.
+/// A patcher that runs until kithost exits, with the file it came from.
+struct LoadedPatch {
+  std::string file;
+  std::unique_ptr<kithost::Patch> patch;
+};
+
+/// Builds a patcher; it runs until kithost exits. Each box left out is
+/// reported as the patch is built.
 kithost::Runner::Status run_patcher(kit::Host &host, const std::string &file,
-                                    std::vector<std::unique_ptr<kithost::Patch>> &patches,
+                                    const Options &options, std::vector<LoadedPatch> &patches,
                                     kithost::Runner &runner, kithost::Output &output) {
+  kithost::PatchOptions build;
+  build.strict = options.strict;
+  build.report = [&output](const std::string &where, const std::string &message) {
+    output.diagnostic(where, message);
+  };
   kithost::PatchError failure;
-  auto patch = kithost::Patch::load(host, file, failure);
+  auto patch = kithost::Patch::load(host, file, failure, build);
   output.flush();
   if (!patch) {
     output.diagnostic(failure.where, failure.message);
     return kithost::Runner::Status::failed;
   }
   name_patch_boxes(*patch, file, runner, output);
-  patches.push_back(std::move(patch));
+  patches.push_back({file, std::move(patch)});
   // What the loadbangs set going at once runs now, as after a script's `wait 0`.
   host.run_for(0);
   output.flush();
   return kithost::Runner::Status::ok;
+}
+
+/// Counts, at the end of the run, what each patcher left out. True when
+/// anything was.
+bool report_left_out(const std::vector<LoadedPatch> &patches, kithost::Output &output) {
+  auto count = [](std::size_t n, const char *one, const char *many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  bool any = false;
+  for (const auto &[file, patch] : patches) {
+    const kithost::Patch::Tally &tally = patch->tally();
+    if (tally.boxes_left_out == 0 && tally.lines_left_out == 0)
+      continue;
+    any = true;
+    std::string text;
+    if (tally.boxes_left_out > 0)
+      text = std::to_string(tally.boxes_left_out) + " of " +
+             count(tally.boxes_made + tally.boxes_left_out, "box", "boxes");
+    if (tally.lines_left_out > 0)
+      text += (text.empty() ? "" : " and ") + count(tally.lines_left_out, "line", "lines");
+    output.diagnostic(file, text + " left out (could not be made here)");
+  }
+  return any;
 }
 
 /// Sends the --send messages, in order, as script lines "send NAME MESSAGE".
@@ -172,14 +208,10 @@ bool report_pending_work(kit::Host &host, const std::string &script, kithost::Ou
   return true;
 }
 
-int run_scripts(kit::Host &host, const Options &options, kithost::Output &output) {
-  // Time moves only in `wait` and --run, so that what a script prints does
-  // not depend on how fast its lines arrive (the prompt runs on real time).
-  host.set_clock(kit::Host::Clock::logical);
-  // Patches outlive the runner's objects: both are freed before exit, the
-  // script objects first.
-  std::vector<std::unique_ptr<kithost::Patch>> patches;
-  kithost::Runner runner(host, output);
+/// Runs the scripts and patchers in order, then the --send messages and
+/// --run; the exit status.
+int run_inputs(kit::Host &host, const Options &options, kithost::Output &output,
+               std::vector<LoadedPatch> &patches, kithost::Runner &runner) {
   std::vector<std::string> scripts = options.scripts;
   if (scripts.empty())
     scripts.push_back("-");
@@ -192,7 +224,12 @@ int run_scripts(kit::Host &host, const Options &options, kithost::Output &output
     if (script == "-") {
       set_search_path(host, options, {});
       const bool prompt = kithost::stdin_is_terminal();
-      status = prompt ? kithost::run_prompt(host, runner, output)
+      kithost::PromptOptions prompt_options;
+      // The host's own line, which -q leaves out.
+      if (!options.quiet)
+        prompt_options.banner = std::string("kithost ") + KITHOST_VERSION +
+                                ": 'help' lists the commands; Ctrl-D or 'quit' ends the session";
+      status = prompt ? kithost::run_prompt(host, runner, output, prompt_options)
                       : run_stream(std::cin, "<stdin>", runner, output);
       if (!prompt)
         checked_script = "<stdin>";
@@ -212,7 +249,7 @@ int run_scripts(kit::Host &host, const Options &options, kithost::Output &output
       }
       set_search_path(host, options, absolute_path(script).parent_path());
       const bool patcher = kithost::is_patcher_file(script);
-      status = patcher ? run_patcher(host, script, patches, runner, output)
+      status = patcher ? run_patcher(host, script, options, patches, runner, output)
                        : run_stream(in, script, runner, output);
       if (!patcher)
         checked_script = script;
@@ -235,6 +272,20 @@ int run_scripts(kit::Host &host, const Options &options, kithost::Output &output
       options.fail_on_error)
     return exit_console_error;
   return 0;
+}
+
+int run_scripts(kit::Host &host, const Options &options, kithost::Output &output) {
+  // Time moves only in `wait` and --run, so that what a script prints does
+  // not depend on how fast its lines arrive (the prompt runs on real time).
+  host.set_clock(kit::Host::Clock::logical);
+  // Patches outlive the runner's objects: both are freed before exit, the
+  // script objects first.
+  std::vector<LoadedPatch> patches;
+  kithost::Runner runner(host, output);
+  const int status = run_inputs(host, options, output, patches, runner);
+  if (report_left_out(patches, output) && status == 0 && options.fail_on_error)
+    return exit_console_error;
+  return status;
 }
 
 /// The script commands, for the end of --help.
@@ -284,14 +335,19 @@ int run(int argc, char **argv) {
       ->check(CLI::Range(0.0, 1e10).description(""));
   app.add_flag("--fail-on-error", options.fail_on_error,
                "exit with status 1 when an object posted a console error or sent an 'error' "
-               "message out of an outlet, or when a script ends with clocks armed or deferred "
-               "calls waiting");
+               "message out of an outlet, when a patcher's box or line was left out, or when a "
+               "script ends with clocks armed or deferred calls waiting");
+  app.add_flag("--strict", options.strict,
+               "refuse a patcher with a box or line that cannot be made here (by default it is "
+               "left out, reported, and the rest runs)");
   app.add_option("--send", options.sends,
                  "after loading the scripts and patchers, send MESSAGE to the object NAME (a "
                  "script's object or a patcher box's scripting name) as `send` would; repeatable")
       ->type_name("'NAME MESSAGE'")
       ->allow_extra_args(false);
-  app.add_flag("-q,--quiet", options.quiet, "leave out the console's post: lines (errors stay)");
+  app.add_flag("-q,--quiet", options.quiet,
+               "leave out kithost's own lines and the post: lines objects write; what print boxes "
+               "print, errors and diagnostics stay");
   app.footer(script_commands_help());
   app.add_option("SCRIPT", options.scripts,
                  "script files, patcher files (.maxpat, .maxhelp), '-' for standard input")

@@ -1,5 +1,7 @@
 #include "output.hpp"
 
+#include "builtins/builtins.hpp"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -63,6 +65,14 @@ void Output::diagnostic(std::string_view where, std::string_view message) {
 }
 
 void Output::attach_console(kit::Host &host, bool to_stderr, bool quiet) {
+  // What a patch prints is the run's result: -q never drops it.
+  builtins::set_print_sink([this, to_stderr](std::string_view text) {
+    const std::string whole = "post: " + std::string(text);
+    if (to_stderr)
+      write_line(stderr, whole);
+    else
+      line(whole);
+  });
   host.set_console_sink([this, to_stderr, quiet](kit::ConsoleLevel level, std::string_view text) {
     if (level == kit::ConsoleLevel::error)
       errors_seen_.fetch_add(1);

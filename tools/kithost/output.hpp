@@ -29,7 +29,8 @@ public:
   /// Routes the host's console lines ("post: TEXT", "error: TEXT") through
   /// line(), or to standard error when `to_stderr` (for --describe, whose
   /// standard output is the reference alone). With `quiet`, post lines are
-  /// dropped and only errors remain.
+  /// dropped and only errors remain; print boxes are routed past that (see
+  /// builtins::set_print_sink).
   void attach_console(kit::Host &host, bool to_stderr = false, bool quiet = false);
 
   /// Console error lines seen so far (for --fail-on-error). Any thread.

@@ -7,7 +7,10 @@
 
 namespace kithost {
 
-Runner::Status run_prompt(kit::Host &, Runner &runner, Output &output) {
+Runner::Status run_prompt(kit::Host &, Runner &runner, Output &output,
+                          const PromptOptions &options) {
+  if (!options.banner.empty())
+    output.line(options.banner);
   LineSource source(std::cin, "<stdin>");
   for (;;) {
     std::fputs("kithost> ", stdout);

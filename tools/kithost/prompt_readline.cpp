@@ -1,9 +1,14 @@
 // The prompt on readline's callback interface: the host keeps running (clocks,
 // deferred calls, network wake-ups) while the prompt waits for keys, and
-// what comes out meanwhile is printed above the line being edited.
+// what comes out meanwhile is printed above the line being edited. Ctrl-C is
+// the prompt's own: it drops the line being edited, or ends the `wait`
+// running, and the session goes on.
 #include "prompt.hpp"
+#include "prompt_history.hpp"
 
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,19 +16,23 @@
 #include <utility>
 #include <vector>
 
-#include <readline/history.h>
 #include <readline/readline.h>
+#include <signal.h>
 #include <unistd.h>
 
 namespace kithost {
 
 namespace {
 
+// The lines kept across sessions.
+constexpr int history_lines = 1000;
+
 // readline calls plain C functions; this is the state they reach.
 struct PromptState {
   kit::Host *host = nullptr;
   Runner *runner = nullptr;
   Output *output = nullptr;
+  PromptHistory *history = nullptr;
   bool done = false;
   int line_number = 0; ///< for diagnostics
   Runner::Status status = Runner::Status::ok;
@@ -31,6 +40,52 @@ struct PromptState {
 };
 PromptState state;
 
+// Set by the signal handler, taken by the loop. The handler reaches the host
+// only through its signal-safe interrupt().
+std::atomic<bool> interrupted{false};
+kit::Host *interrupted_host = nullptr;
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void on_interrupt(int) {
+  interrupted.store(true);
+  if (interrupted_host)
+    interrupted_host->interrupt();
+}
+
+/// Ctrl-C goes to the prompt while it runs; the handler before it comes
+/// back after.
+class InterruptHandler {
+public:
+  explicit InterruptHandler(kit::Host &host) {
+    interrupted_host = &host;
+    interrupted.store(false);
+    struct sigaction action {};
+    action.sa_handler = on_interrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &previous_);
+  }
+  ~InterruptHandler() {
+    sigaction(SIGINT, &previous_, nullptr);
+    interrupted_host = nullptr;
+  }
+  InterruptHandler(const InterruptHandler &) = delete;
+  InterruptHandler &operator=(const InterruptHandler &) = delete;
+
+private:
+  struct sigaction previous_ {};
+};
+
+// Drops the line being edited and shows a fresh prompt below it, as a shell
+// does.
+void abandon_line() {
+  rl_echo_signal_char(SIGINT);
+  rl_free_line_state();
+  rl_callback_sigcleanup();
+  rl_replace_line("", 0);
+  rl_crlf();
+  rl_on_new_line();
+  rl_redisplay();
+}
 // Removing the handler here keeps readline from showing one more prompt.
 void finish() {
   rl_callback_handler_remove();
@@ -46,11 +101,14 @@ void on_line(char *line) {
   const std::string text(line);
   std::free(line);
   const std::string where = "<stdin>:" + std::to_string(++state.line_number);
-  if (text.find_first_not_of(" \t") != std::string::npos)
-    add_history(text.c_str());
+  state.history->add(text);
   state.output->hold(false);
   auto outcome = state.runner->run_line(text);
   state.output->flush();
+  // A Ctrl-C that ended the line's wait: the prompt comes back on a line
+  // of its own.
+  if (interrupted.exchange(false))
+    std::fputs("\n", stdout);
   if (outcome.status == Runner::Status::failed)
     state.output->diagnostic(where, outcome.error);
   if (outcome.status == Runner::Status::quit) {
@@ -149,10 +207,17 @@ char **complete(const char *text, int start, int) {
 
 } // namespace
 
-Runner::Status run_prompt(kit::Host &host, Runner &runner, Output &output) {
-  state = PromptState{&host, &runner, &output, false, 0, Runner::Status::ok, {}};
+Runner::Status run_prompt(kit::Host &host, Runner &runner, Output &output,
+                          const PromptOptions &options) {
+  if (!options.banner.empty())
+    output.line(options.banner);
+  PromptHistory history(history_file(), history_lines, output);
+  state = PromptState{&host, &runner, &output, &history, false, 0, Runner::Status::ok, {}};
   rl_readline_name = "kithost";
   rl_attempted_completion_function = complete;
+  // readline's own handlers would end the process on Ctrl-C.
+  rl_catch_signals = 0;
+  InterruptHandler interrupt(host);
   output.hold(true);
   // Clocks keep running while the prompt waits for a line.
   host.set_clock(kit::Host::Clock::real);
@@ -160,7 +225,9 @@ Runner::Status run_prompt(kit::Host &host, Runner &runner, Output &output) {
   while (!state.done) {
     const bool readable = host.run_until_readable(STDIN_FILENO, std::chrono::milliseconds(50));
     show_held();
-    if (readable)
+    if (interrupted.exchange(false))
+      abandon_line();
+    else if (readable)
       rl_callback_read_char();
   }
   host.set_clock(kit::Host::Clock::logical);

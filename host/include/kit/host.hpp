@@ -150,6 +150,12 @@ public:
   /// (when >= 0) to become readable; returns true when `fd` is readable.
   /// For an interactive prompt that keeps the host running (real clock).
   bool run_until_readable(int fd, std::chrono::milliseconds max_wait);
+  /// Ends the run_for under way as soon as the method running returns, and
+  /// wakes a waiting run_until_readable: for a person's Ctrl-C. Logical
+  /// time stays where the run reached. Any thread, and safe in a signal
+  /// handler; an interrupt while no run_for is under way is dropped when
+  /// the next one starts.
+  void interrupt();
   /// Logical time in milliseconds. Any thread.
   double now() const;
 

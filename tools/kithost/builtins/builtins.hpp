@@ -6,8 +6,11 @@
 
 #include "kit/host.hpp"
 
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kithost::builtins {
@@ -23,12 +26,23 @@ struct BoxWord {
   t_atom atom{};
   int dollar = 0; ///< 0 for a plain atom
 };
-/// The messages of a message box, in order (the parts between commas).
-using BoxContent = std::vector<std::vector<BoxWord>>;
+/// One message of a message box: its words, sent out of the box's outlet,
+/// or to the receivers of a name when `to` is set (a word that may itself
+/// be a placeholder).
+struct BoxMessage {
+  std::vector<BoxWord> words;
+  std::optional<BoxWord> to;
+};
+/// The messages of a message box, in the order they are sent.
+using BoxContent = std::vector<BoxMessage>;
 
 /// Replaces the content of a message box object (of class "message").
 /// False when `x` is not a message box.
 bool set_message_content(t_object *x, BoxContent content);
+
+/// Where print boxes send their lines ("NAME: TEXT"); an empty sink (the
+/// default) posts them to the console. Main thread.
+void set_print_sink(std::function<void(std::string_view text)> sink);
 
 /// Sends "bang" out of a loadbang object; false when `x` is not one.
 bool fire_loadbang(t_object *x);

@@ -1,6 +1,9 @@
-// The message box: holds messages (the parts between commas) and sends them
-// in order on a bang. A number or list sends them with $1..$9 replaced by
-// its atoms; "set" replaces the content without sending.
+// The message box: holds messages and sends them in order on a bang. Any
+// other message at its left inlet sends them with $1..$9 replaced by its
+// atoms (an int's, a list's, or a message's selector then its atoms); "set",
+// "append" and "prepend" change the content without sending. Whatever comes
+// to its right inlet becomes the content, unsent. Messages after a ';' in the
+// text go to the receivers of a name instead of the outlet.
 #include "builtins_internal.hpp"
 
 #include <cstddef>
@@ -16,6 +19,8 @@ namespace {
 struct MessageBox {
   t_object header;
   void *out;
+  void *right;         ///< the proxy of the right inlet
+  long inlet;          ///< which inlet a message came in (the proxy's)
   BoxContent *content; ///< owned
 };
 
@@ -30,51 +35,69 @@ void *message_new() {
     freeobject(reinterpret_cast<t_object *>(x));
     return nullptr;
   }
+  x->right = proxy_new(x, 1, &x->inlet);
   x->out = outlet_new(x, nullptr);
   return x;
 }
 
 void message_free(MessageBox *x) {
+  object_free(x->right);
   delete x->content;
 }
 
+bool at_right_inlet(MessageBox *x) {
+  return proxy_getinlet(reinterpret_cast<t_object *>(x)) == 1;
+}
+
 // An argument beyond those received is 0, as in an empty message box.
-t_atom substitute(const BoxWord &word, long argc, const t_atom *argv) {
+t_atom substitute(const BoxWord &word, std::span<const t_atom> arguments) {
   if (word.dollar == 0)
     return word.atom;
-  if (word.dollar <= argc)
-    return argv[word.dollar - 1];
+  if (static_cast<std::size_t>(word.dollar) <= arguments.size())
+    return arguments[static_cast<std::size_t>(word.dollar) - 1];
   t_atom zero;
   atom_setlong(&zero, 0);
   return zero;
 }
 
-void send_one(MessageBox *x, const std::vector<BoxWord> &words, long argc, const t_atom *argv) {
-  if (words.empty())
-    return;
+// Named receivers come with the process-wide registry of names.
+void send_to_receivers(t_symbol *name, std::span<t_atom>) {
+  error("message: nothing receives \"%s\"", name->s_name);
+}
+
+void send_one(MessageBox *x, const BoxMessage &message, std::span<const t_atom> arguments) {
   // Outlets count atoms in a short.
-  if (words.size() > static_cast<std::size_t>(std::numeric_limits<short>::max())) {
-    error("message: a message of %zu atoms is too long to send", words.size());
+  if (message.words.size() > static_cast<std::size_t>(std::numeric_limits<short>::max())) {
+    error("message: a message of %zu atoms is too long to send", message.words.size());
     return;
   }
   std::vector<t_atom> atoms;
-  atoms.reserve(words.size());
-  for (const BoxWord &word : words)
-    atoms.push_back(substitute(word, argc, argv));
+  atoms.reserve(message.words.size());
+  for (const BoxWord &word : message.words)
+    atoms.push_back(substitute(word, arguments));
   const t_atom &first = atoms.front();
-  if (first.a_type == A_LONG || first.a_type == A_FLOAT) {
+  t_symbol *selector = first.a_type == A_SYM ? first.a_w.w_sym : nullptr;
+  // A packet's address can only come from the object that owns its bytes.
+  if (selector == gensym("FullPacket")) {
+    error("message: FullPacket cannot be sent from a message box");
+    return;
+  }
+  if (message.to) {
+    const t_atom name = substitute(*message.to, arguments);
+    if (name.a_type != A_SYM) {
+      error("message: a receiver's name must be a symbol, not a number");
+      return;
+    }
+    send_to_receivers(name.a_w.w_sym, atoms);
+    return;
+  }
+  if (!selector) {
     if (atoms.size() == 1 && first.a_type == A_LONG)
       outlet_int(x->out, first.a_w.w_long);
     else if (atoms.size() == 1)
       outlet_float(x->out, first.a_w.w_float);
     else
       outlet_list(x->out, gensym("list"), static_cast<short>(atoms.size()), atoms.data());
-    return;
-  }
-  t_symbol *selector = first.a_type == A_SYM ? first.a_w.w_sym : gensym("list");
-  // A packet's address can only come from the object that owns its bytes.
-  if (selector == gensym("FullPacket")) {
-    error("message: FullPacket cannot be sent from a message box");
     return;
   }
   if (selector == gensym("bang") && atoms.size() == 1) {
@@ -84,43 +107,104 @@ void send_one(MessageBox *x, const std::vector<BoxWord> &words, long argc, const
   outlet_anything(x->out, selector, static_cast<short>(atoms.size() - 1), atoms.data() + 1);
 }
 
-void message_send(MessageBox *x, long argc, const t_atom *argv) {
+/// Atoms as the content of the box: one message of them, or none.
+BoxContent literal_content(std::span<const t_atom> atoms) {
+  BoxMessage message;
+  for (const t_atom &atom : atoms)
+    message.words.push_back({atom, 0});
+  BoxContent content;
+  if (!message.words.empty())
+    content.push_back(std::move(message));
+  return content;
+}
+
+/// A message as the atoms it carries: the selector first, unless it is one
+/// of those that only say the atoms are numbers.
+std::vector<t_atom> message_atoms(t_symbol *selector, long argc, const t_atom *argv) {
+  std::vector<t_atom> atoms;
+  if (selector != gensym("int") && selector != gensym("float") && selector != gensym("list")) {
+    atoms.emplace_back();
+    atom_setsym(&atoms.back(), selector);
+  }
+  atoms.insert(atoms.end(), argv, argv + (argc > 0 ? argc : 0));
+  return atoms;
+}
+
+/// The left inlet sends, with the message's atoms for $1..$9; the right one
+/// makes the message the content.
+void message_receive(MessageBox *x, t_symbol *selector, long argc, const t_atom *argv) {
+  if (at_right_inlet(x)) {
+    *x->content = literal_content(message_atoms(selector, argc, argv));
+    return;
+  }
+  std::vector<t_atom> arguments;
+  if (selector != gensym("bang"))
+    arguments = message_atoms(selector, argc, argv);
   // A message sent on may come back and change this box: send from a copy.
   const BoxContent content = *x->content;
-  for (const auto &words : content)
-    send_one(x, words, argc, argv);
+  for (const BoxMessage &message : content)
+    send_one(x, message, arguments);
 }
 
 void message_bang(MessageBox *x) {
-  message_send(x, 0, nullptr);
+  message_receive(x, gensym("bang"), 0, nullptr);
 }
 void message_int(MessageBox *x, t_atom_long n) {
   t_atom a;
   atom_setlong(&a, n);
-  message_send(x, 1, &a);
+  message_receive(x, gensym("int"), 1, &a);
 }
 void message_float(MessageBox *x, double f) {
   t_atom a;
   atom_setfloat(&a, f);
-  message_send(x, 1, &a);
+  message_receive(x, gensym("float"), 1, &a);
 }
 void message_list(MessageBox *x, t_symbol *, long argc, t_atom *argv) {
-  message_send(x, argc, argv);
+  message_receive(x, gensym("list"), argc, argv);
+}
+void message_anything(MessageBox *x, t_symbol *selector, long argc, t_atom *argv) {
+  message_receive(x, selector, argc, argv);
 }
 
-void message_set(MessageBox *x, t_symbol *, long argc, t_atom *argv) {
-  std::vector<BoxWord> words;
-  for (long i = 0; i < argc; ++i)
-    words.push_back({argv[i], 0});
-  BoxContent content;
-  if (!words.empty())
-    content.push_back(std::move(words));
-  *x->content = std::move(content);
+void message_set(MessageBox *x, t_symbol *selector, long argc, t_atom *argv) {
+  if (at_right_inlet(x)) {
+    message_receive(x, selector, argc, argv);
+    return;
+  }
+  *x->content = literal_content({argv, static_cast<std::size_t>(argc > 0 ? argc : 0)});
 }
 
-void message_assist(MessageBox *, void *, long kind, long, char *text) {
-  copy_assist(text, kind == ASSIST_INLET ? "(bang) send, (list) send with $1..$9, set"
-                                         : "the messages of the box");
+/// append and prepend: the atoms join the last message, or the first.
+void message_extend(MessageBox *x, t_symbol *selector, long argc, t_atom *argv, bool at_end) {
+  if (at_right_inlet(x)) {
+    message_receive(x, selector, argc, argv);
+    return;
+  }
+  const std::span<const t_atom> atoms(argv, static_cast<std::size_t>(argc > 0 ? argc : 0));
+  if (x->content->empty()) {
+    *x->content = literal_content(atoms);
+    return;
+  }
+  std::vector<BoxWord> &words = at_end ? x->content->back().words : x->content->front().words;
+  std::vector<BoxWord> added;
+  for (const t_atom &atom : atoms)
+    added.push_back({atom, 0});
+  words.insert(at_end ? words.end() : words.begin(), added.begin(), added.end());
+}
+void message_append(MessageBox *x, t_symbol *selector, long argc, t_atom *argv) {
+  message_extend(x, selector, argc, argv, true);
+}
+void message_prepend(MessageBox *x, t_symbol *selector, long argc, t_atom *argv) {
+  message_extend(x, selector, argc, argv, false);
+}
+
+void message_assist(MessageBox *, void *, long kind, long index, char *text) {
+  if (kind != ASSIST_INLET)
+    copy_assist(text, "the messages of the box");
+  else if (index == 0)
+    copy_assist(text, "(bang) send, (anything) send with $1..$9, set, append, prepend");
+  else
+    copy_assist(text, "(anything) becomes the content, not sent");
 }
 
 } // namespace
@@ -132,7 +216,11 @@ void define_message() {
   class_addmethod(message_class, reinterpret_cast<method>(message_int), "int", A_LONG, 0);
   class_addmethod(message_class, reinterpret_cast<method>(message_float), "float", A_FLOAT, 0);
   class_addmethod(message_class, reinterpret_cast<method>(message_list), "list", A_GIMME, 0);
+  class_addmethod(message_class, reinterpret_cast<method>(message_anything), "anything", A_GIMME,
+                  0);
   class_addmethod(message_class, reinterpret_cast<method>(message_set), "set", A_GIMME, 0);
+  class_addmethod(message_class, reinterpret_cast<method>(message_append), "append", A_GIMME, 0);
+  class_addmethod(message_class, reinterpret_cast<method>(message_prepend), "prepend", A_GIMME, 0);
   class_addmethod(message_class, reinterpret_cast<method>(message_assist), "assist", A_CANT, 0);
   class_register(CLASS_BOX, message_class);
 }

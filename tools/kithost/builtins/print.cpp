@@ -5,6 +5,8 @@
 #include "kit/text.hpp"
 
 #include <span>
+#include <string>
+#include <utility>
 
 namespace kithost::builtins {
 
@@ -16,6 +18,7 @@ struct Print {
 };
 
 t_class *print_class = nullptr;
+std::function<void(std::string_view)> print_sink;
 
 void *print_new(t_symbol *name) {
   auto *x = static_cast<Print *>(object_alloc(print_class));
@@ -27,7 +30,10 @@ void *print_new(t_symbol *name) {
 void print_anything(Print *x, t_symbol *selector, long argc, t_atom *argv) {
   const std::string text =
       kit::format_message(selector, std::span<const t_atom>(argv, static_cast<size_t>(argc)));
-  post("%s: %s", x->name->s_name, text.c_str());
+  if (print_sink)
+    print_sink(std::string(x->name->s_name) + ": " + text);
+  else
+    post("%s: %s", x->name->s_name, text.c_str());
 }
 
 void print_bang(Print *x) {
@@ -62,6 +68,10 @@ void define_print() {
   class_addmethod(print_class, reinterpret_cast<method>(print_anything), "anything", A_GIMME, 0);
   class_addmethod(print_class, reinterpret_cast<method>(print_assist), "assist", A_CANT, 0);
   class_register(CLASS_BOX, print_class);
+}
+
+void set_print_sink(std::function<void(std::string_view)> sink) {
+  print_sink = std::move(sink);
 }
 
 } // namespace kithost::builtins
