@@ -1,5 +1,6 @@
 // The user interface boxes as headless stand-ins: each keeps its value and
-// passes it on as the host's box does.
+// passes it on as the host's box does; a patcher's saved attributes set
+// their ranges and items.
 #include "builtin_case.hpp"
 
 using namespace kithost_test;
@@ -78,5 +79,35 @@ INSTANTIATE_TEST_SUITE_P(
                      "send c bang", "send p 1 2", "send s list 255 0 0", "send f read x.png"},
                     {}}),
     case_title);
+
+TEST(UserInterface, APatchersSavedAttributesSetRangesAndItems) {
+  TempDir dir;
+  const auto patch = dir.write("ui.maxpat", R"({"patcher": {"boxes": [
+    {"box": {"id": "lb", "maxclass": "newobj", "text": "loadbang"}},
+    {"box": {"id": "n", "maxclass": "number", "minimum": 0, "maximum": 10}},
+    {"box": {"id": "m", "maxclass": "message", "text": "2, 50"}},
+    {"box": {"id": "u", "maxclass": "umenu", "items": ["red", ",", "green", ",", 70]}},
+    {"box": {"id": "s", "maxclass": "slider", "size": 1.0, "floatoutput": 1}},
+    {"box": {"id": "l", "maxclass": "live.numbox",
+             "saved_attribute_attributes": {"valueof": {"parameter_mmax": 20.0}}}},
+    {"box": {"id": "c", "maxclass": "comment", "text": "a note"}},
+    {"box": {"id": "p", "maxclass": "newobj", "text": "print out"}}],
+  "lines": [
+    {"patchline": {"source": ["lb", 0], "destination": ["m", 0]}},
+    {"patchline": {"source": ["m", 0], "destination": ["n", 0]}},
+    {"patchline": {"source": ["n", 0], "destination": ["u", 0]}},
+    {"patchline": {"source": ["u", 1], "destination": ["s", 0]}},
+    {"patchline": {"source": ["u", 1], "destination": ["l", 0]}},
+    {"patchline": {"source": ["u", 1], "destination": ["p", 0]}},
+    {"patchline": {"source": ["s", 0], "destination": ["p", 0]}},
+    {"patchline": {"source": ["l", 0], "destination": ["p", 0]}},
+    {"patchline": {"source": ["u", 2], "destination": ["c", 0]}}]}}
+)");
+  const Result run = run_kithost({"--modules", test_modules(), patch.string()});
+  EXPECT_EQ(run.status, 0) << ::testing::PrintToString(run.err);
+  // 2 chooses 70; 50, clipped to 10, is out of the menu's range. The fan-out
+  // goes rightmost first, which is the file's order here.
+  EXPECT_EQ(run.out, (Lines{"post: out: 1", "post: out: 20", "post: out: 70"}));
+}
 
 } // namespace
