@@ -18,7 +18,20 @@ namespace {
 struct Documented {
   std::string name;
   std::vector<std::string> aliases;
+  int inlets = -1; ///< -1 where the table gives no plain count
+  int outlets = -1;
 };
+
+/// How many places --describe lists under "inlets:" or "outlets:".
+int places(const Lines &described, const std::string &heading) {
+  auto line = std::find(described.begin(), described.end(), heading);
+  if (line == described.end())
+    return -1;
+  int count = 0;
+  while (++line != described.end() && line->starts_with("  "))
+    ++count;
+  return count;
+}
 
 /// The boxes of the tables under "## Built-in classes": the first word of
 /// the first column and the words of the second, each in backticks.
@@ -26,7 +39,8 @@ std::vector<Documented> documented_boxes() {
   std::ifstream in(KITHOST_README);
   EXPECT_TRUE(in) << KITHOST_README;
   std::vector<Documented> boxes;
-  const std::regex row(R"(^\| `([^` ]+)[^`]*` \| ([^|]*)\|)");
+  const std::regex row(R"(^\| `([^` ]+)[^`]*` \| ([^|]*)\| ([^|]*)\|)");
+  const std::regex counts(R"(^(\d+) / (\d+) $)");
   const std::regex quoted("`([^`]+)`");
   bool inside = false;
   std::string line;
@@ -40,6 +54,12 @@ std::vector<Documented> documented_boxes() {
     const std::string aliases = match[2];
     for (std::sregex_iterator it(aliases.begin(), aliases.end(), quoted), end; it != end; ++it)
       box.aliases.push_back((*it)[1]);
+    const std::string places = match[3];
+    std::smatch numbers;
+    if (std::regex_match(places, numbers, counts)) {
+      box.inlets = std::stoi(numbers[1]);
+      box.outlets = std::stoi(numbers[2]);
+    }
     boxes.push_back(box);
   }
   return boxes;
@@ -61,6 +81,11 @@ TEST(Builtins, EveryDocumentedBoxIsListedAndDescribedAndEveryListedOneDocumented
       const Result described = run_kithost({"--modules", test_modules(), "--describe", name});
       EXPECT_EQ(described.status, 0) << name;
       EXPECT_EQ(described.out.empty() ? "" : described.out[0], "class " + box.name) << name;
+      // A box made without arguments has the places the table gives.
+      if (box.inlets >= 0 && places(described.out, "inlets:") >= 0) {
+        EXPECT_EQ(places(described.out, "inlets:"), box.inlets) << name;
+        EXPECT_EQ(places(described.out, "outlets:"), box.outlets) << name;
+      }
     }
   }
   // Documented in sections of their own: the test module, the boxes of

@@ -31,7 +31,8 @@ using BoxContent = std::vector<std::vector<BoxWord>>;
 /// False when `x` is not a message box.
 bool set_message_content(t_object *x, BoxContent content);
 
-/// Sends "bang" out of a loadbang object; false when `x` is not one.
+/// Makes a loadbang or loadmess object send what it sends when its patch
+/// has been built; false when `x` is neither.
 bool fire_loadbang(t_object *x);
 
 } // namespace kithost::builtins

@@ -6,9 +6,11 @@ namespace kithost::builtins {
 
 std::vector<t_atom> message_atoms(t_symbol *selector, long argc, const t_atom *argv) {
   std::vector<t_atom> atoms;
-  const bool numbers =
-      selector == gensym("int") || selector == gensym("float") || selector == gensym("list");
-  if (!numbers && selector != gensym("bang")) {
+  // These selectors only say what the atoms are.
+  const bool typed = selector == gensym("int") || selector == gensym("float") ||
+                     selector == gensym("list") || selector == gensym("symbol") ||
+                     selector == gensym("bang");
+  if (!typed) {
     atoms.emplace_back();
     atom_setsym(&atoms.back(), selector);
   }

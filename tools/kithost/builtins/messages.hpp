@@ -13,8 +13,9 @@
 
 namespace kithost::builtins {
 
-/// The message's atoms as a list: those of an int, float or list; none for
-/// a bang; else the selector followed by its atoms ("foo 1" -> foo 1).
+/// The message's atoms as a list: those of an int, float, list or symbol
+/// ("symbol foo" -> foo); none for a bang; else the selector followed by its
+/// atoms ("foo 1" -> foo 1).
 std::vector<t_atom> message_atoms(t_symbol *selector, long argc, const t_atom *argv);
 
 /// Sends the message out of `out` as it is: bang, int, float, list,
