@@ -108,7 +108,7 @@ bool parse_format(std::string_view format, std::vector<Piece> &pieces, std::stri
     // Length letters say how C passes the value: here every value is passed
     // at its full width.
     while (i < format.size() &&
-           std::string_view("hlLqjzt").find(format[i]) != std::string_view::npos)
+           std::string_view("hlLjzt").find(format[i]) != std::string_view::npos)
       ++i;
     if (i >= format.size() ||
         std::string_view("diuxXocfeEgGs").find(format[i]) == std::string_view::npos) {
