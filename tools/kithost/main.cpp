@@ -172,12 +172,12 @@ bool report_left_out(const std::vector<LoadedPatch> &patches, kithost::Output &o
   return any;
 }
 
-/// Sends the --send messages, in order, as script lines "send NAME MESSAGE".
+/// Sends the --send messages, in order, to their objects and receivers.
 bool send_from_command_line(const Options &options, kithost::Runner &runner,
                             kithost::Output &output) {
   for (const std::string &text : options.sends) {
     output.flush();
-    auto outcome = runner.run_line("send " + text);
+    auto outcome = runner.send_to_name(text);
     output.flush();
     if (outcome.status == kithost::Runner::Status::failed) {
       output.diagnostic("--send '" + text + "'", outcome.error);
@@ -342,7 +342,8 @@ int run(int argc, char **argv) {
                "left out, reported, and the rest runs)");
   app.add_option("--send", options.sends,
                  "after loading the scripts and patchers, send MESSAGE to the object NAME (a "
-                 "script's object or a patcher box's scripting name) as `send` would; repeatable")
+                 "script's object or a patcher box's scripting name) as `send` would, and to "
+                 "every receive NAME; repeatable")
       ->type_name("'NAME MESSAGE'")
       ->allow_extra_args(false);
   app.add_flag("-q,--quiet", options.quiet,
