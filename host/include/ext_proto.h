@@ -39,7 +39,8 @@ C74_API void freeobject(void *op);
 // Each new outlet stands left of the ones made before it. Output is
 // synchronous: watchers first, then the connections in the order they were
 // made. Messages nested more than 1000 deep (a patch looping into itself)
-// are dropped with an error.
+// are dropped with an error, and so is the rest of their chain, down to the
+// outermost delivery (a message sent in, a clock, a deferred call).
 
 C74_API void *bangout(void *x);
 C74_API void *intout(void *x);
@@ -48,6 +49,8 @@ C74_API void *listout(void *x);
 /// `type` names the message the outlet sends, or null for any message.
 C74_API void *outlet_new(void *x, const char *type);
 
+/// Each returns 0 when the chain was cut during the call or before it (the
+/// message then went nowhere, or not everywhere), otherwise 1.
 C74_API void *outlet_bang(void *o);
 C74_API void *outlet_int(void *o, t_atom_long n);
 C74_API void *outlet_float(void *o, double f);

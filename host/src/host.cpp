@@ -194,7 +194,7 @@ void Host::watch(t_object *x, int outlet, OutletSink sink) {
 bool Host::send(t_object *x, int inlet, t_symbol *selector, std::span<const t_atom> atoms) {
   ObjectState *state = object_state(x);
   check_main_thread(MainThreadCall::send, x,
-                    [&] { return state ? state->cls->name->s_name : "Host::send"; });
+                    [&] { return state ? state->cls->name->s_name : nullptr; });
   if (!state || inlet < 0 || static_cast<size_t>(inlet) >= state->inlets.size())
     return false;
   if (!selector || atoms.size() > static_cast<size_t>(std::numeric_limits<short>::max())) {

@@ -4,7 +4,9 @@
 // the outermost delivery (a message box, a clock, a deferred call): every
 // message still to go out in it is dropped too, since a loop with fan-out
 // would otherwise go on with the siblings of the dropped message, its work
-// growing as 2^depth.
+// growing as 2^depth. An outlet returns 0 while its chain is cut, so that an
+// object handing out events that do not belong together (bytes, datagrams)
+// stops there and hands the rest out in a later delivery of its own.
 //
 // Threads: the host's main thread, as outlets are.
 #pragma once

@@ -10,6 +10,7 @@
 #include "thread_rules.hpp"
 
 #include <atomic>
+#include <cstdint>
 
 namespace kit::rt {
 namespace {
@@ -39,6 +40,12 @@ private:
 };
 
 std::atomic<long> outlet_errors{0};
+
+/// What an outlet call returns: 0 when its chain is cut, else 1 (see
+/// nesting.hpp).
+void *outcome() {
+  return chain_cut() ? nullptr : reinterpret_cast<void *>(std::uintptr_t{1});
+}
 
 /// Outlets are for the main thread (checked in checking builds).
 void check_outlet_thread(const Outlet &out) {
@@ -99,7 +106,7 @@ using namespace kit::rt;
 void *outlet_int(void *o, t_atom_long n) {
   auto *out = static_cast<Outlet *>(o);
   if (!out) [[unlikely]]
-    return nullptr;
+    return outcome();
   check_outlet_thread(*out);
   // One connection to a method taking a long: nothing else to do, and
   // nothing to keep across the call. A chain being cut takes the guarded
@@ -108,57 +115,57 @@ void *outlet_int(void *o, t_atom_long n) {
     ++nesting;
     fn(out->only_receiver, n);
     --nesting;
-    return nullptr;
+    return outcome();
   }
   send_int(*out, n);
-  return nullptr;
+  return outcome();
 }
 
 void *outlet_float(void *o, double f) {
   auto *out = static_cast<Outlet *>(o);
   if (!out)
-    return nullptr;
+    return outcome();
   check_outlet_thread(*out);
   DepthGuard guard(*out);
   if (!guard)
-    return nullptr;
+    return outcome();
   t_atom value;
   atom_setfloat(&value, f);
   send_general(*out, common_symbols().float_, 1, &value);
-  return nullptr;
+  return outcome();
 }
 
 void *outlet_bang(void *o) {
   auto *out = static_cast<Outlet *>(o);
   if (!out)
-    return nullptr;
+    return outcome();
   check_outlet_thread(*out);
   DepthGuard guard(*out);
   if (!guard)
-    return nullptr;
+    return outcome();
   send_general(*out, common_symbols().bang, 0, nullptr);
-  return nullptr;
+  return outcome();
 }
 
 void *outlet_list(void *o, t_symbol *, short ac, t_atom *av) {
   auto *out = static_cast<Outlet *>(o);
   if (!out) [[unlikely]]
-    return nullptr;
+    return outcome();
   check_outlet_thread(*out);
   if (ac < 0 || (ac > 0 && !av)) [[unlikely]] {
     error("outlet_list: bad list (%d atoms at %p)", ac, static_cast<void *>(av));
-    return nullptr;
+    return outcome();
   }
   t_symbol *list = common_symbols().list;
   if (GimmeMethod fn = out->only_list; fn && nesting < nesting_limit) [[likely]] {
     ++nesting;
     fn(out->only_receiver, list, ac, av);
     --nesting;
-    return nullptr;
+    return outcome();
   }
   DepthGuard guard(*out);
   if (!guard)
-    return nullptr;
+    return outcome();
   if (!out->sinks.empty())
     notify_sinks(*out, list, ac, av);
   for (size_t i = 0; i < out->connections.size() && !chain_cut(); ++i) {
@@ -168,23 +175,23 @@ void *outlet_list(void *o, t_symbol *, short ac, t_atom *av) {
     else
       deliver(*in, list, ac, av);
   }
-  return nullptr;
+  return outcome();
 }
 
 void *outlet_anything(void *o, t_symbol *s, short ac, t_atom *av) {
   auto *out = static_cast<Outlet *>(o);
   if (!out)
-    return nullptr;
+    return outcome();
   check_outlet_thread(*out);
   if (!s || ac < 0 || (ac > 0 && !av)) {
     error("outlet_anything: bad message (selector %s, %d atoms)", s ? s->s_name : "missing", ac);
-    return nullptr;
+    return outcome();
   }
   DepthGuard guard(*out);
   if (!guard)
-    return nullptr;
+    return outcome();
   if (s == common_symbols().error)
     count_outlet_error();
   send_general(*out, s, ac, av);
-  return nullptr;
+  return outcome();
 }

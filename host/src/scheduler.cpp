@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace kit::rt {
 
@@ -25,6 +26,8 @@ struct Scheduler::Clock {
 
 namespace {
 constexpr double never = std::numeric_limits<double>::infinity();
+/// The visual host's tick: where a zero delay armed inside the loop falls due.
+constexpr double scheduler_interval_ms = 1;
 using Milliseconds = std::chrono::duration<double, std::milli>;
 } // namespace
 
@@ -98,7 +101,14 @@ bool Scheduler::arm(void *handle, double delay_ms) {
     disarm_locked(clock);
     // A negative or NaN delay means now.
     const double delay = delay_ms > 0 ? delay_ms : 0;
-    clock.due = Due{now_locked(std::chrono::steady_clock::now()) + delay, next_order_++, &clock};
+    const double now = now_locked(std::chrono::steady_clock::now());
+    double due = now + delay;
+    // Now, from inside the loop, is its next tick: due at the same instant,
+    // the clock would run again in the same pass, and a clock re-arming
+    // itself so would hold the loop (and time) there for good.
+    if (!(due > now) && in_loop_call_ && on_main_thread())
+      due = now + scheduler_interval_ms;
+    clock.due = Due{due, next_order_++, &clock};
     queue_.insert(clock.due);
     clock.armed = true;
   }
@@ -133,8 +143,7 @@ bool Scheduler::free_clock(void *handle) {
     clocks_.erase(found);
     delete clock;
   }
-  check_main_thread(MainThreadCall::clock_free, owner,
-                    [&] { return owner_class ? owner_class : "freeobject"; });
+  check_main_thread(MainThreadCall::clock_free, owner, [&] { return owner_class; });
   return true;
 }
 
@@ -189,17 +198,23 @@ void Scheduler::run_deferred() {
   }
   for (size_t i = 0; i < count; ++i) {
     Deferred call;
+    bool outer_loop_call;
     {
       std::lock_guard lock(mutex_);
       if (deferred_.empty())
         return;
       call = std::move(deferred_.front());
       deferred_.pop_front();
+      outer_loop_call = std::exchange(in_loop_call_, true);
     }
-    const Delivery delivery;
-    function_cast<void (*)(void *, t_symbol *, short, t_atom *)>(call.fn)(
-        call.ob, call.selector, static_cast<short>(call.atoms.size()),
-        call.atoms.empty() ? nullptr : call.atoms.data());
+    {
+      const Delivery delivery;
+      function_cast<void (*)(void *, t_symbol *, short, t_atom *)>(call.fn)(
+          call.ob, call.selector, static_cast<short>(call.atoms.size()),
+          call.atoms.empty() ? nullptr : call.atoms.data());
+    }
+    std::lock_guard lock(mutex_);
+    in_loop_call_ = outer_loop_call;
   }
 }
 
@@ -209,6 +224,7 @@ double Scheduler::run_due(double until) {
     void *owner;
     method fn;
     bool outer_clock_method; // a clock's method that runs the loop itself
+    bool outer_loop_call;
     {
       std::lock_guard lock(mutex_);
       if (queue_.empty())
@@ -219,8 +235,8 @@ double Scheduler::run_due(double until) {
       queue_.erase(queue_.begin());
       first.clock->armed = false;
       reached_ = std::max(reached_, first.time);
-      outer_clock_method = in_clock_method_;
-      in_clock_method_ = true;
+      outer_clock_method = std::exchange(in_clock_method_, true);
+      outer_loop_call = std::exchange(in_loop_call_, true);
       owner = first.clock->owner;
       fn = first.clock->fn;
     }
@@ -233,6 +249,7 @@ double Scheduler::run_due(double until) {
     {
       std::lock_guard lock(mutex_);
       in_clock_method_ = outer_clock_method;
+      in_loop_call_ = outer_loop_call;
     }
     run_deferred();
   }

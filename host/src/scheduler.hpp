@@ -13,6 +13,12 @@
 // ceiling of the mode: none for the real clock, the end of the running
 // run_for for the logical clock (outside run_for it stands still), and the
 // reached time itself for the manual clock.
+//
+// A clock armed for the very instant the loop runs at, from a clock's method
+// or a deferred call, falls due one scheduler interval later, as the visual
+// host runs a zero delay at its next tick: a clock that re-arms itself
+// without delay moves time on by an interval each run, so every pass of due
+// clocks ends and the clocks beside it keep their turn.
 #pragma once
 
 #include "ext.h"
@@ -128,6 +134,7 @@ private:
   double reached_ = 0;           ///< logical time the loop has reached
   double ceiling_ = 0;           ///< how far the steady clock may take logical time
   bool in_clock_method_ = false; ///< the main thread runs a clock's method: time stands
+  bool in_loop_call_ = false;    ///< the main thread runs a clock's method or a deferred call
   double logical_at_base_ = 0;
   SteadyTime steady_base_;
   std::atomic<std::thread::id> main_thread_;

@@ -31,7 +31,13 @@ void report_off_main_thread(MainThreadCall call, const void *object, const char 
     if (!r.calls.emplace(object, call).second)
       return;
   }
-  error("%s: outlet called off the main thread", class_name);
+  const char *what = call == MainThreadCall::outlet ? "outlet called"
+                     : call == MainThreadCall::send ? "Host::send called"
+                                                    : "clock freed";
+  if (class_name)
+    error("%s: %s off the main thread", class_name, what);
+  else
+    error("%s off the main thread", what);
 }
 
 void forget_off_main_thread_reports(const void *object) {

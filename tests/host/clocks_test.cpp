@@ -123,6 +123,23 @@ TEST_F(Clocks, DeferredCallsOfAFreedObjectAreDropped) {
   EXPECT_EQ(p.take(), Lines{"post: b deferred later [2]"});
 }
 
+TEST_F(Clocks, AZeroDelayArmedInsideTheLoopFallsDueAtTheNextTick) {
+  // a arms itself again from a deferred call, with no delay, far more often
+  // than the run has milliseconds: each time it falls due one interval (1 ms)
+  // later, so the run ends on time, and b's clock beside it runs at its own
+  // time, after the clock armed before it.
+  t_object *a = p.make("a", "test-timer a");
+  t_object *b = p.make("b", "test-timer b");
+  p.send(a, "bounce 100000");
+  p.send(a, "delay 0");
+  p.send(b, "delay 2");
+  p.advance(3);
+  EXPECT_EQ(fired(), (Lines{"post: a fired at 0", "post: a fired at 1", "post: b fired at 2",
+                            "post: a fired at 2", "post: a fired at 3"}));
+  EXPECT_EQ(p.host().now() - start, 3);
+  p.send(a, "unset");
+}
+
 TEST_F(Clocks, LogicalTimeMovesOnlyInRunsByExactlyTheirLength) {
   t_object *a = p.make("a", "test-timer a");
   t_object *b = p.make("b", "test-timer b");

@@ -152,6 +152,98 @@ TEST_F(Objects, ALoopWithFanOutIsAbandonedWholeAndLaterMessagesGoOn) {
   EXPECT_EQ(p.take(), (Lines{"post: test-inty: int 5", "other.0: 6"}));
 }
 
+// test-relay: every message in goes out of its one outlet unchanged.
+struct Relay {
+  t_object ob;
+  void *out;
+};
+t_class *relay_class;
+void *relay_new() {
+  auto *x = static_cast<Relay *>(object_alloc(relay_class));
+  x->out = outlet_new(x, nullptr);
+  return x;
+}
+void relay_define() {
+  relay_class = class_new("test-relay", (method)relay_new, 0, sizeof(Relay), 0, 0);
+  class_addmethod(
+      relay_class, (method) + [](Relay *x) { outlet_bang(x->out); }, "bang", 0);
+  class_addmethod(
+      relay_class, (method) + [](Relay *x, t_atom_long n) { outlet_int(x->out, n); }, "int", A_LONG,
+      0);
+  class_addmethod(
+      relay_class, (method) + [](Relay *x, double f) { outlet_float(x->out, f); }, "float", A_FLOAT,
+      0);
+  class_addmethod(
+      relay_class,
+      (method) +
+          [](Relay *x, t_symbol *s, short ac, t_atom *av) { outlet_list(x->out, s, ac, av); },
+      "list", A_GIMME, 0);
+  class_addmethod(
+      relay_class,
+      (method) +
+          [](Relay *x, t_symbol *s, short ac, t_atom *av) { outlet_anything(x->out, s, ac, av); },
+      "anything", A_GIMME, 0);
+  class_register(gensym("box"), relay_class);
+}
+
+struct OutletCall {
+  const char *name;
+  void *(*call)(void *out);
+};
+
+void PrintTo(const OutletCall &call, std::ostream *os) {
+  *os << call.name;
+}
+
+class OutletResult : public ::testing::TestWithParam<OutletCall> {
+protected:
+  void SetUp() override { p.host().define_module("test-relay", relay_define); }
+  /// A relay made without watchers, so that outlets take their shortest way.
+  Relay *make_relay() {
+    std::string why;
+    auto *x = reinterpret_cast<Relay *>(p.host().make("test-relay", {}, why));
+    EXPECT_NE(x, nullptr) << why;
+    return x;
+  }
+  Patch p;
+};
+
+TEST_P(OutletResult, IsZeroOnlyWhenTheChainWasCut) {
+  // One relay feeds a second, alone and then beside itself: a loop.
+  Relay *plain = make_relay();
+  Relay *looped = make_relay();
+  ASSERT_TRUE(plain && looped);
+  p.take();
+  std::string why;
+  ASSERT_TRUE(p.host().connect(&plain->ob, 0, &looped->ob, 0, why)) << why;
+  EXPECT_NE(GetParam().call(plain->out), nullptr);
+  EXPECT_EQ(p.take(), Lines{});
+
+  ASSERT_TRUE(p.host().connect(&looped->ob, 0, &looped->ob, 0, why)) << why;
+  EXPECT_EQ(GetParam().call(plain->out), nullptr);
+  const Lines cut{"error: test-relay: messages nested more than 1000 deep (a loop in the "
+                  "patch?); the chain is abandoned"};
+  EXPECT_EQ(p.take(), cut);
+  // The next message is a chain of its own.
+  Relay *other = make_relay();
+  ASSERT_NE(other, nullptr);
+  EXPECT_NE(GetParam().call(other->out), nullptr);
+  for (Relay *x : {other, looped, plain})
+    p.host().free(&x->ob);
+}
+
+t_atom one_atom[1] = {{A_LONG, {1}}};
+INSTANTIATE_TEST_SUITE_P(
+    EveryKind, OutletResult,
+    ::testing::Values(
+        OutletCall{"int", [](void *out) { return outlet_int(out, 1); }},
+        OutletCall{"float", [](void *out) { return outlet_float(out, 1.5); }},
+        OutletCall{"bang", [](void *out) { return outlet_bang(out); }},
+        OutletCall{"list", [](void *out) { return outlet_list(out, nullptr, 1, one_atom); }},
+        OutletCall{"anything",
+                   [](void *out) { return outlet_anything(out, gensym("go"), 1, one_atom); }}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST_F(Objects, RefusedCreationIsReportedAndLeavesNothingBehind) {
   EXPECT_EQ(p.make_error("test-probe refuse"), "test-probe: could not create object");
   EXPECT_EQ(p.take(), Lines{"post: test-probe: new refuse"});

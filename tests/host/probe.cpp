@@ -138,15 +138,24 @@ struct Timer {
   t_symbol *label;
   bool leaky;        // forgets to free its clock
   double chained_ms; // when > 0, the next tick arms the clock again this much later
+  long bounces;      // ticks that arm the clock again, with no delay, from a deferred call
 };
 
 t_class *timer_class;
+
+void timer_rearm(Timer *x, t_symbol *, short, t_atom *) {
+  clock_delay(x->clock, 0);
+}
 
 void timer_tick(Timer *x) {
   post("%s fired at %.6f", x->label->s_name, gettime_forobject(&x->ob));
   if (x->chained_ms > 0) {
     clock_fdelay(x->clock, x->chained_ms);
     x->chained_ms = 0;
+  }
+  if (x->bounces > 0) {
+    --x->bounces;
+    defer_low(x, (method)timer_rearm, nullptr, 0, nullptr);
   }
 }
 
@@ -155,6 +164,7 @@ void *timer_new(t_symbol *label) {
   x->label = label;
   x->leaky = std::strncmp(label->s_name, "leaky", 5) == 0;
   x->chained_ms = 0;
+  x->bounces = 0;
   x->clock = clock_new(x, (method)timer_tick);
   return x;
 }
@@ -172,6 +182,9 @@ void timer_fdelay(Timer *x, double ms) {
 }
 void timer_chain(Timer *x, double ms) {
   x->chained_ms = ms;
+}
+void timer_bounce(Timer *x, t_atom_long count) {
+  x->bounces = count;
 }
 void timer_unset(Timer *x) {
   clock_unset(x->clock);
@@ -197,6 +210,7 @@ void timer_main() {
   class_addmethod(timer_class, (method)timer_delay, "delay", A_LONG, 0);
   class_addmethod(timer_class, (method)timer_fdelay, "fdelay", A_FLOAT, 0);
   class_addmethod(timer_class, (method)timer_chain, "chain", A_FLOAT, 0);
+  class_addmethod(timer_class, (method)timer_bounce, "bounce", A_LONG, 0);
   class_addmethod(timer_class, (method)timer_unset, "unset", 0);
   class_addmethod(timer_class, (method)timer_kill, "kill", 0);
   class_addmethod(timer_class, (method)timer_defer, "defer", A_GIMME, 0);

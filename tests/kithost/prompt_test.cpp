@@ -230,4 +230,13 @@ TEST(KithostPrompt, KeepsItsHistoryAcrossSessionsBounded) {
   }
 }
 
+TEST(KithostPrompt, AZeroDelayLoopLeavesThePromptItsLines) {
+  kithost_test::TempDir state;
+  Terminal terminal(state.path());
+  ASSERT_TRUE(terminal.expect("kithost> "));
+  terminal.type("obj d delay 0\nconnect d 0 d 0\nsend d bang\n");
+  terminal.type("quit\n");
+  EXPECT_EQ(terminal.exit_status(), 0) << terminal.seen();
+}
+
 } // namespace

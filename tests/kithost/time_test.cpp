@@ -83,6 +83,25 @@ TEST(KithostTime, ChainedClocksFireAtTheirDueLogicalTime) {
   EXPECT_EQ(fed.out, expected);
 }
 
+TEST(KithostTime, AZeroDelayLoopMovesTimeOnByOneMillisecondARun) {
+  // The delay bangs itself with no delay: each bang comes at the next tick,
+  // a millisecond on, so the wait ends, and the metro beside it keeps its
+  // times (before the delay's bang at the same time, as it was armed first).
+  const Lines bang_every_ms{"d.0: bang", "d.0: bang", "d.0: bang", "d.0: bang", "d.0: bang"};
+  Lines expected{"m.0: bang"};
+  for (int stretch = 0; stretch < 2; ++stretch) {
+    expected.insert(expected.end(), bang_every_ms.begin(), bang_every_ms.end());
+    expected.push_back("m.0: bang");
+  }
+  expected.push_back("d.0: bang");
+  const Result fed =
+      feed_at_once({"obj d delay 0", "obj m metro 5", "connect d 0 d 0", "print d", "print m",
+                    "send m bang", "send d bang", "wait 10", "send d stop", "send m stop"});
+  EXPECT_EQ(fed.status, 0);
+  EXPECT_EQ(fed.err, Lines{});
+  EXPECT_EQ(fed.out, expected);
+}
+
 TEST(KithostTime, AFeedbackLoopWithFanOutEndsAndTheHostGoesOn) {
   // Every int in makes several out, each of which comes back in.
   const std::string cut = "error: rk+cmd: messages nested more than 1000 deep (a loop in the "

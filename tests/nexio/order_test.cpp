@@ -63,6 +63,31 @@ TEST_F(NexioOrder, StatusAndDataLinesKeepTheirOrder) {
   EXPECT_EQ(log, expected);
 }
 
+TEST_F(NexioOrder, AChainCutByTheHostLosesNoOtherByteNorTheStatus) {
+  // Every byte and every status change sets off a loop that the host cuts
+  // (rk+cmd answers each number with four, into itself): only that one's own
+  // chain is abandoned. The loop's object is not recorded, only nexio's
+  // outlets.
+  std::string why;
+  t_object *loop = p.host().make("rk+cmd", {}, why);
+  ASSERT_NE(loop, nullptr) << why;
+  ASSERT_TRUE(p.host().connect(loop, 0, loop, 0, why)) << why;
+  ASSERT_TRUE(p.host().connect(n, 0, loop, 0, why)) << why;
+  ASSERT_TRUE(p.host().connect(n, 1, loop, 0, why)) << why;
+  const std::string cut = "error: rk+cmd: messages nested more than 1000 deep (a loop in the "
+                          "patch?); the chain is abandoned";
+  const std::string bytes = "abX" + std::string(100, '7');
+  Lines expected{"n.1: 2", cut};
+  for (char c : bytes)
+    expected.insert(expected.end(), {"n.0: " + std::to_string(c), cut});
+  expected.insert(expected.end(), {"n.1: 0", cut});
+
+  send_and_close(bang_and_accept(), bytes);
+  EXPECT_TRUE(until_logged("n.1: 0"));
+  EXPECT_EQ(log, expected);
+  p.host().free(loop);
+}
+
 TEST_F(NexioOrder, ReplacedConnectionWhoseOldPeerKeepsSending) {
   Fd old_peer = bang_and_accept();
   ASSERT_TRUE(old_peer.valid());

@@ -261,11 +261,16 @@ static void nexio_assist(nexio_object *, void *, long kind, long index, char *te
 // the bytes waiting, and those the thread adds meanwhile, up to
 // nexio_notify_budget; the clock is re-armed while bytes wait, so that other
 // clocks of the patch get their turn between runs.
+//
+// Each byte is an event of its own: when the host cuts the chain that one
+// sets off (an outlet returns 0, the patch loops), the run ends after that
+// byte and the next run goes on with the rest, so a cut loses nothing else.
 static void nexio_notify(nexio_object *x) {
   nexio_handle *h = x->info.handle;
   h->loop_cpu.store(nexio_current_cpu(), std::memory_order_relaxed);
   int delivered = 0;
-  for (;;) {
+  bool cut = false;
+  while (!cut) {
     const int t = h->tail.load(std::memory_order_relaxed);
     const int head = h->head.load(std::memory_order_acquire);
     int count = head - t;
@@ -277,28 +282,35 @@ static void nexio_notify(nexio_object *x) {
     }
     if (h->status_out.load() != 2) {
       h->status_out.store(2);
-      outlet_int(x->outstat, 2);
+      if (!outlet_int(x->outstat, 2)) {
+        cut = true;
+        break;
+      }
     }
     // Slots are freed a group at a time before their bytes go out, so the
     // thread can refill the ring while the patch is busy with the output;
     // storing tail once per group rather than per byte spares the cache line
     // that the thread is polling.
     void *const out = x->outdata;
-    const int end = t + count;
+    int end = t + count;
     for (int p = t; p < end; p++) {
       if ((p & (nexio_free_step - 1)) == 0) {
         h->tail.store(static_cast<uint16_t>(p), std::memory_order_release);
       }
-      outlet_int(out, h->buf[p]);
+      if (!outlet_int(out, h->buf[p])) [[unlikely]] {
+        end = p + 1; // the bytes after it wait for the next run
+        cut = true;
+        break;
+      }
     }
     h->tail.store(static_cast<uint16_t>(end == nexio_ringsize ? 0 : end),
                   std::memory_order_release);
-    delivered += count;
+    delivered += end - t;
   }
 
   nexio_lock(h);
   uint8_t before = h->status_out.load();
-  if (h->head.load(std::memory_order_acquire) == h->tail.load(std::memory_order_relaxed)) {
+  if (!cut && h->head.load(std::memory_order_acquire) == h->tail.load(std::memory_order_relaxed)) {
     h->status_out.store(h->status);
   }
   uint8_t after = h->status_out.load();
@@ -308,7 +320,8 @@ static void nexio_notify(nexio_object *x) {
   if (after != before) {
     outlet_int(x->outstat, after);
   }
-  if (h->head.load(std::memory_order_acquire) != h->tail.load(std::memory_order_relaxed)) {
+  // After a cut the status too waits for the next run.
+  if (cut || h->head.load(std::memory_order_acquire) != h->tail.load(std::memory_order_relaxed)) {
     clock_delay(x->notify, 0);
   }
 }

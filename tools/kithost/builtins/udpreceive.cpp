@@ -5,8 +5,10 @@
 //
 // A thread of its own waits for datagrams and queues them; a clock armed
 // from that thread hands them out on the main thread, in arrival order. The
-// queue is bounded: datagrams beyond it are dropped and counted, and the
-// count is reported on the console.
+// queue is bounded in datagrams and in bytes: datagrams beyond it are
+// dropped and counted, and the count is reported on the console. Each
+// datagram is an event of its own: when the host cuts the chain that one
+// sets off (a loop in the patch), the rest wait for the clock's next run.
 #include "builtins_internal.hpp"
 #include "udp_address.hpp"
 
@@ -29,6 +31,8 @@ namespace {
 
 constexpr std::size_t largest_datagram = 65535;
 constexpr std::size_t most_queued = 4096;
+// 4096 datagrams of a controller's 1472 bytes fit; 64 KiB ones stop at 128.
+constexpr std::size_t most_queued_bytes = std::size_t{8} << 20;
 // How long the thread waits in one poll before it looks at the stop flag:
 // it bounds how long freeing the object waits for the thread.
 constexpr int poll_ms = 50;
@@ -40,6 +44,7 @@ struct Receiver {
   std::atomic<bool> stop{false};
   std::mutex mutex;
   std::deque<std::vector<unsigned char>> queue; ///< guarded by mutex
+  std::size_t queued_bytes = 0;                 ///< guarded by mutex
   long dropped = 0;                             ///< guarded by mutex
   std::atomic<int> failure{0};                  ///< errno of a failed receive
 };
@@ -68,36 +73,53 @@ void receive_loop(UdpReceive *x) {
       continue;
     }
     {
+      const auto bytes = static_cast<std::size_t>(size);
       std::lock_guard lock(r.mutex);
-      if (r.queue.size() >= most_queued)
+      if (r.queue.size() >= most_queued || r.queued_bytes + bytes > most_queued_bytes) {
         ++r.dropped;
-      else
+      } else {
         r.queue.emplace_back(buffer.begin(), buffer.begin() + size);
+        r.queued_bytes += bytes;
+      }
     }
     clock_delay(x->clock, 0);
   }
 }
 
-/// On the main thread: every datagram queued so far, out of the outlet.
+/// On the main thread: the datagrams queued so far, out of the outlet, up to
+/// the first whose chain the host cuts.
 void udpreceive_deliver(UdpReceive *x) {
   Receiver &r = *x->receiver;
-  std::deque<std::vector<unsigned char>> arrived;
+  std::size_t waiting = 0;
   long dropped = 0;
   {
     std::lock_guard lock(r.mutex);
-    arrived.swap(r.queue);
+    waiting = r.queue.size();
     dropped = std::exchange(r.dropped, 0);
   }
   if (const int failure = r.failure.exchange(0))
     ::error("udpreceive: receive failed: %s", std::strerror(failure));
   if (dropped > 0)
     ::error("udpreceive: %ld datagrams dropped (the queue was full)", dropped);
-  for (std::vector<unsigned char> &bytes : arrived) {
+  // Only those queued at the start: a flood that arrives meanwhile waits for
+  // the next run rather than holding the loop here.
+  for (; waiting > 0; --waiting) {
+    std::vector<unsigned char> bytes;
+    {
+      std::lock_guard lock(r.mutex);
+      bytes = std::move(r.queue.front());
+      r.queue.pop_front();
+      r.queued_bytes -= bytes.size();
+    }
     static unsigned char none = 0;
     t_atom packet[2];
     atom_setlong(&packet[0], static_cast<t_atom_long>(bytes.size()));
     atom_setlong(&packet[1], reinterpret_cast<t_atom_long>(bytes.empty() ? &none : bytes.data()));
-    outlet_anything(x->out, gensym("FullPacket"), 2, packet);
+    if (!outlet_anything(x->out, gensym("FullPacket"), 2, packet)) {
+      if (waiting > 1)
+        clock_delay(x->clock, 0);
+      return;
+    }
   }
 }
 
