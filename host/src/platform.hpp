@@ -40,6 +40,12 @@ std::FILE *open_regular_file(const std::filesystem::path &file, bool write, int 
 /// Any thread.
 bool local_time(std::time_t when, std::tm &out);
 
+// ---- Threads (posix/thread_count.cpp, win32/thread_count.cpp) ----------------
+
+/// How many threads the process has now, or nullopt where that cannot be
+/// told. Any thread; a few system calls.
+std::optional<std::size_t> thread_count();
+
 // ---- Waking the loop (posix/waker.cpp, win32/waker.cpp) ---------------------
 
 /// Lets any thread wake the loop thread from its wait.

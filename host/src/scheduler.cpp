@@ -37,7 +37,14 @@ Scheduler &Scheduler::get() {
   return *instance;
 }
 
-Scheduler::Scheduler() : ceiling_(never), steady_base_(std::chrono::steady_clock::now()) {}
+Scheduler::Scheduler()
+    : ceiling_(never), steady_base_(std::chrono::steady_clock::now()),
+      first_threads_(platform::thread_count()) {}
+
+bool Scheduler::outside_can_deliver() const {
+  const auto threads = platform::thread_count();
+  return !threads || !first_threads_ || *threads > *first_threads_;
+}
 
 double Scheduler::now_locked(SteadyTime at) const {
   if (mode_ == Host::Clock::manual || (in_clock_method_ && on_main_thread()))
@@ -313,7 +320,7 @@ void Scheduler::advance(double ms) {
   {
     std::lock_guard lock(mutex_);
     reached_ = std::max(reached_, target);
-    if (mode_ == Host::Clock::logical)
+    if (mode_ != Host::Clock::manual)
       ceiling_ = reached_;
   }
   run_deferred();
@@ -325,20 +332,49 @@ void Scheduler::run_for(double ms) {
   const double length = std::isnan(ms) ? 0 : std::max(ms, 0.0);
   const SteadyTime start = steady_clock::now();
   interrupted_.store(false);
-  double end = never; // logical clock: where logical time stands on return
+  double end = never; // logical and batch clocks: where logical time stands on return
+  bool batch = false;
   {
     std::lock_guard lock(mutex_);
-    if (mode_ == Host::Clock::logical) {
+    if (mode_ == Host::Clock::logical || mode_ == Host::Clock::batch) {
       rebase_locked(start);
       end = ceiling_ = reached_ + length;
+      batch = mode_ == Host::Clock::batch;
     }
   }
+  // A batch run that waits for a thread looks again this often whether it
+  // has ended: a thread ending wakes no one.
+  constexpr double batch_recheck_ms = 10;
   bool interrupted = false;
   for (;;) {
     const double until_next = run_reached();
     interrupted = interrupted_.exchange(false);
+    if (interrupted)
+      break;
+    if (batch) {
+      const SteadyTime now = steady_clock::now();
+      std::unique_lock lock(mutex_);
+      const double at = now_locked(now);
+      if (at >= end)
+        break;
+      if (!deferred_.empty())
+        continue;
+      lock.unlock();
+      if (!outside_can_deliver()) {
+        lock.lock();
+        // Logical time goes on from the next clock (or the end) at once,
+        // and follows the steady clock from there should a thread start.
+        const double next = queue_.empty() ? end : std::min(queue_.begin()->time, end);
+        reached_ = std::max(reached_, next);
+        logical_at_base_ = reached_;
+        steady_base_ = now;
+        continue;
+      }
+      wait_for_wake_up(-1, std::min({end - at, until_next, batch_recheck_ms}));
+      continue;
+    }
     const double left = length - Milliseconds(steady_clock::now() - start).count();
-    if (left <= 0 || interrupted)
+    if (left <= 0)
       break;
     wait_for_wake_up(-1, std::min(left, until_next));
   }

@@ -11,8 +11,11 @@
 // it is the clock's due time, so chained clocks keep their period however
 // late they run. Otherwise it follows the steady clock, but never beyond the
 // ceiling of the mode: none for the real clock, the end of the running
-// run_for for the logical clock (outside run_for it stands still), and the
-// reached time itself for the manual clock.
+// run_for for the logical and batch clocks (outside run_for it stands
+// still), and the reached time itself for the manual clock. The batch clock
+// also jumps to the next clock's due time while no thread but those the
+// process had when the scheduler was made lives: no other thread can hand
+// the loop work then, so nothing is worth waiting for.
 //
 // A clock armed for the very instant the loop runs at, from a clock's method
 // or a deferred call, falls due one scheduler interval later, as the visual
@@ -131,6 +134,9 @@ private:
   /// passed. Far times are clamped: the caller loops. True when `fd` is
   /// readable.
   bool wait_for_wake_up(int fd, double ms);
+  /// Batch clock: whether a thread that may hand the loop work lives (or
+  /// threads cannot be counted).
+  bool outside_can_deliver() const;
 
   std::mutex mutex_;
   std::set<Due> queue_;
@@ -147,6 +153,9 @@ private:
   SteadyTime steady_base_;
   std::atomic<std::thread::id> main_thread_;
   std::atomic<bool> interrupted_{false}; ///< lock-free, for signal handlers
+  /// The threads of the process when the scheduler was made (the main one,
+  /// a sanitizer's): none of them hands the loop work.
+  std::optional<std::size_t> first_threads_;
   static_assert(std::atomic<bool>::is_always_lock_free);
   platform::Waker waker_;
 };

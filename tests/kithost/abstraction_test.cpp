@@ -157,13 +157,13 @@ TEST_F(Abstraction, ABrokenOneIsLeftOutWithEverythingItMade) {
 }
 
 TEST_F(Abstraction, WhatItCannotMakeIsReportedOnceForAllItsCopies) {
-  dir.write("part.maxpat", file({box("t", "toggle", ""), box("p", "newobj", "print")}, {}));
+  dir.write("part.maxpat", file({box("t", "jsui", ""), box("p", "newobj", "print")}, {}));
   const Result result = run(file(
       {box("a", "newobj", "part"), box("b", "newobj", "part"), box("c", "newobj", "part")}, {}));
   EXPECT_EQ(result.status, 0);
   ASSERT_EQ(result.err.size(), 2u) << ::testing::PrintToString(result.err);
   EXPECT_EQ(result.err[0], "kithost: " + (dir.path() / "part.maxpat").string() +
-                               ": box 't': the box kind 'toggle' cannot run here; left out");
+                               ": box 't': the box kind 'jsui' cannot run here; left out");
   EXPECT_EQ(result.err[1], where() + "3 of 9 boxes left out (could not be made here)");
 }
 

@@ -91,4 +91,34 @@ INSTANTIATE_TEST_SUITE_P(
                 {"m.0: 1 x"}}),
     [](const auto &info) { return info.param.name; });
 
+TEST(MessageBoxReceivers, SemicolonLinesGoToEveryReceiverOfTheName) {
+  // Before the first ';' the box's own outlet; after it, a name and its
+  // messages, commas sending more to the same name; $1 may name it.
+  nlohmann::json boxes = nlohmann::json::array();
+  auto add = [&](const std::string &id, const std::string &maxclass, const std::string &text) {
+    boxes.push_back(
+        {{"box", {{"id", id}, {"maxclass", maxclass}, {"text", text}, {"varname", id}}}});
+  };
+  add("m", "message", "out $1; rx hello $1, 2; $2 bang; nobody 1");
+  add("r1", "newobj", "receive rx");
+  add("r2", "newobj", "r rx");
+  add("r3", "newobj", "r other");
+  nlohmann::json lines = nlohmann::json::array();
+  for (const char *from : {"r1", "r2", "r3"}) {
+    add(std::string("p") + from, "newobj", std::string("print ") + from);
+    lines.push_back(
+        {{"patchline", {{"source", {from, 0}}, {"destination", {std::string("p") + from, 0}}}}});
+  }
+  TempDir dir;
+  const auto patch = dir.write(
+      "rx.maxpat", nlohmann::json{{"patcher", {{"boxes", boxes}, {"lines", lines}}}}.dump());
+  const auto script = dir.write("drive.kit", "print m\nsend m 7 other\n");
+  const Result result =
+      run_kithost({"--modules", test_modules(), "--strict", patch.string(), script.string()});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, Lines{});
+  EXPECT_EQ(result.out, (Lines{"m.0: out 7", "post: r1: hello 7", "post: r2: hello 7",
+                               "post: r1: 2", "post: r2: 2", "post: r3: bang"}));
+}
+
 } // namespace

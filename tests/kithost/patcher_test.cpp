@@ -198,12 +198,12 @@ INSTANTIATE_TEST_SUITE_P(
         BadPatch{"DuplicateId", file({printer, printer}, {}),
                  "box 'p' (/patcher/boxes/1/box): the id is used twice in one patcher"},
         BadPatch{"DuplicateIdOfABoxLeftOut",
-                 file({box("t", "toggle", ""), box("t", "toggle", "")}, {}),
+                 file({box("t", "jsui", ""), box("t", "jsui", "")}, {}),
                  "box 't' (/patcher/boxes/1/box): the id is used twice in one patcher"},
         BadPatch{"LineToNoBox", file({printer}, {line("p", 0, "q", 0)}),
                  "/patcher/lines/0/patchline/destination: no box 'q' in this patcher"},
         BadPatch{"LineFromNoBoxToABoxLeftOut",
-                 file({box("t", "toggle", "")}, {line("q", 0, "t", 0)}),
+                 file({box("t", "jsui", "")}, {line("q", 0, "t", 0)}),
                  "/patcher/lines/0/patchline/source: no box 'q' in this patcher"},
         BadPatch{
             "BadLineEnd",
@@ -237,8 +237,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "no module \"kt-nosuch."},
         BadPatch{"RefusedObject", file({box("x", "newobj", "kt-echo refuse")}, {}),
                  "box 'x' ('kt-echo refuse'): kt-echo: could not create object"},
-        BadPatch{"UnsupportedBox", file({box("t", "toggle", "")}, {}),
-                 "box 't': the box kind 'toggle' cannot run here"},
+        BadPatch{"UnsupportedBox", file({box("t", "kt-no-such-box", "")}, {}),
+                 "box 't': the box kind 'kt-no-such-box' cannot run here"},
         BadPatch{"EmptyObjectBox", file({box("e", "newobj", "")}, {}),
                  "box 'e': an empty object box"},
         BadPatch{"TypedFullPacket", file({box("m", "message", "FullPacket 4 1234")}, {}),
@@ -268,10 +268,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return info.param.name; });
 
 TEST_F(Patcher, RunsWhatItCanAroundBoxesLeftOut) {
-  // The toggle and its two lines are left out; the chain around it and the
+  // The jsui and its two lines are left out; the chain around it and the
   // second print run. A line to a port the print lacks goes too.
   const std::string text =
-      file({box("lb", "newobj", "loadbang"), box("t", "toggle", ""), box("a", "newobj", "print a"),
+      file({box("lb", "newobj", "loadbang"), box("t", "jsui", ""), box("a", "newobj", "print a"),
             box("b", "newobj", "print b"), box("n", "newobj", "kt-nosuch"),
             box("note", "comment", "not counted")},
            {line("lb", 0, "t", 0), line("t", 0, "a", 0), line("lb", 0, "b", 0),
@@ -281,7 +281,7 @@ TEST_F(Patcher, RunsWhatItCanAroundBoxesLeftOut) {
   EXPECT_EQ(result.out, Lines{"post: b: bang"});
   const std::string where = "kithost: " + path.string() + ": ";
   ASSERT_EQ(result.err.size(), 4u) << ::testing::PrintToString(result.err);
-  EXPECT_EQ(result.err[0], where + "box 't': the box kind 'toggle' cannot run here; left out");
+  EXPECT_EQ(result.err[0], where + "box 't': the box kind 'jsui' cannot run here; left out");
   EXPECT_EQ(result.err[1].rfind(where + "box 'n' ('kt-nosuch'): ", 0), 0u) << result.err[1];
   EXPECT_EQ(result.err[2], where + "/patcher/lines/3: print has no inlet 5; left out");
   EXPECT_EQ(result.err[3], where + "2 of 5 boxes and 4 lines left out (could not be made here)");

@@ -158,14 +158,6 @@ TEST(KithostPrompt, RunsTheHostWhileWaitingAndCompletes) {
   EXPECT_EQ(terminal.exit_status(), 0) << terminal.seen();
 }
 
-TEST(KithostPrompt, AZeroDelayLoopLeavesThePromptItsLines) {
-  Terminal terminal;
-  ASSERT_TRUE(terminal.expect("kithost> "));
-  terminal.type("obj d delay 0\nconnect d 0 d 0\nsend d bang\n");
-  terminal.type("quit\n");
-  EXPECT_EQ(terminal.exit_status(), 0) << terminal.seen();
-}
-
 TEST(KithostPrompt, CtrlCDropsTheLineOrEndsTheWaitNotTheSession) {
   kithost_test::TempDir state;
   Terminal terminal(state.path());
@@ -236,6 +228,15 @@ TEST(KithostPrompt, KeepsItsHistoryAcrossSessionsBounded) {
     terminal.type("quit\n");
     EXPECT_EQ(terminal.exit_status(), 0) << terminal.seen();
   }
+}
+
+TEST(KithostPrompt, AZeroDelayLoopLeavesThePromptItsLines) {
+  kithost_test::TempDir state;
+  Terminal terminal(state.path());
+  ASSERT_TRUE(terminal.expect("kithost> "));
+  terminal.type("obj d delay 0\nconnect d 0 d 0\nsend d bang\n");
+  terminal.type("quit\n");
+  EXPECT_EQ(terminal.exit_status(), 0) << terminal.seen();
 }
 
 } // namespace

@@ -131,10 +131,26 @@ TEST_F(RunControl, SendFromTheCommandLineRunsAfterLoading) {
   EXPECT_EQ(result.err, Lines{});
   EXPECT_EQ(result.out, (Lines{"e.0: 1 \"a b\"", "post: seen: bang"}));
 
+  // The name also reaches every receive of it, after its named box, as a
+  // send box of that name would; a receive alone is enough.
+  const fs::path receivers = dir.write("receivers.maxpat", R"({"patcher": {"boxes": [
+    {"box": {"id": "obj-1", "maxclass": "newobj", "text": "print named", "varname": "tempo"}},
+    {"box": {"id": "obj-2", "maxclass": "newobj", "text": "r tempo"}},
+    {"box": {"id": "obj-3", "maxclass": "newobj", "text": "print heard"}},
+    {"box": {"id": "obj-4", "maxclass": "newobj", "text": "receive cue"}},
+    {"box": {"id": "obj-5", "maxclass": "newobj", "text": "print cued"}}],
+   "lines": [{"patchline": {"source": ["obj-2", 0], "destination": ["obj-3", 0]}},
+             {"patchline": {"source": ["obj-4", 0], "destination": ["obj-5", 0]}}]}})");
+  result = run({"--send", "tempo 120", "--send", "cue go 1"}, {receivers});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, Lines{});
+  EXPECT_EQ(result.out, (Lines{"post: named: 120", "post: heard: 120", "post: cued: go 1"}));
+
   // An unknown name or a bad message stops the run as bad input.
   Result unknown = run({"--send", "nobody bang"}, {file});
   EXPECT_EQ(unknown.status, 2);
-  EXPECT_EQ(unknown.err, Lines{"kithost: --send 'nobody bang': unknown object 'nobody'"});
+  EXPECT_EQ(unknown.err, Lines{"kithost: --send 'nobody bang': unknown object 'nobody', and "
+                               "nothing receives 'nobody'"});
   Result lone = run({"--send", "e"}, {file});
   EXPECT_EQ(lone.status, 2);
   EXPECT_EQ(lone.err.size(), 1u);

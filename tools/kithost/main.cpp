@@ -38,6 +38,7 @@ struct Options {
   std::optional<double> run_ms;
   bool fail_on_error = false;
   bool strict = false; ///< refuse a patcher with a box that cannot be made
+  bool batch = false;  ///< time runs ahead while nothing can arrive from outside
   std::vector<std::string> scripts;
   // ---- Driving a run from the command line ----
   std::vector<std::string> sends; ///< --send "NAME MESSAGE", after loading
@@ -172,12 +173,12 @@ bool report_left_out(const std::vector<LoadedPatch> &patches, kithost::Output &o
   return any;
 }
 
-/// Sends the --send messages, in order, as script lines "send NAME MESSAGE".
+/// Sends the --send messages, in order, to their objects and receivers.
 bool send_from_command_line(const Options &options, kithost::Runner &runner,
                             kithost::Output &output) {
   for (const std::string &text : options.sends) {
     output.flush();
-    auto outcome = runner.run_line("send " + text);
+    auto outcome = runner.send_to_name(text);
     output.flush();
     if (outcome.status == kithost::Runner::Status::failed) {
       output.diagnostic("--send '" + text + "'", outcome.error);
@@ -208,6 +209,11 @@ bool report_pending_work(kit::Host &host, const std::string &script, kithost::Ou
   return true;
 }
 
+/// How time moves for scripts and patchers (the prompt runs on real time).
+kit::Host::Clock script_clock(const Options &options) {
+  return options.batch ? kit::Host::Clock::batch : kit::Host::Clock::logical;
+}
+
 /// Runs the scripts and patchers in order, then the --send messages and
 /// --run; the exit status.
 int run_inputs(kit::Host &host, const Options &options, kithost::Output &output,
@@ -231,6 +237,7 @@ int run_inputs(kit::Host &host, const Options &options, kithost::Output &output,
                                 ": 'help' lists the commands; Ctrl-D or 'quit' ends the session";
       status = prompt ? kithost::run_prompt(host, runner, output, prompt_options)
                       : run_stream(std::cin, "<stdin>", runner, output);
+      host.set_clock(script_clock(options));
       if (!prompt)
         checked_script = "<stdin>";
     } else {
@@ -276,8 +283,8 @@ int run_inputs(kit::Host &host, const Options &options, kithost::Output &output,
 
 int run_scripts(kit::Host &host, const Options &options, kithost::Output &output) {
   // Time moves only in `wait` and --run, so that what a script prints does
-  // not depend on how fast its lines arrive (the prompt runs on real time).
-  host.set_clock(kit::Host::Clock::logical);
+  // not depend on how fast its lines arrive.
+  host.set_clock(script_clock(options));
   // Patches outlive the runner's objects: both are freed before exit, the
   // script objects first.
   std::vector<LoadedPatch> patches;
@@ -337,12 +344,17 @@ int run(int argc, char **argv) {
                "exit with status 1 when an object posted a console error or sent an 'error' "
                "message out of an outlet, when a patcher's box or line was left out, or when a "
                "script ends with clocks armed or deferred calls waiting");
+  app.add_flag("--batch", options.batch,
+               "run time ahead without waiting while nothing can arrive from outside (no "
+               "connection, no socket listening), at the wall clock's pace while something can; "
+               "what is printed is the same");
   app.add_flag("--strict", options.strict,
                "refuse a patcher with a box or line that cannot be made here (by default it is "
                "left out, reported, and the rest runs)");
   app.add_option("--send", options.sends,
                  "after loading the scripts and patchers, send MESSAGE to the object NAME (a "
-                 "script's object or a patcher box's scripting name) as `send` would; repeatable")
+                 "script's object or a patcher box's scripting name) as `send` would, and to "
+                 "every receive NAME; repeatable")
       ->type_name("'NAME MESSAGE'")
       ->allow_extra_args(false);
   app.add_flag("-q,--quiet", options.quiet,

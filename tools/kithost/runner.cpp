@@ -1,5 +1,7 @@
 #include "runner.hpp"
 
+#include "names.hpp"
+
 #include "kit/text.hpp"
 
 #include <algorithm>
@@ -285,6 +287,21 @@ Outcome Runner::print(const Words &args) {
   return {};
 }
 
+bool Runner::message_of(std::span<const Word> words, kit::ParsedMessage &message,
+                        std::string &error) {
+  message = to_message(words);
+  if (message.selector == gensym("FullPacket")) {
+    error = "send: FullPacket cannot come from text (use packet)";
+    return false;
+  }
+  // Messages reach methods with a 16-bit atom count.
+  if (message.atoms.size() > static_cast<std::size_t>(std::numeric_limits<short>::max())) {
+    error = "send: too many atoms in one message (at most 32767)";
+    return false;
+  }
+  return true;
+}
+
 Outcome Runner::send(const Words &args) {
   if (args.size() < 2)
     return failure(count_words("send", "NAME[:INLET] MESSAGE ..."));
@@ -293,14 +310,34 @@ Outcome Runner::send(const Words &args) {
   Object *object = find_target(args[0], inlet, error);
   if (!object)
     return failure(error);
-  kit::ParsedMessage message = to_message(std::span(args).subspan(1));
-  if (message.selector == gensym("FullPacket"))
-    return failure("send: FullPacket cannot come from text (use packet)");
-  // Messages reach methods with a 16-bit atom count.
-  if (message.atoms.size() > static_cast<std::size_t>(std::numeric_limits<short>::max()))
-    return failure("send: too many atoms in one message (at most 32767)");
+  kit::ParsedMessage message;
+  if (!message_of(std::span(args).subspan(1), message, error))
+    return failure(error);
   if (!host_.send(object->x, inlet, message.selector, message.atoms))
     return failure("send: " + args[0].text + " has no inlet " + std::to_string(inlet));
+  return {};
+}
+
+Outcome Runner::send_to_name(std::string_view text) {
+  std::string error;
+  auto line = read_script_line(text, error);
+  if (!line)
+    return failure(error);
+  if (line->words.size() < 2)
+    return failure(count_words("--send", "'NAME MESSAGE ...'"));
+  const Word &name = line->words.front();
+  kit::ParsedMessage message;
+  if (!message_of(std::span(line->words).subspan(1), message, error))
+    return failure(error);
+  int inlet = 0;
+  std::string unknown;
+  Object *object = find_target(name, inlet, unknown);
+  if (object && !host_.send(object->x, inlet, message.selector, message.atoms))
+    return failure("send: " + name.text + " has no inlet " + std::to_string(inlet));
+  const std::size_t reached =
+      names::send(gensym(name.text.c_str()), message.selector, message.atoms);
+  if (!object && reached == 0)
+    return failure(unknown + ", and nothing receives " + quote(name.text));
   return {};
 }
 

@@ -33,6 +33,11 @@ public:
   Outcome run_line(std::string_view text);
   /// Runs one split line (nothing for an empty one).
   Outcome run(const ScriptLine &line);
+  /// "NAME MESSAGE" from the command line: MESSAGE to the object NAME (or
+  /// NAME:INLET), as `send` would, and to every object bound to the name
+  /// NAME (receive, value), as a `send NAME` box would; fails when neither
+  /// is there.
+  Outcome send_to_name(std::string_view text);
 
   /// The commands, sorted; for completion and `help`.
   static std::vector<std::string> command_names();
@@ -63,6 +68,9 @@ private:
   Outcome connect(const Words &args);
   Outcome print(const Words &args);
   Outcome send(const Words &args);
+  /// The message of a `send` line's words after the target; false with a
+  /// reason when it cannot be sent.
+  bool message_of(std::span<const Word> words, kit::ParsedMessage &message, std::string &error);
   Outcome packet(const Words &args);
   Outcome wait(const Words &args);
   Outcome free_object(const Words &args);

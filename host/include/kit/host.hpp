@@ -129,6 +129,13 @@ public:
     /// Moves only inside run_for, by exactly the time run (a script): what
     /// a script prints does not depend on how fast its lines arrive.
     logical,
+    /// As logical, but without waiting while nothing can arrive from
+    /// outside: run_for then goes from clock to clock at once. Something
+    /// can arrive while a thread other than the host's own lives (a
+    /// connection's, a socket reader's, a module's that listens); run_for
+    /// keeps the steady clock's pace while one does. Where threads cannot
+    /// be counted it always keeps that pace.
+    batch,
     /// Moves only by advance(), without sleeping (unit tests).
     manual,
   };

@@ -1,5 +1,6 @@
-// delay [MS]: a bang out MS milliseconds after a bang in; a new bang
-// restarts the wait, "stop" cancels it. Right inlet: the time.
+// delay [MS] (del): a bang out MS milliseconds after a bang in; a new bang
+// restarts the wait, a number sets the time and starts it, "stop" cancels
+// it. Right inlet: the time, kept.
 #include "builtins_internal.hpp"
 
 namespace kithost::builtins {
@@ -78,6 +79,7 @@ void define_delay() {
   class_addmethod(delay_class, reinterpret_cast<method>(delay_stop), "stop", 0);
   class_addmethod(delay_class, reinterpret_cast<method>(delay_assist), "assist", A_CANT, 0);
   class_register(CLASS_BOX, delay_class);
+  class_alias(delay_class, gensym("del"));
 }
 
 } // namespace kithost::builtins

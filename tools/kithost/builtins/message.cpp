@@ -5,9 +5,10 @@
 // to its right inlet becomes the content, unsent. Messages after a ';' in the
 // text go to the receivers of a name instead of the outlet.
 #include "builtins_internal.hpp"
+#include "messages.hpp"
+#include "names.hpp"
 
 #include <cstddef>
-#include <limits>
 #include <new>
 #include <utility>
 #include <vector>
@@ -60,51 +61,27 @@ t_atom substitute(const BoxWord &word, std::span<const t_atom> arguments) {
   return zero;
 }
 
-// Named receivers come with the process-wide registry of names.
-void send_to_receivers(t_symbol *name, std::span<t_atom>) {
-  error("message: nothing receives \"%s\"", name->s_name);
-}
-
 void send_one(MessageBox *x, const BoxMessage &message, std::span<const t_atom> arguments) {
-  // Outlets count atoms in a short.
-  if (message.words.size() > static_cast<std::size_t>(std::numeric_limits<short>::max())) {
-    error("message: a message of %zu atoms is too long to send", message.words.size());
-    return;
-  }
   std::vector<t_atom> atoms;
   atoms.reserve(message.words.size());
   for (const BoxWord &word : message.words)
     atoms.push_back(substitute(word, arguments));
-  const t_atom &first = atoms.front();
-  t_symbol *selector = first.a_type == A_SYM ? first.a_w.w_sym : nullptr;
   // A packet's address can only come from the object that owns its bytes.
-  if (selector == gensym("FullPacket")) {
+  if (atoms.front().a_type == A_SYM && atoms.front().a_w.w_sym == gensym("FullPacket")) {
     error("message: FullPacket cannot be sent from a message box");
     return;
   }
-  if (message.to) {
-    const t_atom name = substitute(*message.to, arguments);
-    if (name.a_type != A_SYM) {
-      error("message: a receiver's name must be a symbol, not a number");
-      return;
-    }
-    send_to_receivers(name.a_w.w_sym, atoms);
+  if (!message.to) {
+    outlet_atoms(&x->header, x->out, atoms);
     return;
   }
-  if (!selector) {
-    if (atoms.size() == 1 && first.a_type == A_LONG)
-      outlet_int(x->out, first.a_w.w_long);
-    else if (atoms.size() == 1)
-      outlet_float(x->out, first.a_w.w_float);
-    else
-      outlet_list(x->out, gensym("list"), static_cast<short>(atoms.size()), atoms.data());
+  const t_atom name = substitute(*message.to, arguments);
+  if (name.a_type != A_SYM) {
+    error("message: a receiver's name must be a symbol, not a number");
     return;
   }
-  if (selector == gensym("bang") && atoms.size() == 1) {
-    outlet_bang(x->out);
-    return;
-  }
-  outlet_anything(x->out, selector, static_cast<short>(atoms.size() - 1), atoms.data() + 1);
+  const MessageView sent = as_message(atoms);
+  names::send(name.a_w.w_sym, sent.selector, sent.atoms);
 }
 
 /// Atoms as the content of the box: one message of them, or none.
@@ -118,28 +95,19 @@ BoxContent literal_content(std::span<const t_atom> atoms) {
   return content;
 }
 
-/// A message as the atoms it carries: the selector first, unless it is one
-/// of those that only say the atoms are numbers.
-std::vector<t_atom> message_atoms(t_symbol *selector, long argc, const t_atom *argv) {
-  std::vector<t_atom> atoms;
-  if (selector != gensym("int") && selector != gensym("float") && selector != gensym("list")) {
-    atoms.emplace_back();
-    atom_setsym(&atoms.back(), selector);
-  }
-  atoms.insert(atoms.end(), argv, argv + (argc > 0 ? argc : 0));
-  return atoms;
-}
-
 /// The left inlet sends, with the message's atoms for $1..$9; the right one
 /// makes the message the content.
 void message_receive(MessageBox *x, t_symbol *selector, long argc, const t_atom *argv) {
+  // A bang carries no atoms, but as content it is the word "bang".
+  const bool bang = selector == gensym("bang");
   if (at_right_inlet(x)) {
-    *x->content = literal_content(message_atoms(selector, argc, argv));
+    t_atom word;
+    atom_setsym(&word, selector);
+    *x->content =
+        bang ? literal_content({&word, 1}) : literal_content(message_atoms(selector, argc, argv));
     return;
   }
-  std::vector<t_atom> arguments;
-  if (selector != gensym("bang"))
-    arguments = message_atoms(selector, argc, argv);
+  const std::vector<t_atom> arguments = message_atoms(selector, argc, argv);
   // A message sent on may come back and change this box: send from a copy.
   const BoxContent content = *x->content;
   for (const BoxMessage &message : content)
