@@ -75,6 +75,55 @@ C74_API t_max_err object_attr_setvalueof(void *x, t_symbol *s, long argc, t_atom
 
 #define calcoffset(x, y) offsetof(x, y)
 
+// ---- Data structures: how a list or table frees what it holds -------------------
+
+/// Flags of linklists and hashtabs (linklist_flags, hashtab_flags).
+typedef enum {
+  OBJ_FLAG_OBJ = 0x00000000,    ///< items are objects: freed with object_free
+  OBJ_FLAG_REF = 0x00000001,    ///< items are not freed
+  OBJ_FLAG_DATA = 0x00000002,   ///< items are not freed (plain data)
+  OBJ_FLAG_MEMORY = 0x00000004, ///< items are memory: freed with sysmem_freeptr
+  OBJ_FLAG_SILENT = 0x00000100,
+  OBJ_FLAG_INHERITABLE = 0x00000200,
+  OBJ_FLAG_ITERATING = 0x00001000,
+  OBJ_FLAG_CLONE = 0x00002000,
+  OBJ_FLAG_DANGER = 0x20000000,
+  OBJ_FLAG_DEBUG = 0x40000000
+} e_max_datastore_flags;
+
+// ---- Atoms ---------------------------------------------------------------------
+// Any thread.
+
+/// Makes the atom an A_OBJ holding `b`.
+C74_API t_max_err atom_setobj(t_atom *a, void *b);
+/// The pointer of an A_OBJ atom; null for any other.
+C74_API void *atom_getobj(const t_atom *a);
+/// A number as 0 to 255: a long clamped, a float times 255 truncated and
+/// clamped; 0 for anything else.
+C74_API long atom_getcharfix(const t_atom *a);
+/// The atom's type (A_LONG, A_FLOAT, A_SYM, A_OBJ, ...); A_NOTHING for null.
+C74_API long atom_gettype(const t_atom *a);
+
+// The argument `idx` of a list, stored in *c only when it is there and of a
+// fitting type (a number for long, float and double, a symbol for sym):
+// MAX_ERR_NONE then, else MAX_ERR_GENERIC and *c unchanged.
+C74_API t_max_err atom_arg_getlong(t_atom_long *c, long idx, long ac, const t_atom *av);
+C74_API long atom_arg_getfloat(float *c, long idx, long ac, const t_atom *av);
+C74_API long atom_arg_getdouble(double *c, long idx, long ac, const t_atom *av);
+C74_API long atom_arg_getsym(t_symbol **c, long idx, long ac, const t_atom *av);
+
+/// atom_alloc_array(1, ...).
+C74_API t_max_err atom_alloc(long *ac, t_atom **av, char *alloc);
+/// Room for `minsize` atoms, as an attribute getter needs it: with *ac and
+/// *av both set, the caller's atoms are used (*alloc becomes 0; an error
+/// when *ac is below `minsize`); otherwise `minsize` atoms set to zero are
+/// allocated (free them with sysmem_freeptr), *ac becomes `minsize` and
+/// *alloc 1. MAX_ERR_OUT_OF_MEM when there is no memory.
+C74_API t_max_err atom_alloc_array(long minsize, long *ac, t_atom **av, char *alloc);
+
+/// A symbol that no one has interned yet ("u" and a number).
+C74_API t_symbol *symbol_unique(void);
+
 END_USING_C_LINKAGE
 
 #endif

@@ -30,9 +30,11 @@ C74_API C74_DEPRECATED(void addfloat(method f));
 C74_API C74_DEPRECATED(void addbang(method f));
 /// Makes a record of a class registered by setup, zero-filled, header first.
 C74_API C74_DEPRECATED(void *newobject(void *maxclass));
-/// Frees an object: an object record (its free routine runs first; clocks it
-/// still owns and deferred calls queued for it are dropped after) or a clock
-/// (cancelled). Anything else is reported and left alone.
+/// Frees an object: an object record (its free routine runs first; clocks,
+/// time objects it still owns and deferred calls queued for it are dropped
+/// after), a clock (cancelled), or a list, table, atom array, time object,
+/// expression or parallel task the host made. Anything else is reported and
+/// left alone.
 C74_API void freeobject(void *op);
 
 // ---- Outlets -----------------------------------------------------------------
@@ -94,11 +96,22 @@ C74_API void clock_unset(void *x);
 /// The host's logical time in milliseconds.
 C74_API double gettime_forobject(t_object *x);
 C74_API long gettime(void);
+/// Real time in milliseconds, to the microsecond, from a steady clock (for
+/// measuring, not for the date). Any thread.
+C74_API double systimer_gettime(void);
 
 // ---- Symbols and atoms -------------------------------------------------------
 
 /// Interns `s` for the life of the process. Any thread.
 C74_API t_symbol *gensym(const char *s);
+// Translation of user-interface texts: this host has none to offer, so each
+// gives its text back as it is. Any thread.
+/// gensym(s).
+C74_API t_symbol *gensym_tr(const char *s);
+/// `s` itself.
+C74_API char *str_tr(const char *s);
+/// `s` itself.
+C74_API t_symbol *symbol_tr(t_symbol *s);
 C74_API t_max_err atom_setlong(t_atom *a, t_atom_long b);
 C74_API t_max_err atom_setfloat(t_atom *a, double b);
 C74_API t_max_err atom_setsym(t_atom *a, t_symbol *b);
@@ -123,6 +136,16 @@ C74_API void freebytes(void *b, t_getbytes_size size);
 #define MM_UNIFIED
 #define getbytes(size) ((char *)sysmem_newptr((t_ptr_size)(size)))
 #define freebytes(p, size) sysmem_freeptr((char *)(p))
+
+// ---- Exit ----------------------------------------------------------------------
+
+/// Has m(a) called when the host exits (when its process ends normally),
+/// the last installed first. Any thread.
+C74_API void quittask_install(method m, void *a);
+/// Forgets every installation of `m`.
+C74_API void quittask_remove(method m);
+/// Forgets the installations of `m` with `a`.
+C74_API void quittask_remove2(method m, void *a);
 
 // ---- Low-priority queue ------------------------------------------------------
 

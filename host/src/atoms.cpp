@@ -1,9 +1,15 @@
-// Atom accessors. A getter given an atom of another type converts numbers
-// (a float to a long truncates toward zero, clamped to the long's range) and
-// answers 0 or the empty symbol otherwise.
+// Atom accessors and helpers. A getter given an atom of another type
+// converts numbers (a float to a long truncates toward zero, clamped to the
+// long's range) and answers 0 or the empty symbol otherwise.
 #include "conversions.hpp"
 #include "ext.h"
+#include "ext_obex.h"
+#include "kit/text.hpp"
 #include "symbols.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
 
 t_max_err atom_setlong(t_atom *a, t_atom_long b) {
   if (!a)
@@ -53,4 +59,123 @@ t_symbol *atom_getsym(const t_atom *a) {
   if (a && a->a_type == A_SYM && a->a_w.w_sym)
     return a->a_w.w_sym;
   return kit::rt::common_symbols().empty;
+}
+
+t_max_err atom_setobj(t_atom *a, void *b) {
+  if (!a)
+    return MAX_ERR_INVALID_PTR;
+  a->a_type = A_OBJ;
+  a->a_w.w_obj = static_cast<t_object *>(b);
+  return MAX_ERR_NONE;
+}
+
+void *atom_getobj(const t_atom *a) {
+  return a && a->a_type == A_OBJ ? a->a_w.w_obj : nullptr;
+}
+
+long atom_getcharfix(const t_atom *a) {
+  if (!a)
+    return 0;
+  if (a->a_type == A_LONG)
+    return static_cast<long>(std::clamp<t_atom_long>(a->a_w.w_long, 0, 255));
+  if (a->a_type == A_FLOAT)
+    return static_cast<long>(
+        std::clamp<t_atom_long>(kit::rt::float_to_long(a->a_w.w_float * 255), 0, 255));
+  return 0;
+}
+
+long atom_gettype(const t_atom *a) {
+  return a ? a->a_type : static_cast<long>(A_NOTHING);
+}
+
+namespace {
+
+// The atom at `idx` of the list when there is one and it is a number.
+const t_atom *number_at(long idx, long ac, const t_atom *av) {
+  if (!av || idx < 0 || idx >= ac || !kit::rt::is_number(av[idx]))
+    return nullptr;
+  return &av[idx];
+}
+
+} // namespace
+
+t_max_err atom_arg_getlong(t_atom_long *c, long idx, long ac, const t_atom *av) {
+  const t_atom *a = number_at(idx, ac, av);
+  if (!c || !a)
+    return MAX_ERR_GENERIC;
+  *c = atom_getlong(a);
+  return MAX_ERR_NONE;
+}
+
+long atom_arg_getfloat(float *c, long idx, long ac, const t_atom *av) {
+  const t_atom *a = number_at(idx, ac, av);
+  if (!c || !a)
+    return MAX_ERR_GENERIC;
+  *c = static_cast<float>(atom_getfloat(a));
+  return MAX_ERR_NONE;
+}
+
+long atom_arg_getdouble(double *c, long idx, long ac, const t_atom *av) {
+  const t_atom *a = number_at(idx, ac, av);
+  if (!c || !a)
+    return MAX_ERR_GENERIC;
+  *c = atom_getfloat(a);
+  return MAX_ERR_NONE;
+}
+
+long atom_arg_getsym(t_symbol **c, long idx, long ac, const t_atom *av) {
+  if (!c || !av || idx < 0 || idx >= ac || av[idx].a_type != A_SYM || !av[idx].a_w.w_sym)
+    return MAX_ERR_GENERIC;
+  *c = av[idx].a_w.w_sym;
+  return MAX_ERR_NONE;
+}
+
+t_max_err atom_alloc(long *ac, t_atom **av, char *alloc) {
+  return atom_alloc_array(1, ac, av, alloc);
+}
+
+t_max_err atom_alloc_array(long minsize, long *ac, t_atom **av, char *alloc) {
+  if (!ac || !av || minsize < 0)
+    return MAX_ERR_INVALID_PTR;
+  if (*ac > 0 && *av) {
+    if (alloc)
+      *alloc = 0;
+    // The caller's atoms: too few for what is to be written would overflow.
+    return *ac >= minsize ? MAX_ERR_NONE : MAX_ERR_GENERIC;
+  }
+  const size_t count = minsize > 0 ? static_cast<size_t>(minsize) : 1;
+  auto *atoms = reinterpret_cast<t_atom *>(sysmem_newptrclear(count * sizeof(t_atom)));
+  if (!atoms)
+    return MAX_ERR_OUT_OF_MEM;
+  *av = atoms;
+  *ac = minsize;
+  if (alloc)
+    *alloc = 1;
+  return MAX_ERR_NONE;
+}
+
+t_max_err atom_gettext(long ac, t_atom *av, long *textsize, char **text, long flags) {
+  if (!textsize || !text || ac < 0 || (ac > 0 && !av))
+    return MAX_ERR_INVALID_PTR;
+  std::string out;
+  for (long i = 0; i < ac; ++i) {
+    if (i)
+      out += (flags & OBEX_UTIL_ATOM_GETTEXT_COMMA_DELIM) ? ", " : " ";
+    if (av[i].a_type == A_SYM && (flags & OBEX_UTIL_ATOM_GETTEXT_SYM_NO_QUOTE))
+      out += atom_getsym(&av[i])->s_name;
+    else
+      out += kit::format_atoms(std::span<const t_atom>(&av[i], 1));
+  }
+  if (!*text || *textsize <= 0) {
+    char *made = sysmem_newptr(out.size() + 1);
+    if (!made)
+      return MAX_ERR_OUT_OF_MEM;
+    *text = made;
+    *textsize = static_cast<long>(out.size() + 1);
+  }
+  // The caller's buffer takes what fits, always terminated.
+  const size_t length = std::min(out.size(), static_cast<size_t>(*textsize - 1));
+  std::memcpy(*text, out.data(), length);
+  (*text)[length] = '\0';
+  return MAX_ERR_NONE;
 }

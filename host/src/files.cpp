@@ -37,7 +37,8 @@ Files &files() {
   return *instance;
 }
 
-// The id of a folder, naming it when new. 0 when the table is full.
+} // namespace
+
 short folder_id(const fs::path &folder) {
   std::vector<fs::path> &folders = files().folders;
   for (size_t i = 0; i < folders.size(); ++i)
@@ -61,21 +62,21 @@ bool folder_of(short id, fs::path &folder) {
   return true;
 }
 
+namespace {
+
 bool is_file(const fs::path &p) {
   std::error_code ec;
   return fs::is_regular_file(p, ec);
 }
 
-// Copies `text` into a caller's name buffer of `capacity` bytes; false when
-// it does not fit (nothing is written then).
+} // namespace
+
 bool copy_name(char *out, size_t capacity, const std::string &text) {
   if (text.size() + 1 > capacity)
     return false;
   std::memcpy(out, text.c_str(), text.size() + 1);
   return true;
 }
-
-} // namespace
 
 void add_search_path(const fs::path &dir) {
   std::error_code ec;

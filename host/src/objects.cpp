@@ -1,6 +1,7 @@
 // Object records, their outlets, and freeing (inlets: inlets.cpp).
 #include "objects.hpp"
 #include "function_cast.hpp"
+#include "records.hpp"
 #include "scheduler.hpp"
 #include "symbols.hpp"
 #include "thread_rules.hpp"
@@ -37,6 +38,7 @@ void release(t_object *x, ObjectState *state) {
   Scheduler &scheduler = Scheduler::get();
   scheduler.drop_deferred(x);
   scheduler.free_clocks_of(x);
+  free_records_of(x);
   live_objects().erase(x);
 #ifdef KIT_CHECK_THREADS
   forget_off_main_thread_reports(x);
@@ -172,10 +174,11 @@ void freeobject(void *x) {
   auto *op = static_cast<t_object *>(x);
   if (!op)
     return;
-  if (Scheduler::get().free_clock(op) || free_proxy(op))
+  if (Scheduler::get().free_clock(op) || free_proxy(op) || free_record(op))
     return;
   if (!object_state(op)) {
-    error("freeobject: %p is neither an object, a clock nor a proxy", static_cast<void *>(op));
+    error("freeobject: %p is not an object, clock, proxy or record of the host",
+          static_cast<void *>(op));
     return;
   }
   free_object(op);
@@ -189,8 +192,11 @@ t_max_err object_free(void *x) {
 }
 
 t_symbol *object_classname(void *x) {
-  ObjectState *state = object_state(x);
-  return state ? state->cls->name : common_symbols().empty;
+  if (ObjectState *state = object_state(x))
+    return state->cls->name;
+  if (const RecordKind *kind = record_kind(x))
+    return gensym(kind->name);
+  return common_symbols().empty;
 }
 
 namespace {

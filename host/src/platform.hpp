@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -32,6 +33,12 @@ std::optional<std::filesystem::path> file_of_address(const void *address);
 /// EISDIR for a folder and EINVAL for anything else that is not a regular
 /// file. Any thread.
 std::FILE *open_regular_file(const std::filesystem::path &file, bool write, int &error);
+
+// ---- Local time (posix/local_time.cpp, win32/local_time.cpp) -----------------
+
+/// The local date and time of `when`; false when the system cannot say.
+/// Any thread.
+bool local_time(std::time_t when, std::tm &out);
 
 // ---- Waking the loop (posix/waker.cpp, win32/waker.cpp) ---------------------
 

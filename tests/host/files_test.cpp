@@ -1,5 +1,4 @@
-// Files through the host: search path, opening, reading, the dialog, and
-// memory handles.
+// Files through the host: search path, opening, reading and the dialog.
 #include "patch.hpp"
 
 #include "ext.h"
@@ -169,25 +168,6 @@ TEST_F(Files, DialogIsCancelledUnlessAnAnswerIsSet) {
   t_filehandle file = nullptr;
   ASSERT_EQ(path_opensysfile(name, path, &file, 1), 0);
   sysfile_close(file);
-}
-
-TEST(Memory, HandlesKnowTheirSizeAndGrowZeroFilled) {
-  t_handle h = sysmem_newhandle(0);
-  ASSERT_NE(h, nullptr);
-  EXPECT_NE(*h, nullptr);
-  EXPECT_EQ(sysmem_handlesize(h), 0u);
-  ASSERT_EQ(sysmem_resizehandle(h, 100), MAX_ERR_NONE);
-  EXPECT_EQ(sysmem_handlesize(h), 100u);
-  for (int i = 0; i < 100; ++i)
-    EXPECT_EQ((*h)[i], 0);
-  sysmem_freehandle(h);
-  sysmem_freehandle(nullptr);
-  EXPECT_EQ(sysmem_handlesize(nullptr), 0u);
-
-  char *bytes = getbytes(0xFFFF);
-  ASSERT_NE(bytes, nullptr);
-  bytes[0xFFFE] = 1;
-  freebytes(bytes, 0xFFFF);
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 // of different widths or constness show.
 #include "ext.h"
 #include "ext_obex.h"
+#include "ext_sysparallel.h"
+#include "ext_time.h"
 
 #include <cstddef>
 #include <cstdio>
