@@ -65,6 +65,7 @@ void define_scale();
 void define_random();
 void define_swap();
 void define_loadmess();
+void define_expr();
 #ifndef _WIN32
 void define_udpreceive();
 void define_udpsend();
