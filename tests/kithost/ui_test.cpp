@@ -110,4 +110,23 @@ TEST(UserInterface, APatchersSavedAttributesSetRangesAndItems) {
   EXPECT_EQ(run.out, (Lines{"post: out: 1", "post: out: 20", "post: out: 70"}));
 }
 
+TEST(UserInterface, SavedAttributesOfAnotherFormAreLeftAlone) {
+  // A JSON object or a nested array cannot be atoms: the attribute keeps
+  // its value (no minimum, no items). true is 1.
+  TempDir dir;
+  const auto patch = dir.write("odd.maxpat", R"({"patcher": {"boxes": [
+    {"box": {"id": "n", "maxclass": "number", "varname": "n", "minimum": {"value": 5},
+             "maximum": true}},
+    {"box": {"id": "u", "maxclass": "umenu", "varname": "u", "items": [["a"], "b"]}},
+    {"box": {"id": "p", "maxclass": "newobj", "text": "print out"}}],
+  "lines": [
+    {"patchline": {"source": ["n", 0], "destination": ["p", 0]}},
+    {"patchline": {"source": ["u", 1], "destination": ["p", 0]}}]}}
+)");
+  const Result run = run_kithost({"--modules", test_modules(), "--send", "n 99", "--send", "n -99",
+                                  "--send", "u 0", patch.string()});
+  EXPECT_EQ(run.status, 0) << ::testing::PrintToString(run.err);
+  EXPECT_EQ(run.out, (Lines{"post: out: 1", "post: out: -99"}));
+}
+
 } // namespace
