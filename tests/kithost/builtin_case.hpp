@@ -22,6 +22,12 @@ inline void PrintTo(const BuiltinCase &c, std::ostream *os) {
   *os << c.title;
 }
 
+/// The table of each family instantiates this suite with its cases
+/// (INSTANTIATE_TEST_SUITE_P(Family, BuiltinScripts, ...)); each case runs
+/// its script (builtins_test.cpp) and must print what it gives, without a
+/// diagnostic.
+class BuiltinScripts : public ::testing::TestWithParam<BuiltinCase> {};
+
 /// Runs the script with standard input; the run must succeed and leave no
 /// diagnostic.
 inline void expect_printed(const BuiltinCase &c) {

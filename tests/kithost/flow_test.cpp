@@ -7,14 +7,8 @@ using namespace kithost_test;
 
 namespace {
 
-class Flow : public ::testing::TestWithParam<BuiltinCase> {};
-
-TEST_P(Flow, Script) {
-  expect_printed(GetParam());
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Builtins, Flow,
+    Flow, BuiltinScripts,
     ::testing::Values(
         BuiltinCase{"TriggerSendsRightToLeftEachOutletItsKind",
                     {"obj t t b i f l s a 5 foo", "print t", "send t 2.5", "send t foo 1 2"},

@@ -6,14 +6,8 @@ using namespace kithost_test;
 
 namespace {
 
-class Lists : public ::testing::TestWithParam<BuiltinCase> {};
-
-TEST_P(Lists, Script) {
-  expect_printed(GetParam());
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Builtins, Lists,
+    Lists, BuiltinScripts,
     ::testing::Values(
         BuiltinCase{"PackSendsFromTheLeftInletAndKeepsTheOthers",
                     {"obj p pack 0 0. s", "obj d pack", "print p", "print d", "send p:1 3",

@@ -10,14 +10,8 @@ using namespace kithost_test;
 
 namespace {
 
-class Math : public ::testing::TestWithParam<BuiltinCase> {};
-
-TEST_P(Math, Script) {
-  expect_printed(GetParam());
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Builtins, Math,
+    Math, BuiltinScripts,
     ::testing::Values(
         BuiltinCase{"IntAndFloatKeepANumberTheRightInletWithoutOutput",
                     {"obj i i 3", "obj f float", "print i", "print f", "send i bang",

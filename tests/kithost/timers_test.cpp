@@ -6,14 +6,8 @@ using namespace kithost_test;
 
 namespace {
 
-class Timers : public ::testing::TestWithParam<BuiltinCase> {};
-
-TEST_P(Timers, Script) {
-  expect_printed(GetParam());
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Builtins, Timers,
+    Timers, BuiltinScripts,
     ::testing::Values(
         BuiltinCase{"DelayBangsLaterAndANewBangStartsAgain",
                     {"obj d del 100", "obj e kt-echo", "print d", "print e", "send d bang",

@@ -7,14 +7,8 @@ using namespace kithost_test;
 
 namespace {
 
-class UserInterface : public ::testing::TestWithParam<BuiltinCase> {};
-
-TEST_P(UserInterface, Script) {
-  expect_printed(GetParam());
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Builtins, UserInterface,
+    UserInterface, BuiltinScripts,
     ::testing::Values(
         BuiltinCase{"NumberKeepsAnIntClippedToItsRange",
                     {"obj n number", "print n 0", "send n 2.9", "send n set -4", "send n bang",
