@@ -34,7 +34,11 @@ inline void expect_printed(const BuiltinCase &c) {
   std::string input;
   for (const auto &line : c.script)
     input += line + "\n";
-  const Result run = run_kithost({"--modules", test_modules(), "-"}, input);
+  // A script that never ends is a fault too: it is stopped and fails.
+  Launch launch;
+  launch.input = input;
+  launch.kill_after_seconds = 60;
+  const Result run = run_kithost({"--modules", test_modules(), "-"}, launch);
   EXPECT_EQ(run.status, 0) << ::testing::PrintToString(run.err);
   EXPECT_EQ(run.err, Lines{});
   EXPECT_EQ(run.out, c.printed);

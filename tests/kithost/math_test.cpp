@@ -117,6 +117,18 @@ INSTANTIATE_TEST_SUITE_P(
                     {"c.0: 8", "c.0: 3", "c.0: 4", "c.0: 0", "c.0: 1",
                      "error: counter: the direction is 0 (up), 1 (down) or 2 (up and down)",
                      "c.0: 5"}},
+        BuiltinCase{"CounterWithoutArgumentsCountsOnWithoutEnd",
+                    {"obj c counter", "print c", "send c set 9223372036854775806",
+                     "send c bang", "send c bang", "send c bang"},
+                    {"c.0: 9223372036854775806", "c.0: 9223372036854775807", "c.0: 0"}},
+        BuiltinCase{"AnUziFedItsOwnBangsIsCutOnceAndTheHostGoesOn",
+                    // Every bang starts the loop again inside the loop: only the
+                    // nesting limit ends it, and must end it for good.
+                    {"obj u uzi 3", "obj e kt-echo", "connect u 0 u 0", "print e", "send u bang",
+                     "send e 1"},
+                    {"error: uzi: messages nested more than 1000 deep (a loop in the patch?); the "
+                     "chain is abandoned",
+                     "e.0: 1"}},
         BuiltinCase{"UziBangsNTimesEachAfterItsNumberThenItsEnd",
                     {"obj u uzi 2", "obj z uzi 2 0", "print u", "print z 2", "send u bang",
                      "send u 1", "send z bang", "send u:1 0", "send u bang"},
