@@ -180,7 +180,8 @@ void freeobject(void *x) {
   if (Scheduler::get().free_clock(op) || free_proxy(op) || free_record(op))
     return;
   if (!object_state(op)) {
-    error("freeobject: %p is neither an object, a clock nor a proxy", static_cast<void *>(op));
+    error("freeobject: %p is not an object, clock, proxy or record of the host",
+          static_cast<void *>(op));
     return;
   }
   free_object(op);

@@ -22,13 +22,23 @@ inline void PrintTo(const BuiltinCase &c, std::ostream *os) {
   *os << c.title;
 }
 
+/// The table of each family instantiates this suite with its cases
+/// (INSTANTIATE_TEST_SUITE_P(Family, BuiltinScripts, ...)); each case runs
+/// its script (builtins_test.cpp) and must print what it gives, without a
+/// diagnostic.
+class BuiltinScripts : public ::testing::TestWithParam<BuiltinCase> {};
+
 /// Runs the script with standard input; the run must succeed and leave no
 /// diagnostic.
 inline void expect_printed(const BuiltinCase &c) {
   std::string input;
   for (const auto &line : c.script)
     input += line + "\n";
-  const Result run = run_kithost({"--modules", test_modules(), "-"}, input);
+  // A script that never ends is a fault too: it is stopped and fails.
+  Launch launch;
+  launch.input = input;
+  launch.kill_after_seconds = 60;
+  const Result run = run_kithost({"--modules", test_modules(), "-"}, launch);
   EXPECT_EQ(run.status, 0) << ::testing::PrintToString(run.err);
   EXPECT_EQ(run.err, Lines{});
   EXPECT_EQ(run.out, c.printed);

@@ -1,7 +1,9 @@
 // The built-in classes as a user finds them: every box the README's tables
 // document is listed by --list and described by --describe (an alias as its
-// class), and every built-in class --list names is documented.
-#include "run_kithost.hpp"
+// class) with the inlets and outlets they give, and every built-in class
+// --list names is documented. The scripts of each family's table
+// (builtin_case.hpp) run here.
+#include "builtin_case.hpp"
 
 #include <gtest/gtest.h>
 
@@ -63,6 +65,10 @@ std::vector<Documented> documented_boxes() {
     boxes.push_back(box);
   }
   return boxes;
+}
+
+TEST_P(BuiltinScripts, Script) {
+  expect_printed(GetParam());
 }
 
 TEST(Builtins, EveryDocumentedBoxIsListedAndDescribedAndEveryListedOneDocumented) {

@@ -6,14 +6,8 @@ using namespace kithost_test;
 
 namespace {
 
-class Lists : public ::testing::TestWithParam<BuiltinCase> {};
-
-TEST_P(Lists, Script) {
-  expect_printed(GetParam());
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Builtins, Lists,
+    Lists, BuiltinScripts,
     ::testing::Values(
         BuiltinCase{"PackSendsFromTheLeftInletAndKeepsTheOthers",
                     {"obj p pack 0 0. s", "obj d pack", "print p", "print d", "send p:1 3",
@@ -51,9 +45,14 @@ INSTANTIATE_TEST_SUITE_P(
         BuiltinCase{"SprintfFormatsAsPrintfDoes",
                     {"obj a sprintf %05.1f%%", "obj b sprintf symout %-4d|%x|%c|%s", "print a",
                      "print b", "send a 3.14159", "send b list 42 255 65 \"two words\"",
-                     "send b 1e300"},
+                     "send b 1e300", "send b:1 -1", "send b bang"},
                     {"a.0: 003.1%", "b.0: symbol \"42  |ff|A|two words\"",
-                     "b.0: symbol \"9223372036854775807|ff|A|two words\""}},
+                     "b.0: symbol \"9223372036854775807|ff|A|two words\"",
+                     "b.0: symbol \"9223372036854775807|ffffffffffffffff|A|two words\""}},
+        BuiltinCase{"SprintfWithoutConversionsSendsItsText",
+                    {"obj s sprintf hello world", "obj p sprintf symout 100%%", "print s",
+                     "print p", "send s bang", "send s 5", "send p bang"},
+                    {"s.0: hello world", "s.0: hello world", "p.0: symbol 100%"}},
         BuiltinCase{"ZlGroupCollectsAndABangSendsWhatIsThere",
                     {"obj z zl group 3", "print z 0", "send z 1 2", "send z 3 4", "send z bang",
                      "send z bang", "send z:1 1", "send z foo"},

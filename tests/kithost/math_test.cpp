@@ -1,5 +1,5 @@
 // The number boxes: int and float, the arithmetic and comparison operators,
-// split, scale, change, togedge, swap, random, counter and uzi, each with
+// expr, split, scale, change, togedge, swap, random, counter and uzi, each with
 // its hot left inlet, cold right inlets and int or float arithmetic by its
 // argument.
 #include "builtin_case.hpp"
@@ -10,14 +10,8 @@ using namespace kithost_test;
 
 namespace {
 
-class Math : public ::testing::TestWithParam<BuiltinCase> {};
-
-TEST_P(Math, Script) {
-  expect_printed(GetParam());
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Builtins, Math,
+    Math, BuiltinScripts,
     ::testing::Values(
         BuiltinCase{"IntAndFloatKeepANumberTheRightInletWithoutOutput",
                     {"obj i i 3", "obj f float", "print i", "print f", "send i bang",
@@ -54,6 +48,13 @@ INSTANTIATE_TEST_SUITE_P(
                      "send gt 2.9", "send fgt 2.75"},
                     {"eq.0: 1", "ne.0: 0", "gt.0: 0", "lt.0: 1", "ge.0: 1", "le.0: 0", "gt.0: 0",
                      "fgt.0: 1"}},
+        BuiltinCase{"ExprEvaluatesItsInputsFromTheLeftInlet",
+                    {"obj e expr $i1 + $f2 * 2", "obj c expr 7 / 2", "obj s expr $s1 == $s2",
+                     "print e", "print c", "print s", "send e:1 1.5", "send e 3.7",
+                     "send e list 1 0.25", "send e bang", "send c bang", "send s:1 symbol a",
+                     "send s symbol a", "send s b", "send s 5"},
+                    {"e.0: 6", "e.0: 1.5", "e.0: 1.5", "c.0: 3", "s.0: 1", "s.0: 0",
+                     "error: expr: input 1 takes a symbol"}},
         BuiltinCase{"SplitSendsNumbersInsideTheRangeLeft",
                     {"obj s split 1 3", "obj f split 0.5 1.5", "print s", "print f", "send s 1",
                      "send s 3", "send s 4", "send s 2.9", "send s:2 10", "send s 9", "send f 1.25",
@@ -116,6 +117,18 @@ INSTANTIATE_TEST_SUITE_P(
                     {"c.0: 8", "c.0: 3", "c.0: 4", "c.0: 0", "c.0: 1",
                      "error: counter: the direction is 0 (up), 1 (down) or 2 (up and down)",
                      "c.0: 5"}},
+        BuiltinCase{"CounterWithoutArgumentsCountsOnWithoutEnd",
+                    {"obj c counter", "print c", "send c set 9223372036854775806",
+                     "send c bang", "send c bang", "send c bang"},
+                    {"c.0: 9223372036854775806", "c.0: 9223372036854775807", "c.0: 0"}},
+        BuiltinCase{"AnUziFedItsOwnBangsIsCutOnceAndTheHostGoesOn",
+                    // Every bang starts the loop again inside the loop: only the
+                    // nesting limit ends it, and must end it for good.
+                    {"obj u uzi 3", "obj e kt-echo", "connect u 0 u 0", "print e", "send u bang",
+                     "send e 1"},
+                    {"error: uzi: messages nested more than 1000 deep (a loop in the patch?); the "
+                     "chain is abandoned",
+                     "e.0: 1"}},
         BuiltinCase{"UziBangsNTimesEachAfterItsNumberThenItsEnd",
                     {"obj u uzi 2", "obj z uzi 2 0", "print u", "print z 2", "send u bang",
                      "send u 1", "send z bang", "send u:1 0", "send u bang"},
@@ -129,6 +142,12 @@ INSTANTIATE_TEST_SUITE_P(
                      "send u bang"},
                     {"u.2: 1", "u.2: 2", "u.2: 3", "u.2: 4", "u.1: bang", "u.2: 1", "u.2: 2"}}),
     case_title);
+
+TEST(Math, AnExpressionThatIsNotWellFormedRefusesTheBox) {
+  const Result run = run_kithost({"-"}, "obj b expr 1 +\n");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, Lines{"error: expr: missing operand at the end in \"1 +\""});
+}
 
 TEST(Math, RandomStaysInItsRangeAndRepeatsFromASeed) {
   Lines script{"obj r random 6 42", "print r", "obj one random", "print one", "send one bang"};

@@ -5,14 +5,8 @@ using namespace kithost_test;
 
 namespace {
 
-class Names : public ::testing::TestWithParam<BuiltinCase> {};
-
-TEST_P(Names, Script) {
-  expect_printed(GetParam());
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Builtins, Names,
+    Names, BuiltinScripts,
     ::testing::Values(
         BuiltinCase{"SendReachesEveryReceiveOfItsNameInTheOrderMade",
                     {"obj a r foo", "obj b receive foo", "obj c r other", "obj s s foo",

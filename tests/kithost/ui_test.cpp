@@ -7,14 +7,8 @@ using namespace kithost_test;
 
 namespace {
 
-class UserInterface : public ::testing::TestWithParam<BuiltinCase> {};
-
-TEST_P(UserInterface, Script) {
-  expect_printed(GetParam());
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Builtins, UserInterface,
+    UserInterface, BuiltinScripts,
     ::testing::Values(
         BuiltinCase{"NumberKeepsAnIntClippedToItsRange",
                     {"obj n number", "print n 0", "send n 2.9", "send n set -4", "send n bang",
@@ -108,6 +102,25 @@ TEST(UserInterface, APatchersSavedAttributesSetRangesAndItems) {
   // 2 chooses 70; 50, clipped to 10, is out of the menu's range. The fan-out
   // goes rightmost first, which is the file's order here.
   EXPECT_EQ(run.out, (Lines{"post: out: 1", "post: out: 20", "post: out: 70"}));
+}
+
+TEST(UserInterface, SavedAttributesOfAnotherFormAreLeftAlone) {
+  // A JSON object or a nested array cannot be atoms: the attribute keeps
+  // its value (no minimum, no items). true is 1.
+  TempDir dir;
+  const auto patch = dir.write("odd.maxpat", R"({"patcher": {"boxes": [
+    {"box": {"id": "n", "maxclass": "number", "varname": "n", "minimum": {"value": 5},
+             "maximum": true}},
+    {"box": {"id": "u", "maxclass": "umenu", "varname": "u", "items": [["a"], "b"]}},
+    {"box": {"id": "p", "maxclass": "newobj", "text": "print out"}}],
+  "lines": [
+    {"patchline": {"source": ["n", 0], "destination": ["p", 0]}},
+    {"patchline": {"source": ["u", 1], "destination": ["p", 0]}}]}}
+)");
+  const Result run = run_kithost({"--modules", test_modules(), "--send", "n 99", "--send", "n -99",
+                                  "--send", "u 0", patch.string()});
+  EXPECT_EQ(run.status, 0) << ::testing::PrintToString(run.err);
+  EXPECT_EQ(run.out, (Lines{"post: out: 1", "post: out: -99"}));
 }
 
 } // namespace

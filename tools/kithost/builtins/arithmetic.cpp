@@ -67,6 +67,24 @@ t_atom_long wrap(std::uint64_t n) {
   return static_cast<t_atom_long>(n);
 }
 
+// The comparisons, the same for ints and floats.
+template <class T> bool holds(Op op, T a, T b) {
+  switch (op) {
+  case Op::equal:
+    return a == b;
+  case Op::unequal:
+    return a != b;
+  case Op::greater:
+    return a > b;
+  case Op::less:
+    return a < b;
+  case Op::at_least:
+    return a >= b;
+  default:
+    return a <= b;
+  }
+}
+
 t_atom_long integer_result(Op op, t_atom_long a, t_atom_long b) {
   const auto ua = static_cast<std::uint64_t>(a);
   const auto ub = static_cast<std::uint64_t>(b);
@@ -82,20 +100,9 @@ t_atom_long integer_result(Op op, t_atom_long a, t_atom_long b) {
     return b == 0 ? 0 : b == -1 ? wrap(0 - ua) : a / b;
   case Op::modulo:
     return b == 0 || b == -1 ? 0 : a % b;
-  case Op::equal:
-    return a == b;
-  case Op::unequal:
-    return a != b;
-  case Op::greater:
-    return a > b;
-  case Op::less:
-    return a < b;
-  case Op::at_least:
-    return a >= b;
-  case Op::at_most:
-    return a <= b;
+  default:
+    return holds(op, a, b);
   }
-  return 0;
 }
 
 double float_result(Op op, double a, double b) {
@@ -110,20 +117,9 @@ double float_result(Op op, double a, double b) {
     return b == 0 ? 0 : a / b;
   case Op::modulo:
     return b == 0 ? 0 : std::fmod(a, b);
-  case Op::equal:
-    return a == b;
-  case Op::unequal:
-    return a != b;
-  case Op::greater:
-    return a > b;
-  case Op::less:
-    return a < b;
-  case Op::at_least:
-    return a >= b;
-  case Op::at_most:
-    return a <= b;
+  default:
+    return holds(op, a, b);
   }
-  return 0;
 }
 
 void *op_new(t_symbol *s, long argc, t_atom *argv) {
@@ -178,17 +174,6 @@ void op_number(Operator *x, const t_atom &number) {
     op_bang(x);
 }
 
-void op_int(Operator *x, t_atom_long n) {
-  t_atom a;
-  atom_setlong(&a, n);
-  op_number(x, a);
-}
-void op_float(Operator *x, double f) {
-  t_atom a;
-  atom_setfloat(&a, f);
-  op_number(x, a);
-}
-
 void op_list(Operator *x, t_symbol *, long argc, t_atom *argv) {
   if (argc < 1 || !is_number(argv[0]) || (argc >= 2 && !is_number(argv[1]))) {
     error("%s: a list of numbers is expected", object_classname(x)->s_name);
@@ -224,8 +209,7 @@ void define_operators() {
     c = class_new(operators[i].name.data(), reinterpret_cast<method>(op_new),
                   reinterpret_cast<method>(op_free), sizeof(Operator), nullptr, A_GIMME, 0);
     class_addmethod(c, reinterpret_cast<method>(op_bang), "bang", 0);
-    class_addmethod(c, reinterpret_cast<method>(op_int), "int", A_LONG, 0);
-    class_addmethod(c, reinterpret_cast<method>(op_float), "float", A_FLOAT, 0);
+    add_number_methods<Operator, op_list>(c);
     class_addmethod(c, reinterpret_cast<method>(op_list), "list", A_GIMME, 0);
     class_addmethod(c, reinterpret_cast<method>(op_set), "set", A_GIMME, 0);
     class_addmethod(c, reinterpret_cast<method>(op_assist), "assist", A_CANT, 0);

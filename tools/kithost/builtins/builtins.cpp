@@ -37,6 +37,7 @@ constexpr Builtin all[] = {
     {"del", define_delay},
     {"delay", define_delay},
     {"dial", define_dial},
+    {"expr", define_expr},
     {"f", define_float},
     {"float", define_float},
     {"flonum", define_flonum},

@@ -65,17 +65,16 @@ void define_scale();
 void define_random();
 void define_swap();
 void define_loadmess();
+void define_expr();
 #ifndef _WIN32
 void define_udpreceive();
 void define_udpsend();
 #endif
 
-/// Registers "bang", "int", "float", "list" and "anything" for a class whose
-/// one routine `Fn` takes every message as (x, selector, count, atoms): an
-/// int arrives as ("int", one long), a bang as ("bang", none).
+/// Registers "int" and "float" for a class whose routine `Fn` takes them as
+/// (x, selector, count, atoms): an int arrives as ("int", one long).
 template <class X, void (*Fn)(X *, t_symbol *, long, t_atom *)>
-void add_message_methods(t_class *c) {
-  auto bang = +[](X *x) { Fn(x, gensym("bang"), 0, nullptr); };
+void add_number_methods(t_class *c) {
   auto int_in = +[](X *x, t_atom_long n) {
     t_atom a;
     atom_setlong(&a, n);
@@ -86,9 +85,18 @@ void add_message_methods(t_class *c) {
     atom_setfloat(&a, f);
     Fn(x, gensym("float"), 1, &a);
   };
-  class_addmethod(c, reinterpret_cast<method>(bang), "bang", 0);
   class_addmethod(c, reinterpret_cast<method>(int_in), "int", A_LONG, 0);
   class_addmethod(c, reinterpret_cast<method>(float_in), "float", A_FLOAT, 0);
+}
+
+/// Registers "bang", "int", "float", "list" and "anything" for a class whose
+/// one routine `Fn` takes every message as (x, selector, count, atoms): a
+/// bang arrives as ("bang", none).
+template <class X, void (*Fn)(X *, t_symbol *, long, t_atom *)>
+void add_message_methods(t_class *c) {
+  auto bang = +[](X *x) { Fn(x, gensym("bang"), 0, nullptr); };
+  class_addmethod(c, reinterpret_cast<method>(bang), "bang", 0);
+  add_number_methods<X, Fn>(c);
   class_addmethod(c, reinterpret_cast<method>(Fn), "list", A_GIMME, 0);
   class_addmethod(c, reinterpret_cast<method>(Fn), "anything", A_GIMME, 0);
 }

@@ -53,17 +53,8 @@ bool is_zero(const t_atom &a) {
   return atom_getfloat(&a) == 0;
 }
 
-t_atom of_kind(const Change *x, const t_atom &number) {
-  t_atom a;
-  if (x->floating)
-    atom_setfloat(&a, atom_getfloat(&number));
-  else
-    atom_setlong(&a, atom_getlong(&number));
-  return a;
-}
-
 void change_number(Change *x, const t_atom &number) {
-  const t_atom now = of_kind(x, number);
+  const t_atom now = number_of_kind(number, x->floating);
   if (same_atom(now, x->last))
     return;
   const bool was_zero = is_zero(x->last);
@@ -87,20 +78,17 @@ void change_number(Change *x, const t_atom &number) {
     outlet_int(x->out, now.a_w.w_long);
 }
 
-void change_int(Change *x, t_atom_long n) {
-  t_atom a;
-  atom_setlong(&a, n);
-  change_number(x, a);
-}
-void change_float(Change *x, double f) {
-  t_atom a;
-  atom_setfloat(&a, f);
-  change_number(x, a);
+void change_list(Change *x, t_symbol *, long argc, t_atom *argv) {
+  if (argc < 1 || !is_number(argv[0])) {
+    error("%s: a number is expected", object_classname(x)->s_name);
+    return;
+  }
+  change_number(x, argv[0]);
 }
 void change_set(Change *x, double f) {
   t_atom a;
   atom_setfloat(&a, f);
-  x->last = of_kind(x, a);
+  x->last = number_of_kind(a, x->floating);
 }
 
 void change_assist(Change *x, void *, long kind, long index, char *text) {
@@ -117,8 +105,8 @@ void change_assist(Change *x, void *, long kind, long index, char *text) {
 t_class *define_change_class(const char *name) {
   t_class *c = class_new(name, reinterpret_cast<method>(change_new), nullptr, sizeof(Change),
                          nullptr, A_GIMME, 0);
-  class_addmethod(c, reinterpret_cast<method>(change_int), "int", A_LONG, 0);
-  class_addmethod(c, reinterpret_cast<method>(change_float), "float", A_FLOAT, 0);
+  add_number_methods<Change, change_list>(c);
+  class_addmethod(c, reinterpret_cast<method>(change_list), "list", A_GIMME, 0);
   class_addmethod(c, reinterpret_cast<method>(change_set), "set", A_FLOAT, 0);
   class_addmethod(c, reinterpret_cast<method>(change_assist), "assist", A_CANT, 0);
   class_register(CLASS_BOX, c);

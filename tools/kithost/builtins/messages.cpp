@@ -60,6 +60,34 @@ t_atom_long float_to_long(double f) {
   return atom_getlong(&value);
 }
 
+t_atom number_of_kind(const t_atom &number, bool floating) {
+  t_atom a;
+  if (floating)
+    atom_setfloat(&a, atom_getfloat(&number));
+  else
+    atom_setlong(&a, atom_getlong(&number));
+  return a;
+}
+
+TypeWord type_word(const t_atom &a) {
+  if (a.a_type != A_SYM)
+    return TypeWord::none;
+  const std::string_view word = a.a_w.w_sym->s_name;
+  struct Named {
+    std::string_view letter;
+    std::string_view name;
+    TypeWord type;
+  };
+  static constexpr Named words[] = {
+      {"b", "bang", TypeWord::bang},      {"i", "int", TypeWord::integer},
+      {"f", "float", TypeWord::floating}, {"l", "list", TypeWord::list},
+      {"s", "symbol", TypeWord::symbol},  {"a", "anything", TypeWord::anything}};
+  for (const Named &named : words)
+    if (word == named.letter || word == named.name)
+      return named.type;
+  return TypeWord::none;
+}
+
 bool same_atom(const t_atom &a, const t_atom &b) {
   if (is_number(a) && is_number(b)) {
     if (a.a_type == A_LONG && b.a_type == A_LONG)

@@ -9,6 +9,7 @@
 #include "ext_obex.h"
 
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace kithost::builtins {
@@ -45,6 +46,16 @@ t_atom_long float_to_long(double f);
 inline bool is_number(const t_atom &a) {
   return a.a_type == A_LONG || a.a_type == A_FLOAT;
 }
+
+/// A number as a float (`floating`) or as a long (a float converted as by
+/// float_to_long).
+t_atom number_of_kind(const t_atom &number, bool floating);
+
+/// What a word among a box's arguments names as a kind of message: b or
+/// bang, i or int, f or float, l or list, s or symbol, a or anything; none
+/// for any other atom.
+enum class TypeWord { none, bang, integer, floating, list, symbol, anything };
+TypeWord type_word(const t_atom &a);
 
 /// Whether two atoms are the same: numbers by value (5 equals 5.0), symbols
 /// by identity.

@@ -10,7 +10,6 @@
 #include "builtins_internal.hpp"
 #include "messages.hpp"
 
-#include <string_view>
 #include <vector>
 
 namespace kithost::builtins {
@@ -31,14 +30,18 @@ t_class *pak_class = nullptr;
 
 t_atom element_of(const t_atom &argument) {
   t_atom a = argument;
-  if (argument.a_type == A_SYM) {
-    const std::string_view word = argument.a_w.w_sym->s_name;
-    if (word == "i" || word == "int")
-      atom_setlong(&a, 0);
-    else if (word == "f" || word == "float")
-      atom_setfloat(&a, 0);
-    else if (word == "s" || word == "symbol")
-      atom_setsym(&a, gensym(""));
+  switch (type_word(argument)) {
+  case TypeWord::integer:
+    atom_setlong(&a, 0);
+    break;
+  case TypeWord::floating:
+    atom_setfloat(&a, 0);
+    break;
+  case TypeWord::symbol:
+    atom_setsym(&a, gensym(""));
+    break;
+  default:
+    break;
   }
   return a;
 }

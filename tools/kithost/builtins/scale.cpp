@@ -85,17 +85,6 @@ void scale_list(Scale *x, t_symbol *, long argc, t_atom *argv) {
     outlet_int(x->out, float_to_long(result));
 }
 
-void scale_int(Scale *x, t_atom_long n) {
-  t_atom a;
-  atom_setlong(&a, n);
-  scale_list(x, nullptr, 1, &a);
-}
-void scale_float(Scale *x, double f) {
-  t_atom a;
-  atom_setfloat(&a, f);
-  scale_list(x, nullptr, 1, &a);
-}
-
 void scale_assist(Scale *, void *, long kind, long index, char *text) {
   static constexpr const char *inlets[] = {"(number) to map",   "(number) IN-LOW",
                                            "(number) IN-HIGH",  "(number) OUT-LOW",
@@ -108,8 +97,7 @@ void scale_assist(Scale *, void *, long kind, long index, char *text) {
 void define_scale() {
   scale_class = class_new("scale", reinterpret_cast<method>(scale_new),
                           reinterpret_cast<method>(scale_free), sizeof(Scale), nullptr, A_GIMME, 0);
-  class_addmethod(scale_class, reinterpret_cast<method>(scale_int), "int", A_LONG, 0);
-  class_addmethod(scale_class, reinterpret_cast<method>(scale_float), "float", A_FLOAT, 0);
+  add_number_methods<Scale, scale_list>(scale_class);
   class_addmethod(scale_class, reinterpret_cast<method>(scale_list), "list", A_GIMME, 0);
   class_addmethod(scale_class, reinterpret_cast<method>(scale_assist), "assist", A_CANT, 0);
   class_addmethod(scale_class, reinterpret_cast<method>(stdinletinfo), "inletinfo", A_CANT, 0);

@@ -63,15 +63,12 @@ void split_number(Split *x, const t_atom &number) {
     outlet_int(out, n);
 }
 
-void split_int(Split *x, t_atom_long n) {
-  t_atom a;
-  atom_setlong(&a, n);
-  split_number(x, a);
-}
-void split_float(Split *x, double f) {
-  t_atom a;
-  atom_setfloat(&a, f);
-  split_number(x, a);
+void split_list(Split *x, t_symbol *, long argc, t_atom *argv) {
+  if (argc < 1 || !is_number(argv[0])) {
+    error("split: a number is expected");
+    return;
+  }
+  split_number(x, argv[0]);
 }
 
 void split_assist(Split *, void *, long kind, long index, char *text) {
@@ -88,8 +85,8 @@ void split_assist(Split *, void *, long kind, long index, char *text) {
 void define_split() {
   split_class = class_new("split", reinterpret_cast<method>(split_new),
                           reinterpret_cast<method>(split_free), sizeof(Split), nullptr, A_GIMME, 0);
-  class_addmethod(split_class, reinterpret_cast<method>(split_int), "int", A_LONG, 0);
-  class_addmethod(split_class, reinterpret_cast<method>(split_float), "float", A_FLOAT, 0);
+  add_number_methods<Split, split_list>(split_class);
+  class_addmethod(split_class, reinterpret_cast<method>(split_list), "list", A_GIMME, 0);
   class_addmethod(split_class, reinterpret_cast<method>(split_assist), "assist", A_CANT, 0);
   class_addmethod(split_class, reinterpret_cast<method>(stdinletinfo), "inletinfo", A_CANT, 0);
   class_register(CLASS_BOX, split_class);

@@ -23,10 +23,7 @@ t_class *int_class = nullptr;
 t_class *float_class = nullptr;
 
 void keep(Storage *x, const t_atom &number) {
-  if (x->floating)
-    atom_setfloat(&x->value, atom_getfloat(&number));
-  else
-    atom_setlong(&x->value, atom_getlong(&number));
+  x->value = number_of_kind(number, x->floating);
 }
 
 void *storage_new(t_symbol *s, long argc, t_atom *argv) {
@@ -70,17 +67,6 @@ void storage_list(Storage *x, t_symbol *, long argc, t_atom *argv) {
     storage_bang(x);
 }
 
-void storage_int(Storage *x, t_atom_long n) {
-  t_atom a;
-  atom_setlong(&a, n);
-  storage_list(x, nullptr, 1, &a);
-}
-void storage_float(Storage *x, double f) {
-  t_atom a;
-  atom_setfloat(&a, f);
-  storage_list(x, nullptr, 1, &a);
-}
-
 void storage_set(Storage *x, t_symbol *, long argc, t_atom *argv) {
   if (argc < 1 || !is_number(argv[0])) {
     error("%s: set needs a number", object_classname(x)->s_name);
@@ -102,8 +88,7 @@ t_class *define_storage(const char *name, const char *alias) {
       class_new(name, reinterpret_cast<method>(storage_new), reinterpret_cast<method>(storage_free),
                 sizeof(Storage), nullptr, A_GIMME, 0);
   class_addmethod(c, reinterpret_cast<method>(storage_bang), "bang", 0);
-  class_addmethod(c, reinterpret_cast<method>(storage_int), "int", A_LONG, 0);
-  class_addmethod(c, reinterpret_cast<method>(storage_float), "float", A_FLOAT, 0);
+  add_number_methods<Storage, storage_list>(c);
   class_addmethod(c, reinterpret_cast<method>(storage_list), "list", A_GIMME, 0);
   class_addmethod(c, reinterpret_cast<method>(storage_set), "set", A_GIMME, 0);
   class_addmethod(c, reinterpret_cast<method>(storage_assist), "assist", A_CANT, 0);

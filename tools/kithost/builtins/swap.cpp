@@ -21,15 +21,6 @@ struct Swap {
 
 t_class *swap_class = nullptr;
 
-t_atom of_kind(const Swap *x, const t_atom &number) {
-  t_atom a;
-  if (x->floating)
-    atom_setfloat(&a, atom_getfloat(&number));
-  else
-    atom_setlong(&a, atom_getlong(&number));
-  return a;
-}
-
 void *swap_new(t_symbol *, long argc, t_atom *argv) {
   auto *x = static_cast<Swap *>(object_alloc(swap_class));
   if (!x)
@@ -37,7 +28,7 @@ void *swap_new(t_symbol *, long argc, t_atom *argv) {
   x->floating = argc >= 1 && argv[0].a_type == A_FLOAT;
   t_atom zero;
   atom_setlong(&zero, 0);
-  x->kept = of_kind(x, argc >= 1 && is_number(argv[0]) ? argv[0] : zero);
+  x->kept = number_of_kind(argc >= 1 && is_number(argv[0]) ? argv[0] : zero, x->floating);
   x->proxy = proxy_new(x, 1, &x->inlet);
   x->right = outlet_new(x, nullptr);
   x->left = outlet_new(x, nullptr);
@@ -61,26 +52,15 @@ void swap_list(Swap *x, t_symbol *, long argc, t_atom *argv) {
     return;
   }
   if (proxy_getinlet(&x->header) != 0) {
-    x->kept = of_kind(x, argv[0]);
+    x->kept = number_of_kind(argv[0], x->floating);
     return;
   }
   if (argc >= 2)
-    x->kept = of_kind(x, argv[1]);
-  const t_atom in = of_kind(x, argv[0]);
+    x->kept = number_of_kind(argv[1], x->floating);
+  const t_atom in = number_of_kind(argv[0], x->floating);
   const t_atom kept = x->kept;
   send_number(x->right, in);
   send_number(x->left, kept);
-}
-
-void swap_int(Swap *x, t_atom_long n) {
-  t_atom a;
-  atom_setlong(&a, n);
-  swap_list(x, nullptr, 1, &a);
-}
-void swap_float(Swap *x, double f) {
-  t_atom a;
-  atom_setfloat(&a, f);
-  swap_list(x, nullptr, 1, &a);
 }
 
 void swap_assist(Swap *, void *, long kind, long index, char *text) {
@@ -95,8 +75,7 @@ void swap_assist(Swap *, void *, long kind, long index, char *text) {
 void define_swap() {
   swap_class = class_new("swap", reinterpret_cast<method>(swap_new),
                          reinterpret_cast<method>(swap_free), sizeof(Swap), nullptr, A_GIMME, 0);
-  class_addmethod(swap_class, reinterpret_cast<method>(swap_int), "int", A_LONG, 0);
-  class_addmethod(swap_class, reinterpret_cast<method>(swap_float), "float", A_FLOAT, 0);
+  add_number_methods<Swap, swap_list>(swap_class);
   class_addmethod(swap_class, reinterpret_cast<method>(swap_list), "list", A_GIMME, 0);
   class_addmethod(swap_class, reinterpret_cast<method>(swap_assist), "assist", A_CANT, 0);
   class_addmethod(swap_class, reinterpret_cast<method>(stdinletinfo), "inletinfo", A_CANT, 0);

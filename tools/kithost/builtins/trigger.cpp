@@ -12,17 +12,14 @@
 
 #include "kit/text.hpp"
 
-#include <string_view>
 #include <vector>
 
 namespace kithost::builtins {
 
 namespace {
 
-enum class Kind { bang, integer, floating, list, symbol, anything, constant };
-
 struct Slot {
-  Kind kind;
+  TypeWord kind; ///< none: the constant
   t_atom constant;
   void *out;
 };
@@ -34,25 +31,6 @@ struct Trigger {
 
 t_class *trigger_class = nullptr;
 t_class *bangbang_class = nullptr;
-
-Kind kind_of(const t_atom &a) {
-  if (a.a_type != A_SYM)
-    return Kind::constant;
-  const std::string_view word = a.a_w.w_sym->s_name;
-  if (word == "b" || word == "bang")
-    return Kind::bang;
-  if (word == "i" || word == "int")
-    return Kind::integer;
-  if (word == "f" || word == "float")
-    return Kind::floating;
-  if (word == "l" || word == "list")
-    return Kind::list;
-  if (word == "s" || word == "symbol")
-    return Kind::symbol;
-  if (word == "a" || word == "anything")
-    return Kind::anything;
-  return Kind::constant;
-}
 
 Trigger *make_outlets(t_class *c, std::vector<Slot> slots) {
   auto *x = static_cast<Trigger *>(object_alloc(c));
@@ -68,9 +46,9 @@ Trigger *make_outlets(t_class *c, std::vector<Slot> slots) {
 void *trigger_new(t_symbol *, long argc, t_atom *argv) {
   std::vector<Slot> slots;
   for (long i = 0; i < argc; ++i)
-    slots.push_back({kind_of(argv[i]), argv[i], nullptr});
+    slots.push_back({type_word(argv[i]), argv[i], nullptr});
   if (slots.empty())
-    slots.assign(2, Slot{Kind::integer, {}, nullptr});
+    slots.assign(2, Slot{TypeWord::integer, {}, nullptr});
   return make_outlets(trigger_class, std::move(slots));
 }
 
@@ -81,7 +59,7 @@ void *bangbang_new(t_symbol *, long argc, t_atom *argv) {
     return nullptr;
   }
   return make_outlets(bangbang_class, std::vector<Slot>(static_cast<std::size_t>(count),
-                                                        {Kind::bang, {}, nullptr}));
+                                                        {TypeWord::bang, {}, nullptr}));
 }
 
 void trigger_free(Trigger *x) {
@@ -95,20 +73,20 @@ const t_atom *first_number(const std::vector<t_atom> &atoms) {
 void send_slot(Trigger *x, const Slot &slot, t_symbol *s, long argc, t_atom *argv,
                std::vector<t_atom> &atoms) {
   switch (slot.kind) {
-  case Kind::bang:
+  case TypeWord::bang:
     outlet_bang(slot.out);
     break;
-  case Kind::integer: {
+  case TypeWord::integer: {
     const t_atom *n = first_number(atoms);
     outlet_int(slot.out, n ? atom_getlong(n) : 0);
     break;
   }
-  case Kind::floating: {
+  case TypeWord::floating: {
     const t_atom *n = first_number(atoms);
     outlet_float(slot.out, n ? atom_getfloat(n) : 0);
     break;
   }
-  case Kind::list:
+  case TypeWord::list:
     // An empty list is a bang.
     if (atoms.empty())
       outlet_bang(slot.out);
@@ -116,7 +94,7 @@ void send_slot(Trigger *x, const Slot &slot, t_symbol *s, long argc, t_atom *arg
       outlet_message(&x->header, slot.out, gensym("list"), static_cast<long>(atoms.size()),
                      atoms.data());
     break;
-  case Kind::symbol: {
+  case TypeWord::symbol: {
     t_atom word;
     atom_setsym(&word, atoms.empty() ? gensym("")
                        : atoms.front().a_type == A_SYM
@@ -125,10 +103,10 @@ void send_slot(Trigger *x, const Slot &slot, t_symbol *s, long argc, t_atom *arg
     outlet_anything(slot.out, gensym("symbol"), 1, &word);
     break;
   }
-  case Kind::anything:
+  case TypeWord::anything:
     outlet_message(&x->header, slot.out, s, argc, argv);
     break;
-  case Kind::constant: {
+  case TypeWord::none: {
     t_atom constant = slot.constant;
     outlet_atoms(&x->header, slot.out, {&constant, 1});
     break;
@@ -153,8 +131,9 @@ void trigger_assist(Trigger *x, void *, long kind, long index, char *text) {
     copy_assist(text, "(anything) sent out of every outlet, right to left");
     return;
   }
-  static constexpr const char *hints[] = {"(bang)",   "(int)",      "(float)",   "(list)",
-                                          "(symbol)", "(anything)", "(constant)"};
+  // By TypeWord: the constant first.
+  static constexpr const char *hints[] = {"(constant)", "(bang)",   "(int)",     "(float)",
+                                          "(list)",     "(symbol)", "(anything)"};
   const auto &slots = *x->slots;
   copy_assist(text, static_cast<std::size_t>(index) < slots.size()
                         ? hints[static_cast<int>(slots[static_cast<std::size_t>(index)].kind)]

@@ -8,7 +8,6 @@
 #include "messages.hpp"
 
 #include <algorithm>
-#include <string_view>
 #include <vector>
 
 namespace kithost::builtins {
@@ -30,14 +29,9 @@ struct Unpack {
 t_class *unpack_class = nullptr;
 
 Kind kind_of(const t_atom &a) {
-  if (a.a_type == A_LONG)
+  if (a.a_type == A_LONG || type_word(a) == TypeWord::integer)
     return Kind::integer;
-  if (a.a_type == A_FLOAT)
-    return Kind::floating;
-  const std::string_view word = a.a_type == A_SYM ? a.a_w.w_sym->s_name : "";
-  if (word == "i" || word == "int")
-    return Kind::integer;
-  if (word == "f" || word == "float")
+  if (a.a_type == A_FLOAT || type_word(a) == TypeWord::floating)
     return Kind::floating;
   return Kind::symbol;
 }

@@ -69,7 +69,11 @@ void value_free(Value *x) {
     stored_values().erase(found);
 }
 
-void value_bang(Value *x) {
+void value_anything(Value *x, t_symbol *s, long argc, t_atom *argv) {
+  if (s != gensym("bang")) {
+    value_store(x, s, argc, argv);
+    return;
+  }
   // The output may store another message: send a copy.
   Stored &stored = stored_values()[x->name];
   if (!stored.selector)
@@ -77,17 +81,6 @@ void value_bang(Value *x) {
   std::vector<t_atom> atoms = stored.atoms;
   outlet_message(&x->header, x->out, stored.selector, static_cast<long>(atoms.size()),
                  atoms.data());
-}
-
-void value_int(Value *x, t_atom_long n) {
-  t_atom a;
-  atom_setlong(&a, n);
-  value_store(x, gensym("int"), 1, &a);
-}
-void value_float(Value *x, double f) {
-  t_atom a;
-  atom_setfloat(&a, f);
-  value_store(x, gensym("float"), 1, &a);
 }
 
 void value_assist(Value *x, void *, long kind, long, char *text) {
@@ -102,11 +95,7 @@ void value_assist(Value *x, void *, long kind, long, char *text) {
 void define_value() {
   value_class = class_new("value", reinterpret_cast<method>(value_new),
                           reinterpret_cast<method>(value_free), sizeof(Value), nullptr, A_GIMME, 0);
-  class_addmethod(value_class, reinterpret_cast<method>(value_bang), "bang", 0);
-  class_addmethod(value_class, reinterpret_cast<method>(value_int), "int", A_LONG, 0);
-  class_addmethod(value_class, reinterpret_cast<method>(value_float), "float", A_FLOAT, 0);
-  class_addmethod(value_class, reinterpret_cast<method>(value_store), "list", A_GIMME, 0);
-  class_addmethod(value_class, reinterpret_cast<method>(value_store), "anything", A_GIMME, 0);
+  add_message_methods<Value, value_anything>(value_class);
   class_addmethod(value_class, reinterpret_cast<method>(value_assist), "assist", A_CANT, 0);
   class_register(CLASS_BOX, value_class);
   class_alias(value_class, gensym("v"));
