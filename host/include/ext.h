@@ -15,4 +15,12 @@ enum t_assist_function { ASSIST_INLET = 1, ASSIST_OUTLET };
 /// The longest hint an assist method should write.
 enum { ASSIST_MAX_STRING_LEN = 500 };
 
+BEGIN_USING_C_LINKAGE
+/// The entry point every module defines: registers its class. The host
+/// calls it once, on its main thread, when a patch first names the class;
+/// `resources` is the host's handle of the module's resources (null here).
+/// Modules also export `main`, calling this, for hosts that look for that.
+C74_EXPORT void ext_main(void *resources);
+END_USING_C_LINKAGE
+
 #endif
