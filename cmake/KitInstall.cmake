@@ -31,17 +31,20 @@ install(FILES README.md DESTINATION ${KIT_DOC_DIR})
 install(FILES tools/kithost/README.md DESTINATION ${KIT_SHARE_DIR}/docs RENAME kithost.md)
 install(FILES tools/tovik-sim/README.md DESTINATION ${KIT_SHARE_DIR}/docs RENAME tovik-sim.md)
 
-# The package's icon, drawn by a script at build time.
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
-add_custom_command(
-  OUTPUT ${PROJECT_BINARY_DIR}/icon.png
-  COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/packaging/make-icon.py
-          ${PROJECT_BINARY_DIR}/icon.png
-  DEPENDS packaging/make-icon.py
-  COMMENT "The package's icon"
-  VERBATIM)
-add_custom_target(package-icon ALL DEPENDS ${PROJECT_BINARY_DIR}/icon.png)
-install(FILES ${PROJECT_BINARY_DIR}/icon.png DESTINATION ${KIT_SHARE_DIR})
+# The package's icon, drawn by a script at build time (by the build that
+# makes the packages, not the cross build of the Windows externals).
+if(NOT CMAKE_CROSSCOMPILING)
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  add_custom_command(
+    OUTPUT ${PROJECT_BINARY_DIR}/icon.png
+    COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/packaging/make-icon.py
+            ${PROJECT_BINARY_DIR}/icon.png
+    DEPENDS packaging/make-icon.py
+    COMMENT "The package's icon"
+    VERBATIM)
+  add_custom_target(package-icon ALL DEPENDS ${PROJECT_BINARY_DIR}/icon.png)
+  install(FILES ${PROJECT_BINARY_DIR}/icon.png DESTINATION ${KIT_SHARE_DIR})
+endif()
 
 # The reference pages the visual host reads (tools/kithost/CMakeLists.txt
 # writes them).

@@ -256,8 +256,9 @@ TEST_P(UserPatchRuns, ShowWhatTheySay) {
   EXPECT_EQ(run.status, failed ? 1 : 0) << ::testing::PrintToString(run.out);
   EXPECT_EQ(run.err, Lines{});
   EXPECT_EQ(shown, clicks.shown) << ::testing::PrintToString(run.out);
-  if (listener)
+  if (listener) {
     EXPECT_EQ(listener->wait(1), std::vector<std::string>{"Hi\n"});
+  }
 }
 
 const Clicks Runs[] = {
