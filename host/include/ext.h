@@ -2,6 +2,7 @@
 #ifndef EXT_H
 #define EXT_H
 
+#include "ext_assist.h"
 #include "ext_mess.h"
 #include "ext_path.h"
 #include "ext_prefix.h"
@@ -9,11 +10,6 @@
 #include "ext_strings.h"
 #include "ext_sysfile.h"
 #include "ext_sysmem.h"
-
-/// What an assist method is asked about.
-enum t_assist_function { ASSIST_INLET = 1, ASSIST_OUTLET };
-/// The longest hint an assist method should write.
-enum { ASSIST_MAX_STRING_LEN = 500 };
 
 BEGIN_USING_C_LINKAGE
 /// The entry point every module defines: registers its class. The host

@@ -40,8 +40,10 @@ BEGIN_USING_C_LINKAGE
 //   - a selector naming an attribute sets it ("host 1.2.3.4");
 //   - anything else goes to the "anything" method (A_GIMME) when there is
 //     one, else is reported as "CLASS: doesn't understand "SEL"".
-// A proxy inlet (inlet4) turns an int, a float (truncated) or a list's first
-// number into its selector with one long; anything else is reported.
+// A typed inlet (inlet4, intin, floatin) turns an int, a float or a list's
+// first number into its selector with one long (a float truncated) or one
+// float; anything else is reported. A proxy (proxy_new) passes every message
+// on by the rules above, as the leftmost inlet does.
 
 /// Makes a class; the variable part lists creation argument types, ending 0.
 C74_API t_class *class_new(const char *name, const method mnew, const method mfree, long size,
@@ -51,6 +53,10 @@ C74_API t_max_err class_addmethod(t_class *c, const method m, const char *name, 
 C74_API t_max_err class_addattr(t_class *c, t_object *attr);
 /// Registers the class under a name space ("box"): from then on it can be made.
 C74_API t_max_err class_register(t_symbol *name_space, t_class *c);
+/// Makes `aliasname` a second name of the class: a box of that name makes
+/// an object of the class. MAX_ERR_DUPLICATE (reported) when another class
+/// has the name.
+C74_API t_max_err class_alias(t_class *c, t_symbol *aliasname);
 C74_API t_max_err class_free(t_class *c);
 
 /// Makes a record of the class, zero-filled, header first; null on failure.

@@ -56,9 +56,29 @@ C74_API void *outlet_anything(void *o, t_symbol *s, short ac, t_atom *av);
 
 // ---- Inlets ------------------------------------------------------------------
 
-/// Adds an inlet just right of the leftmost one, which turns an int (or a
-/// float, truncated) arriving there into the message `s1` with that long.
+// Each new inlet stands just right of the leftmost one, pushing the inlets
+// made before it right: make them from right to left.
+
+/// Adds an inlet that turns a number (an int, a float, a list's first
+/// number) arriving there into the message `s1` with one argument: a float
+/// when `s` is "float", else a long (a float truncated). Anything else
+/// arriving there is reported. `w` receives the message (null: `x`).
 C74_API void *inlet4(void *x, void *w, char *s, char *s1);
+/// An inlet turning a number into the message "inN" with a long (N = `n`,
+/// from 1 to 9; anything else is reported and gives null).
+C74_API void *intin(void *x, short n);
+/// An inlet turning a number into the message "ftN" with a float.
+C74_API void *floatin(void *x, short n);
+/// An inlet that passes any message on to `x`'s own methods, found by the
+/// same rules as at the leftmost inlet. While such a message is delivered,
+/// proxy_getinlet(x) returns `id` and `*stuffloc` (when not null) holds it;
+/// afterwards both read what they read before (0 outside any proxy's
+/// message). `id` must not be 0. Free it with object_free (or freeobject)
+/// in the object's free routine; one not freed goes with its object.
+C74_API void *proxy_new(void *x, long id, long *stuffloc);
+/// The id of the proxy whose message `master` is handling now, 0 for its
+/// leftmost inlet.
+C74_API long proxy_getinlet(t_object *master);
 
 // ---- Clocks ------------------------------------------------------------------
 

@@ -159,6 +159,10 @@ void ClassRegistry::register_class(maxclass *c) {
   c->registered = true;
 }
 
+void ClassRegistry::alias(maxclass *c, t_symbol *name) {
+  made_[name] = c;
+}
+
 void ClassRegistry::unregister(maxclass *c) {
   c->registered = false;
 }
@@ -203,6 +207,21 @@ t_max_err class_register(t_symbol *, t_class *c) {
   if (!c)
     return MAX_ERR_INVALID_PTR;
   ClassRegistry::get().register_class(c);
+  return MAX_ERR_NONE;
+}
+
+t_max_err class_alias(t_class *c, t_symbol *aliasname) {
+  if (!c || !aliasname || !*aliasname->s_name) {
+    error("class_alias: missing class or name");
+    return MAX_ERR_INVALID_PTR;
+  }
+  ClassRegistry &registry = ClassRegistry::get();
+  if (maxclass *owner = registry.find_made(aliasname); owner && owner != c) {
+    error("class_alias: \"%s\" already names the class \"%s\"", aliasname->s_name,
+          owner->name->s_name);
+    return MAX_ERR_DUPLICATE;
+  }
+  registry.alias(c, aliasname);
   return MAX_ERR_NONE;
 }
 

@@ -109,6 +109,8 @@ public:
   maxclass *find_made(t_symbol *name) const;
   void remember(maxclass *c);
   void register_class(maxclass *c);
+  /// Another name for the class: found by it while the class is registered.
+  void alias(maxclass *c, t_symbol *name);
   void unregister(maxclass *c);
 
   /// The class name of the module whose entry point runs (old-style setup

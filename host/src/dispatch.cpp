@@ -97,9 +97,49 @@ void dispatch_message(t_object *x, t_symbol *selector, short argc, t_atom *argv)
   error("%s: doesn't understand \"%s\"", cls.name->s_name, selector->s_name);
 }
 
+namespace {
+
+// While a message from this inlet is delivered, proxy_getinlet reads the
+// inlet's id and only its stuffloc holds an id: the stuffloc of a proxy whose
+// call this one nests in reads 0 meanwhile, as outside any proxy's call.
+// Afterwards everything reads what it read before.
+void deliver_noting_inlet(Inlet &in, ObjectState &state, t_symbol *selector, short argc,
+                          t_atom *argv) {
+  // Copies: the method may free the proxy it was called through.
+  long *const stuffloc = in.stuffloc;
+  t_object *const owner = in.owner;
+  const long outer_inlet = state.current_inlet;
+  long *const outer_stuffloc = state.current_stuffloc;
+  const bool hides_outer = outer_stuffloc && outer_stuffloc != stuffloc;
+  const long outer_stuffed = hides_outer ? *outer_stuffloc : 0;
+  const long own_stuffed = stuffloc ? *stuffloc : 0;
+  if (hides_outer)
+    *outer_stuffloc = 0;
+  if (stuffloc)
+    *stuffloc = in.proxy_id;
+  state.current_inlet = in.proxy_id;
+  state.current_stuffloc = stuffloc;
+  dispatch_message(in.receiver, selector, argc, argv);
+  // Or even its object.
+  if (object_state(owner) != &state)
+    return;
+  state.current_inlet = outer_inlet;
+  state.current_stuffloc = outer_stuffloc;
+  if (stuffloc)
+    *stuffloc = own_stuffed;
+  if (hides_outer)
+    *outer_stuffloc = outer_stuffed;
+}
+
+} // namespace
+
 void deliver(Inlet &in, t_symbol *selector, short argc, t_atom *argv) {
   if (!in.proxy_selector) {
-    dispatch_message(in.receiver, selector, argc, argv);
+    ObjectState *state = object_state(in.owner);
+    if (state && state->has_proxies)
+      deliver_noting_inlet(in, *state, selector, argc, argv);
+    else
+      dispatch_message(in.receiver, selector, argc, argv);
     return;
   }
   const CommonSymbols &s = common_symbols();

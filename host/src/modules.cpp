@@ -76,15 +76,16 @@ maxclass *Modules::load(std::string_view name, std::string &error) {
     error = failed->second;
     return nullptr;
   }
-  if (!is_safe_name(name)) {
-    error = "\"" + std::string(name) + "\" is not a class name";
-    return nullptr;
-  }
   const std::string key(name);
+  // A defined entry point is no file: its name may be "/" or "+".
   if (auto defined = defined_.find(name); defined != defined_.end()) {
     if (run_entry(symbol, defined->second, nullptr, "the entry point of \"" + key + "\"", error))
       return ClassRegistry::get().find(symbol);
     failed_[key] = error;
+    return nullptr;
+  }
+  if (!is_safe_name(name)) {
+    error = "\"" + key + "\" is not a class name";
     return nullptr;
   }
 

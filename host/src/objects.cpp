@@ -1,4 +1,4 @@
-// Object records, their inlets and outlets, and freeing.
+// Object records, their outlets, and freeing (inlets: inlets.cpp).
 #include "objects.hpp"
 #include "function_cast.hpp"
 #include "scheduler.hpp"
@@ -22,10 +22,9 @@ CreationScope *current_scope = nullptr;
 // Undoes everything the host keeps for `x` and releases its record.
 void release(t_object *x, ObjectState *state) {
   for (auto &in : state->inlets) {
-    for (Outlet *source : in->sources) {
-      std::erase(source->connections, in.get());
-      update_shortcut(*source);
-    }
+    disconnect_inlet(*in);
+    if (in->proxy_id)
+      forget_proxy(*in);
   }
   for (auto &out : state->outlets) {
     for (Inlet *target : out->connections) {
@@ -109,11 +108,21 @@ void CreationScope::keep(t_object *x) {
   kept_ = x;
 }
 
+void disconnect_inlet(Inlet &in) {
+  for (Outlet *source : in.sources) {
+    std::erase(source->connections, &in);
+    update_shortcut(*source);
+  }
+  in.sources.clear();
+}
+
 void resolve_fast_paths(Inlet &in) {
   in.int_fn = nullptr;
   in.list_fn = nullptr;
   ObjectState *state = object_state(in.receiver);
-  if (!state)
+  // A proxy, and the own inlet of an object with proxies, must note the
+  // inlet of each message (dispatch.cpp): no direct call skips that.
+  if (!state || in.proxy_id || (state->has_proxies && !in.proxy_selector))
     return;
   const maxclass &cls = *state->cls;
   const Method *int_method = in.proxy_selector ? cls.find(in.proxy_selector) : cls.int_method;
@@ -163,10 +172,10 @@ void freeobject(void *x) {
   auto *op = static_cast<t_object *>(x);
   if (!op)
     return;
-  if (Scheduler::get().free_clock(op))
+  if (Scheduler::get().free_clock(op) || free_proxy(op))
     return;
   if (!object_state(op)) {
-    error("freeobject: %p is neither an object nor a clock", static_cast<void *>(op));
+    error("freeobject: %p is neither an object, a clock nor a proxy", static_cast<void *>(op));
     return;
   }
   free_object(op);
@@ -216,27 +225,4 @@ void *listout(void *x) {
 }
 void *outlet_new(void *x, const char *) {
   return new_outlet(x, "outlet_new");
-}
-
-void *inlet4(void *x, void *w, char *s, char *s1) {
-  ObjectState *state = object_state(x);
-  if (!state) {
-    error("inlet4: not an object");
-    return nullptr;
-  }
-  if (!s1 || !*s1) {
-    error("%s: inlet4 needs the message the inlet sends", state->cls->name->s_name);
-    return nullptr;
-  }
-  auto in = std::make_unique<Inlet>();
-  in->owner = static_cast<t_object *>(x);
-  in->receiver = object_state(w) ? static_cast<t_object *>(w) : in->owner;
-  in->proxy_selector = gensym(s1);
-  in->proxy_float = s && std::string_view(s) == "float";
-  resolve_fast_paths(*in);
-  Inlet *made = in.get();
-  // Each proxy stands just right of the leftmost inlet, pushing earlier
-  // proxies right.
-  state->inlets.insert(state->inlets.begin() + 1, std::move(in));
-  return made;
 }

@@ -38,10 +38,15 @@ struct Outlet {
 struct Inlet {
   t_object *owner;    ///< the object the inlet stands on
   t_object *receiver; ///< the object its messages go to
-  /// Null for the object's own (leftmost) inlet; else the selector that an
-  /// int arriving here becomes (inlet4).
+  /// The selector that a number arriving here becomes (inlet4, intin,
+  /// floatin); null for the object's own inlet and for proxies.
   t_symbol *proxy_selector = nullptr;
   bool proxy_float = false; ///< a "float" inlet passes a double, not a long
+  /// Non-zero for a proxy_new inlet: any message goes to the receiver's
+  /// methods, with this id readable by proxy_getinlet (and written to
+  /// `stuffloc`, when given) during the call.
+  long proxy_id = 0;
+  long *stuffloc = nullptr;
   /// Direct calls for the common messages when the receiver's method has
   /// exactly that C signature; null sends the message the general way.
   IntMethod int_fn = nullptr;
@@ -54,6 +59,14 @@ struct ObjectState {
   maxclass *cls;
   std::vector<std::unique_ptr<Inlet>> inlets;   ///< left to right
   std::vector<std::unique_ptr<Outlet>> outlets; ///< left to right
+  /// Whether a proxy_new inlet stands on the object: its own inlet then
+  /// takes the general way too, so that proxy_getinlet reads 0 there.
+  bool has_proxies = false;
+  /// What proxy_getinlet answers: the id of the proxy whose message is
+  /// being delivered, 0 for the object's own inlet; and that proxy's
+  /// stuffloc.
+  long current_inlet = 0;
+  long *current_stuffloc = nullptr;
 };
 
 /// Header magic of live objects.
@@ -95,6 +108,15 @@ private:
 
 /// Computes the inlet's direct-call shortcuts from its receiver's class.
 void resolve_fast_paths(Inlet &in);
+
+/// Undoes the connections that reach the inlet.
+void disconnect_inlet(Inlet &in);
+
+/// Frees `p` when it is a live proxy_new inlet (it leaves its object and its
+/// connections); false when it is not one.
+bool free_proxy(void *p);
+/// The proxy goes with its object: a later free_proxy of it is refused.
+void forget_proxy(const Inlet &in);
 
 /// Connects; both exist.
 void connect_outlet(Outlet &out, Inlet &in);

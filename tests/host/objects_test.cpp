@@ -195,4 +195,19 @@ TEST_F(Objects, ClassNamesAndDescriptions) {
   EXPECT_FALSE(p.host().describe("test-never-loaded"));
 }
 
+TEST_F(Objects, AClassAliasMakesTheSameClassUnderASecondName) {
+  std::string error;
+  t_class *probe = p.host().load_class("test-probe", error);
+  ASSERT_TRUE(probe && p.host().load_class("test-timer", error));
+  EXPECT_EQ(class_alias(probe, gensym("test-second-name")), MAX_ERR_NONE);
+  t_object *x = p.make("q", "test-second-name");
+  ASSERT_TRUE(x);
+  EXPECT_STREQ(object_classname(x)->s_name, "test-probe");
+  EXPECT_EQ(p.host().describe("test-second-name")->name, "test-probe");
+  p.take();
+  EXPECT_EQ(class_alias(probe, gensym("test-timer")), MAX_ERR_DUPLICATE);
+  EXPECT_EQ(p.take(), Lines{"error: class_alias: \"test-timer\" already names the class "
+                            "\"test-timer\""});
+}
+
 } // namespace

@@ -255,6 +255,94 @@ void inty_main() {
   class_register(gensym("box"), inty_class);
 }
 
+// ---- test-proxied: proxies, numbered inlets ---------------------------------
+
+// Inlets, left to right: its own, proxy 1, proxy 2, "in3" (intin), "ft4"
+// (floatin). Every method posts the inlet it heard the message at.
+struct Proxied {
+  t_object ob;
+  void *out;
+  void *proxy1;
+  void *proxy2;
+  long stuffed;
+};
+
+t_class *proxied_class;
+
+void *proxied_new() {
+  auto *x = static_cast<Proxied *>(object_alloc(proxied_class));
+  x->out = intout(x);
+  floatin(x, 4);
+  intin(x, 3);
+  x->proxy2 = proxy_new(x, 2, &x->stuffed);
+  x->proxy1 = proxy_new(x, 1, &x->stuffed);
+  return x;
+}
+
+void proxied_free(Proxied *x) {
+  object_free(x->proxy1);
+  object_free(x->proxy2);
+}
+
+void proxied_heard(Proxied *x, const char *what) {
+  post("test-proxied: %s at inlet %ld, stuffed %ld", what, proxy_getinlet(&x->ob), x->stuffed);
+}
+// An int above 0 at a proxy goes out less one: connected to its own left
+// inlet, a message nests inside the proxy's.
+void proxied_int(Proxied *x, t_atom_long n) {
+  proxied_heard(x, ("int " + std::to_string(n)).c_str());
+  if (n > 0 && proxy_getinlet(&x->ob) != 0) {
+    outlet_int(x->out, n - 1);
+    proxied_heard(x, "after the output");
+  }
+}
+void proxied_float(Proxied *x, double f) {
+  char what[64];
+  std::snprintf(what, sizeof what, "float %g", f);
+  proxied_heard(x, what);
+}
+void proxied_bang(Proxied *x) {
+  proxied_heard(x, "bang");
+}
+void proxied_anything(Proxied *x, t_symbol *s, long argc, t_atom *argv) {
+  proxied_heard(
+      x, (std::string(s->s_name) + " [" + text_of(static_cast<short>(argc), argv) + "]").c_str());
+}
+void proxied_in3(Proxied *, t_atom_long n) {
+  post("test-proxied: in3 %lld", static_cast<long long>(n));
+}
+void proxied_ft4(Proxied *, double f) {
+  post("test-proxied: ft4 %g", f);
+}
+// Frees the first proxy (twice: the second is refused).
+void proxied_drop(Proxied *x) {
+  object_free(x->proxy1);
+  freeobject(x->proxy1);
+  x->proxy1 = nullptr;
+}
+// Inlets that cannot be made.
+void proxied_misuse(Proxied *x) {
+  const bool intin_made = intin(x, 0);
+  const bool floatin_made = floatin(x, 10);
+  const bool proxy_made = proxy_new(x, 0, nullptr);
+  post("test-proxied: made %d %d %d", intin_made, floatin_made, proxy_made);
+}
+
+void proxied_main() {
+  proxied_class =
+      class_new("test-proxied", (method)proxied_new, (method)proxied_free, sizeof(Proxied), 0, 0);
+  class_addmethod(proxied_class, (method)proxied_int, "int", A_LONG, 0);
+  class_addmethod(proxied_class, (method)proxied_float, "float", A_FLOAT, 0);
+  class_addmethod(proxied_class, (method)proxied_bang, "bang", 0);
+  class_addmethod(proxied_class, (method)proxied_anything, "anything", A_GIMME, 0);
+  class_addmethod(proxied_class, (method)proxied_in3, "in3", A_LONG, 0);
+  class_addmethod(proxied_class, (method)proxied_ft4, "ft4", A_FLOAT, 0);
+  class_addmethod(proxied_class, (method)proxied_drop, "drop", 0);
+  class_addmethod(proxied_class, (method)proxied_misuse, "misuse", 0);
+  class_addmethod(proxied_class, (method)stdinletinfo, "inletinfo", A_CANT, 0);
+  class_register(gensym("box"), proxied_class);
+}
+
 // ---- test-old: registered with setup, typed creation --------------------------
 
 // The older registration calls, deprecated in the API but still served.
@@ -300,6 +388,7 @@ void define_test_classes() {
   host.define_module("test-listy", listy_main);
   host.define_module("test-inty", inty_main);
   host.define_module("test-old", old_main);
+  host.define_module("test-proxied", proxied_main);
 }
 
 } // namespace hosttest

@@ -5,8 +5,8 @@
 
 namespace hosttest {
 
-/// Defines test-probe, test-timer, test-floaty, test-listy, test-inty and
-/// test-old with the host; safe to call more than once.
+/// Defines test-probe, test-timer, test-floaty, test-listy, test-inty,
+/// test-old and test-proxied with the host; safe to call more than once.
 void define_test_classes();
 
 } // namespace hosttest

@@ -326,10 +326,11 @@ TEST_F(Kithost, DialogAnswersWithTheGivenFileOrIsCancelled) {
 TEST(KithostOptions, ListsAndDescribesClasses) {
   Result run = run_kithost({"--modules", test_modules(), "--list"});
   EXPECT_EQ(run.status, 0);
-  // The host's own classes for patchers are there too.
-  EXPECT_EQ(run.out,
-            (Lines{"atoi", "button", "delay", "inlet", "itoa", "kt-echo", "loadbang", "message",
-                   "metro", "outlet", "print", "select", "udpreceive", "udpsend"}));
+  // The host's own classes for patchers are there too (builtins_test.cpp
+  // checks them all), in one sorted list.
+  for (const char *name : {"kt-echo", "message", "print", "udpreceive"})
+    EXPECT_TRUE(contains(run.out, name)) << name;
+  EXPECT_TRUE(std::is_sorted(run.out.begin(), run.out.end()));
 
   run = run_kithost({"--modules", test_modules(), "--describe", "kt-echo"});
   EXPECT_EQ(run.status, 0) << ::testing::PrintToString(run.err);

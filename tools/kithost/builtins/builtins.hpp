@@ -1,7 +1,8 @@
-// The host's own classes that patches need when run headless: print,
-// loadbang, delay, metro, button, the message box, the inlet and outlet
-// boxes of subpatchers, and (POSIX only) udpsend and udpreceive. They are made like any other
-// class; kithost defines them before the module folders are searched.
+// The host's own classes that patches need when run headless: the
+// everyday objects, the user interface boxes as stand-ins without a face,
+// the message box, the inlet and outlet boxes of subpatchers, and (POSIX
+// only) udpsend and udpreceive (README.md tables them all). They are made like
+// any other class; kithost defines them before the module folders are searched.
 #pragma once
 
 #include "kit/host.hpp"
@@ -15,7 +16,7 @@ namespace kithost::builtins {
 /// Defines every built-in class in the host (once per process).
 void define_all(kit::Host &host);
 
-/// The names of the built-in classes, sorted.
+/// The names of the built-in classes and their aliases.
 std::vector<std::string> class_names();
 
 /// One word of a message box: an atom, or a placeholder $1..$9 (index 1-9).

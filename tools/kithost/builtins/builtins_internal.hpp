@@ -22,6 +22,11 @@ void define_outlet();
 void define_select();
 void define_atoi();
 void define_itoa();
+void define_send();
+void define_receive();
+void define_value();
+void define_prepend();
+void define_append();
 #ifndef _WIN32
 void define_udpreceive();
 void define_udpsend();
