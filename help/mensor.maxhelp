@@ -173,7 +173,7 @@
 									"maxclass" : "newobj",
 									"numinlets" : 1,
 									"numoutlets" : 0,
-									"patching_rect" : [ 100.0, 230.0, 100.0, 22.0 ],
+									"patching_rect" : [ 100.0, 270.0, 100.0, 22.0 ],
 									"text" : "print mensor"
 								}
 
@@ -356,7 +356,7 @@
 									"maxclass" : "newobj",
 									"numinlets" : 1,
 									"numoutlets" : 0,
-									"patching_rect" : [ 100.0, 220.0, 100.0, 22.0 ],
+									"patching_rect" : [ 100.0, 260.0, 100.0, 22.0 ],
 									"text" : "print dialog"
 								}
 

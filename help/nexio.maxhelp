@@ -196,7 +196,7 @@
 									"maxclass" : "newobj",
 									"numinlets" : 1,
 									"numoutlets" : 0,
-									"patching_rect" : [ 10.0, 300.0, 128.0, 22.0 ],
+									"patching_rect" : [ 10.0, 340.0, 128.0, 22.0 ],
 									"text" : "print nexio-data"
 								}
 
@@ -207,7 +207,7 @@
 									"maxclass" : "newobj",
 									"numinlets" : 1,
 									"numoutlets" : 0,
-									"patching_rect" : [ 290.0, 300.0, 142.0, 22.0 ],
+									"patching_rect" : [ 290.0, 340.0, 142.0, 22.0 ],
 									"text" : "print nexio-status"
 								}
 
@@ -469,7 +469,7 @@
 									"maxclass" : "newobj",
 									"numinlets" : 1,
 									"numoutlets" : 0,
-									"patching_rect" : [ 200.0, 330.0, 149.0, 22.0 ],
+									"patching_rect" : [ 200.0, 370.0, 149.0, 22.0 ],
 									"text" : "print config-status"
 								}
 
@@ -714,7 +714,7 @@
 									"maxclass" : "newobj",
 									"numinlets" : 1,
 									"numoutlets" : 0,
-									"patching_rect" : [ 100.0, 220.0, 149.0, 22.0 ],
+									"patching_rect" : [ 100.0, 260.0, 149.0, 22.0 ],
 									"text" : "print errors-status"
 								}
 

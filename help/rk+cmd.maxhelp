@@ -186,7 +186,7 @@
 									"maxclass" : "newobj",
 									"numinlets" : 1,
 									"numoutlets" : 0,
-									"patching_rect" : [ 100.0, 240.0, 100.0, 22.0 ],
+									"patching_rect" : [ 100.0, 280.0, 100.0, 22.0 ],
 									"text" : "print rk+cmd"
 								}
 
@@ -417,7 +417,7 @@
 									"maxclass" : "newobj",
 									"numinlets" : 1,
 									"numoutlets" : 0,
-									"patching_rect" : [ 100.0, 240.0, 142.0, 22.0 ],
+									"patching_rect" : [ 100.0, 280.0, 142.0, 22.0 ],
 									"text" : "print rk+cmd-lists"
 								}
 
