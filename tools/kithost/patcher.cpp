@@ -3,6 +3,7 @@
 #include "box_text.hpp"
 #include "builtins/builtins.hpp"
 
+#include "ext_obex.h"
 #include "kit/text.hpp"
 
 #include <nlohmann/json.hpp>
@@ -211,8 +212,6 @@ private:
     BoxEnd end;
     end.left = left_of(box);
 
-    if (maxclass == "comment")
-      return;
     if (maxclass == "message") {
       std::string error;
       auto content = parse_box_text(text, error);
@@ -220,12 +219,6 @@ private:
         throw Fault{name + " (message " + quote(text) + "): " + error};
       end.x = make(name, "message", {});
       builtins::set_message_content(end.x, std::move(*content));
-    } else if (maxclass == "button" || maxclass == "inlet" || maxclass == "outlet") {
-      end.x = make(name, maxclass, {});
-      if (maxclass == "inlet")
-        inlet_boxes.emplace_back(end.left, end.x);
-      if (maxclass == "outlet")
-        outlet_boxes.emplace_back(end.left, end.x);
     } else if (maxclass == "newobj") {
       std::string error;
       std::vector<bool> quoted;
@@ -246,11 +239,21 @@ private:
         for (std::size_t i = 1; i < words->size(); ++i)
           args.push_back(kit::word_to_atom((*words)[i], i < quoted.size() && quoted[i]));
         end.x = make(name + " (" + quote(text) + ")", (*words)[0], args);
-        if ((*words)[0] == "loadbang")
+        if ((*words)[0] == "loadbang" || (*words)[0] == "loadmess")
           loadbangs.push_back(end.x);
       }
     } else {
-      throw Fault{name + ": the box kind " + quote(maxclass) + " cannot run here"};
+      // A box of the host's own kind (a user interface box, a comment): the
+      // class of that name, with the attributes the file saved for it.
+      std::string error;
+      if (!patch_.host_.load_class(maxclass, error))
+        throw Fault{name + ": the box kind " + quote(maxclass) + " cannot run here"};
+      end.x = make(name, maxclass, {});
+      set_saved_attributes(end.x, maxclass, box);
+      if (maxclass == "inlet")
+        inlet_boxes.emplace_back(end.left, end.x);
+      if (maxclass == "outlet")
+        outlet_boxes.emplace_back(end.left, end.x);
     }
     if (const json *varname = member(box, "varname"); varname && end.x) {
       if (!varname->is_string())
@@ -259,6 +262,48 @@ private:
         patch_.named_.push_back({varname->get<std::string>(), class_of(maxclass, text), end.x});
     }
     boxes.emplace(box_id, std::move(end));
+  }
+
+  /// The box's JSON members that name an attribute of its class (or the
+  /// members of its "saved_attribute_attributes"/"valueof", where the host
+  /// keeps a parameter's), set as the message of that name would
+  /// ("minimum": 5 as "minimum 5", "items": ["a", ",", "b"] as "items a ,
+  /// b"); members of another form (a JSON object) are left alone.
+  void set_saved_attributes(t_object *x, const std::string &class_name, const json &box) {
+    const auto info = patch_.host_.describe(class_name);
+    if (!info)
+      return;
+    const json *saved_by_host = member(box, "saved_attribute_attributes");
+    const json *parameters = saved_by_host ? member(*saved_by_host, "valueof") : nullptr;
+    for (const auto &attribute : info->attributes) {
+      const json *saved = member(box, attribute.name.c_str());
+      if (!saved && parameters)
+        saved = member(*parameters, attribute.name.c_str());
+      std::vector<t_atom> atoms;
+      if (saved && saved_atoms(*saved, atoms))
+        object_attr_setvalueof(x, gensym(attribute.name.c_str()), static_cast<long>(atoms.size()),
+                               atoms.data());
+    }
+  }
+
+  static bool saved_atoms(const json &value, std::vector<t_atom> &atoms) {
+    t_atom atom;
+    if (value.is_array()) {
+      for (const json &each : value)
+        if (each.is_array() || !saved_atoms(each, atoms))
+          return false;
+      return true;
+    }
+    if (value.is_string())
+      atom_setsym(&atom, gensym(value.get_ref<const std::string &>().c_str()));
+    else if (value.is_number_integer() || value.is_boolean())
+      atom_setlong(&atom, value.is_boolean() ? value.get<bool>() : value.get<t_atom_long>());
+    else if (value.is_number_float())
+      atom_setfloat(&atom, value.get<double>());
+    else
+      return false;
+    atoms.push_back(atom);
+    return true;
   }
 
   static Port endpoint(const json &pair, const std::string &path,

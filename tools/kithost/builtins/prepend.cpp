@@ -52,20 +52,6 @@ void affix_anything(Affix *x, t_symbol *s, long argc, t_atom *argv) {
   out.insert(x->before ? out.end() : out.begin(), message.begin(), message.end());
   outlet_atoms(&x->header, x->out, out);
 }
-void affix_bang(Affix *x) {
-  affix_anything(x, gensym("bang"), 0, nullptr);
-}
-void affix_int(Affix *x, t_atom_long n) {
-  t_atom a;
-  atom_setlong(&a, n);
-  affix_anything(x, gensym("int"), 1, &a);
-}
-void affix_float(Affix *x, double f) {
-  t_atom a;
-  atom_setfloat(&a, f);
-  affix_anything(x, gensym("float"), 1, &a);
-}
-
 void affix_assist(Affix *x, void *, long kind, long index, char *text) {
   if (kind == ASSIST_OUTLET)
     copy_assist(text, x->before ? "(anything) the arguments, then the message"
@@ -77,11 +63,7 @@ void affix_assist(Affix *x, void *, long kind, long index, char *text) {
 t_class *define_affix(const char *name) {
   t_class *c = class_new(name, reinterpret_cast<method>(affix_new),
                          reinterpret_cast<method>(affix_free), sizeof(Affix), nullptr, A_GIMME, 0);
-  class_addmethod(c, reinterpret_cast<method>(affix_bang), "bang", 0);
-  class_addmethod(c, reinterpret_cast<method>(affix_int), "int", A_LONG, 0);
-  class_addmethod(c, reinterpret_cast<method>(affix_float), "float", A_FLOAT, 0);
-  class_addmethod(c, reinterpret_cast<method>(affix_anything), "list", A_GIMME, 0);
-  class_addmethod(c, reinterpret_cast<method>(affix_anything), "anything", A_GIMME, 0);
+  add_message_methods<Affix, affix_anything>(c);
   class_addmethod(c, reinterpret_cast<method>(affix_assist), "assist", A_CANT, 0);
   class_addmethod(c, reinterpret_cast<method>(stdinletinfo), "inletinfo", A_CANT, 0);
   class_register(CLASS_BOX, c);

@@ -53,20 +53,6 @@ void send_anything(Send *x, t_symbol *s, long argc, t_atom *argv) {
   }
   names::send(x->name, s, {argv, static_cast<std::size_t>(argc > 0 ? argc : 0)});
 }
-void send_bang(Send *x) {
-  send_anything(x, gensym("bang"), 0, nullptr);
-}
-void send_int(Send *x, t_atom_long n) {
-  t_atom value;
-  atom_setlong(&value, n);
-  send_anything(x, gensym("int"), 1, &value);
-}
-void send_float(Send *x, double f) {
-  t_atom value;
-  atom_setfloat(&value, f);
-  send_anything(x, gensym("float"), 1, &value);
-}
-
 void send_assist(Send *x, void *, long, long, char *text) {
   std::snprintf(text, 512, "(anything) sent to every receive %s",
                 x->name ? x->name->s_name : "(no name)");
@@ -113,11 +99,7 @@ void receive_assist(Receive *x, void *, long kind, long, char *text) {
 void define_send() {
   send_class = class_new("send", reinterpret_cast<method>(send_new), nullptr, sizeof(Send), nullptr,
                          A_GIMME, 0);
-  class_addmethod(send_class, reinterpret_cast<method>(send_bang), "bang", 0);
-  class_addmethod(send_class, reinterpret_cast<method>(send_int), "int", A_LONG, 0);
-  class_addmethod(send_class, reinterpret_cast<method>(send_float), "float", A_FLOAT, 0);
-  class_addmethod(send_class, reinterpret_cast<method>(send_anything), "list", A_GIMME, 0);
-  class_addmethod(send_class, reinterpret_cast<method>(send_anything), "anything", A_GIMME, 0);
+  add_message_methods<Send, send_anything>(send_class);
   class_addmethod(send_class, reinterpret_cast<method>(send_assist), "assist", A_CANT, 0);
   class_register(CLASS_BOX, send_class);
   class_alias(send_class, gensym("s"));
