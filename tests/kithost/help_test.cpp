@@ -294,7 +294,7 @@ const Clicks Runs[] = {
     {"help/mensor.maxhelp",
      "send basic-found bang\nwait 10\nsend basic-missing bang\nwait 10\nsend basic-again bang\n"
      "send dialog-ask bang\nwait 10",
-     {"post: mensor: 441", "post: mensor: -1", "post: mensor: -1"}},
+     {"post: mensor: 441", "post: mensor: -1", "post: mensor: 441"}},
     {"help/nexio.maxhelp",
      "send basic-nexio config @address 127.0.0.1 @service PORT\nsend basic-connect bang\n"
      "wait 300\nsend basic-hi bang\nsend basic-close bang\nwait 300",
