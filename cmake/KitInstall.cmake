@@ -3,47 +3,87 @@
 # lib/tovik-kit/ and its modules/), and the packages CPack makes from it: a
 # Debian package, a tarball, and a zip for the visual host's Packages folder.
 #
-# share/kit is the visual host's package layout: package-info.json,
-# externals/ (the Windows externals, CLASS.mxe64, when a Windows build has
-# made them), help/, docs/, examples/. The zip holds that folder alone, as
-# tovik-kit/.
+# share/kit is the visual host's package (packaging/cpack-arrange.cmake says
+# which of its files the zip takes) together with the headless material:
+# - for the visual host: package-info.json, icon.png, LICENSE, README.md (the
+#   package's own), externals/ (CLASS.mxe64, and CLASS.mxo when given, of
+#   the kit's classes only), help/CLASS.maxhelp, docs/refpages/,
+#   examples/*.maxpat, extras/ (the overview in the host's Extras menu) and
+#   media/ (the files the help and example patches open);
+# - headless: the example scripts (examples/**/*.kit, run-examples.sh), the
+#   Markdown reference pages and the kithost, tovik-sim, performance and
+#   reliability documents under docs/; the developers' README goes to
+#   share/doc/tovik-kit/.
 include(GNUInstallDirs)
 set(KIT_SHARE_DIR share/kit)
 set(KIT_DOC_DIR share/doc/${KIT_PACKAGE_NAME})
+get_property(kit_classes GLOBAL PROPERTY KIT_MODULES)
 install(DIRECTORY help/ DESTINATION ${KIT_SHARE_DIR}/help)
+install(DIRECTORY extras/ DESTINATION ${KIT_SHARE_DIR}/extras)
 install(DIRECTORY examples/ DESTINATION ${KIT_SHARE_DIR}/examples
         PATTERN "*.sh" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
                                    GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+install(FILES examples/tovik/project.tvk examples/tovik/pads.tvk DESTINATION ${KIT_SHARE_DIR}/media)
 install(DIRECTORY docs/ DESTINATION ${KIT_SHARE_DIR}/docs)
-install(FILES README.md DESTINATION ${KIT_SHARE_DIR})
+install(FILES packaging/host-package-README.md DESTINATION ${KIT_SHARE_DIR} RENAME README.md)
+install(FILES LICENSE DESTINATION ${KIT_SHARE_DIR})
+install(FILES README.md DESTINATION ${KIT_DOC_DIR})
 install(FILES tools/kithost/README.md DESTINATION ${KIT_SHARE_DIR}/docs RENAME kithost.md)
 install(FILES tools/tovik-sim/README.md DESTINATION ${KIT_SHARE_DIR}/docs RENAME tovik-sim.md)
 
-# The visual host's package description, and its externals folder.
-configure_file(packaging/package-info.json.in ${PROJECT_BINARY_DIR}/package-info.json @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/package-info.json DESTINATION ${KIT_SHARE_DIR})
-# The Windows externals come from the Windows build, when there is one: the
-# folder searched is KIT_WINDOWS_EXTERNALS_DIR (the environment's, at install
-# time, wins over the cache's).
+# The package's icon, drawn by a script at build time (by the build that
+# makes the packages, not the cross build of the Windows externals).
+if(NOT CMAKE_CROSSCOMPILING)
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  add_custom_command(
+    OUTPUT ${PROJECT_BINARY_DIR}/icon.png
+    COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/packaging/make-icon.py
+            ${PROJECT_BINARY_DIR}/icon.png
+    DEPENDS packaging/make-icon.py
+    COMMENT "The package's icon"
+    VERBATIM)
+  add_custom_target(package-icon ALL DEPENDS ${PROJECT_BINARY_DIR}/icon.png)
+  install(FILES ${PROJECT_BINARY_DIR}/icon.png DESTINATION ${KIT_SHARE_DIR})
+endif()
+
+# The reference pages the visual host reads (tools/kithost/CMakeLists.txt
+# writes them).
+if(KIT_REFPAGE_DIR)
+  install(DIRECTORY ${KIT_REFPAGE_DIR}/ DESTINATION ${KIT_SHARE_DIR}/docs/refpages/${KIT_PACKAGE_NAME}
+          FILES_MATCHING PATTERN "*.maxref.xml")
+endif()
+
+# The externals come from the platforms' own builds, taken by class name
+# (packaging/host-externals.cmake): the folder of each is the cache's value
+# or, at install time, the environment's of the same name.
 set(KIT_WINDOWS_EXTERNALS_DIR ${PROJECT_SOURCE_DIR}/build/windows
-    CACHE PATH "Folder searched for the Windows externals (*.mxe64) to install")
+    CACHE PATH "The Windows build (or a folder of CLASS.mxe64) whose externals the install takes")
+set(KIT_MAC_EXTERNALS_DIR ""
+    CACHE PATH "The macOS build (or a folder of CLASS.mxo bundles) whose externals the install takes")
+set(KIT_WINDOWS_MIN_VERSION 10 CACHE STRING "The oldest Windows the Windows externals run on")
+set(KIT_MAC_MIN_VERSION 10.13 CACHE STRING
+    "The oldest macOS the macOS externals run on (their deployment target)")
+# The oldest host the externals load in: the one their SDK is for (the
+# SDK beside the sources, when this build has none of its own); 8.2.0 is
+# that of the SDK the kit is built with, for a build that sees no SDK.
+kit_find_sdk(sdk_dir ${PROJECT_SOURCE_DIR})
+set(KIT_HOST_VERSION_MIN "")
+if(sdk_dir)
+  kit_sdk_host_version(KIT_HOST_VERSION_MIN ${sdk_dir})
+endif()
+if(NOT KIT_HOST_VERSION_MIN)
+  set(KIT_HOST_VERSION_MIN 8.2.0)
+endif()
+configure_file(packaging/package-info.json.in ${PROJECT_BINARY_DIR}/package-info.json.in @ONLY)
 install(CODE "
-  set(from \"${KIT_WINDOWS_EXTERNALS_DIR}\")
-  if(DEFINED ENV{KIT_WINDOWS_EXTERNALS_DIR})
-    set(from \"\$ENV{KIT_WINDOWS_EXTERNALS_DIR}\")
-  endif()
-  set(externals \"\")
-  if(IS_DIRECTORY \"\${from}\")
-    # Links are not followed: the Windows build's wine prefix links its
-    # drive Z: to the root of the file system.
-    cmake_policy(SET CMP0009 NEW)
-    file(GLOB_RECURSE externals \"\${from}/*.mxe64\")
-    list(FILTER externals EXCLUDE REGEX \"/_CPack_Packages/\")
-  endif()
-  file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${KIT_SHARE_DIR}/externals\")
-  if(externals)
-    file(INSTALL \${externals} DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${KIT_SHARE_DIR}/externals\")
-  endif()
+  set(KIT_CLASSES \"${kit_classes}\")
+  set(KIT_WINDOWS_EXTERNALS_DIR \"${KIT_WINDOWS_EXTERNALS_DIR}\")
+  set(KIT_MAC_EXTERNALS_DIR \"${KIT_MAC_EXTERNALS_DIR}\")
+  set(KIT_WINDOWS_MIN_VERSION \"${KIT_WINDOWS_MIN_VERSION}\")
+  set(KIT_MAC_MIN_VERSION \"${KIT_MAC_MIN_VERSION}\")
+  set(KIT_PACKAGE_INFO_TEMPLATE \"${PROJECT_BINARY_DIR}/package-info.json.in\")
+  set(KIT_PACKAGE_DIR \"\${CMAKE_INSTALL_PREFIX}/${KIT_SHARE_DIR}\")
+  include(\"${PROJECT_SOURCE_DIR}/packaging/host-externals.cmake\")
 ")
 
 # Debian's conventions: manual pages, the copyright file and the changelog.
@@ -116,5 +156,6 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Per generator: what goes into each package (packaging/cpack-options.cmake).
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/packaging/cpack-options.cmake)
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/cpack-arrange.cmake)
+set(CPACK_KIT_CLASSES "${kit_classes}")
 set(KIT_HOST_PACKAGE_FILE_NAME ${KIT_PACKAGE_NAME}-host-package-${PROJECT_VERSION})
 include(CPack)

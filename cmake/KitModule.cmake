@@ -1,18 +1,37 @@
 # kit_add_module(CLASS SOURCES ... [LIBRARIES ...]): a loadable module named
 # after its class (CLASS.so; CLASS.mxe64 on Windows, the visual host's name
 # for an external), in the build's modules/ folder, linked against the host
-# API. Only its entry point is exported.
+# API. Only its entry points (ext_main, main) are exported.
 # The class's description, CLASS.doc.json beside the module's CMakeLists.txt,
 # explains its reference page (tools/kithost/reference_markdown.cpp).
 #
-# With KIT_SDK_DIR set, the modules are compiled against the visual host's
-# own SDK headers instead of host/include (see kit_target_use_sdk). They then
-# link the libraries in KIT_SDK_LIBRARIES (the SDK's import library on
-# Windows) or, when it is empty, the kit's host library, so that kithost and
-# the tests load and run the very modules the SDK headers made.
+# With the SDK (KIT_USE_SDK, or KIT_SDK_DIR set), the modules are compiled
+# against the visual host's own SDK headers instead of host/include (see
+# kit_target_use_sdk). They then link the libraries in KIT_SDK_LIBRARIES (on
+# Windows by default the SDK's import library) or, when it is empty, the
+# kit's host library, so that kithost and the tests load and run the very
+# modules the SDK headers made.
 set(KIT_SDK_DIR "" CACHE PATH "The visual host's SDK: build the modules against its headers")
 set(KIT_SDK_LIBRARIES "" CACHE STRING
     "With KIT_SDK_DIR: what the modules link instead of the kit's host library")
+option(KIT_USE_SDK "Build the modules against the visual host's SDK, found as kit_find_sdk says"
+       OFF)
+
+include(KitSdk)
+
+# The SDK asked for (KIT_USE_SDK, as the sdk and windows presets do) is looked
+# up; a Windows build links the SDK's import library unless told otherwise.
+if(KIT_USE_SDK OR KIT_SDK_DIR)
+  kit_find_sdk(KIT_SDK_DIR ${PROJECT_SOURCE_DIR} REQUIRED)
+  if(WIN32 AND NOT KIT_SDK_LIBRARIES)
+    file(GLOB_RECURSE KIT_SDK_LIBRARIES ${KIT_SDK_DIR}/MaxAPI.lib)
+    list(FILTER KIT_SDK_LIBRARIES INCLUDE REGEX "/x64/MaxAPI.lib$")
+    if(NOT KIT_SDK_LIBRARIES)
+      message(FATAL_ERROR "${KIT_SDK_DIR}: no x64/MaxAPI.lib under it (the SDK's import library)")
+    endif()
+  endif()
+  message(STATUS "Modules built against the visual host's SDK in ${KIT_SDK_DIR}")
+endif()
 
 # kit_sdk_include_dirs(OUT SDK_DIR): the folders under SDK_DIR that hold the
 # SDK's ext.h and ext_obex.h (SDK_DIR may be the SDK base or its

@@ -142,7 +142,7 @@ static void mensor_free(mensor_object *x) {
   mensor_close(x);
 }
 
-C74_EXPORT int main(void) {
+C74_EXPORT void ext_main(void *) {
   t_class *c = class_new("mensor", (method)mensor_new, (method)mensor_free, sizeof(mensor_object),
                          0L, A_DEFSYM, 0);
   class_addmethod(c, (method)mensor_bang, "bang", 0);
@@ -152,5 +152,10 @@ C74_EXPORT int main(void) {
   mensor_class = c;
   post("mensor: file size reporter");
   ps_nothing = gensym("");
+}
+
+// Hosts older than ext_main look for main.
+C74_EXPORT int main(void) {
+  ext_main(nullptr);
   return 0;
 }

@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   iproute2
   help2man lintian zip unzip
+  python3 python3-yaml
 )
 if [[ "${KIT_WINDOWS:-1}" == 1 ]]; then
   packages+=(mingw-w64 wine wine64)

@@ -527,7 +527,7 @@ void TovikLoader_free(t_TovikLoader *x) {
 
 } // namespace
 
-extern "C" C74_EXPORT int main(void) {
+C74_EXPORT void ext_main(void *) {
   Network::Init();
   t_class *c = class_new("TovikLoader", (method)TovikLoader_new, (method)TovikLoader_free,
                          sizeof(t_TovikLoader), nullptr, A_GIMME, 0);
@@ -542,5 +542,10 @@ extern "C" C74_EXPORT int main(void) {
   class_register(CLASS_BOX, c);
   TovikLoader_class = c;
   InitTovikFinder();
+}
+
+// Hosts older than ext_main look for main.
+extern "C" C74_EXPORT int main(void) {
+  ext_main(nullptr);
   return 0;
 }

@@ -33,4 +33,12 @@ BEGIN_USING_C_LINKAGE
 C74_EXPORT void ext_main(void *r);
 END_USING_C_LINKAGE
 
+BEGIN_USING_C_LINKAGE
+/// The entry point every module defines: registers its class. The host
+/// calls it once, on its main thread, when a patch first names the class;
+/// `resources` is the host's handle of the module's resources (null here).
+/// Modules also export `main`, calling this, for hosts that look for that.
+C74_EXPORT void ext_main(void *resources);
+END_USING_C_LINKAGE
+
 #endif

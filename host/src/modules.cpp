@@ -121,8 +121,10 @@ maxclass *Modules::load(std::string_view name, std::string &error) {
     std::optional<fs::path> file = platform::file_of_address(address);
     return file && same_file(*file, module) ? address : nullptr;
   };
-  void *main_address = own_symbol("main");
-  void *ext_address = main_address ? nullptr : own_symbol("ext_main");
+  // The visual host calls ext_main, as its SDK declares; main is left for
+  // modules written before it.
+  void *ext_address = own_symbol("ext_main");
+  void *main_address = ext_address ? nullptr : own_symbol("main");
   if (!main_address && !ext_address) {
     error = "module " + module.string() + " has no entry point (main or ext_main)";
     failed_[key] = error;

@@ -40,6 +40,12 @@ TEST_F(Modules, OldStyleRegistrationTakesTheModulesNameAndExtMainIsAnEntryPoint)
   EXPECT_EQ(p.take(), (Lines{"o.0: name first", "o.0: name second", "o.0: 42"}));
 }
 
+TEST_F(Modules, OfBothEntryPointsOnlyExtMainRuns) {
+  std::string error;
+  ASSERT_NE(p.host().load_class("test-both", error), nullptr) << error;
+  EXPECT_EQ(p.take(), Lines{"post: test-both: ext_main ran"});
+}
+
 TEST_F(Modules, ListedClassesIncludeTheModulesInTheFolders) {
   auto names = p.host().available_classes();
   EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));

@@ -371,6 +371,8 @@ TEST(KithostOptions, DescribesAsJsonAndMarkdown) {
 
   for (std::vector<std::string> bad : {std::vector<std::string>{"--json"},
                                        {"--describe", "kt-echo", "--json", "--markdown"},
+                                       {"--describe", "kt-echo", "--markdown", "--maxref"},
+                                       {"--maxref"},
                                        {"--describe", "kt-nosuch", "--json"}}) {
     bad.insert(bad.begin(), {"--modules", test_modules()});
     run = run_kithost(bad);
@@ -385,7 +387,8 @@ TEST(KithostOptions, DescribesAsJsonAndMarkdown) {
 // a message that is gone, cannot reach a committed page unnoticed.
 TEST(KithostDescribe, DescriptionExplainsThePageAndDriftFails) {
   TempDir dir;
-  nlohmann::json doc = {{"summary", "Echoes what it gets."},
+  nlohmann::json doc = {{"digest", "Echoes"},
+                        {"summary", "Echoes what it gets."},
                         {"example", "obj e kt-echo\nsend e bang"},
                         {"arguments", nlohmann::json::array()},
                         {"inlets", {"Anything", "Ints"}},

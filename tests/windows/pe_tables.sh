@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Checks the import and export tables of the Windows build's files:
 #   pe_tables.sh OBJDUMP MAXAPI_DLL KITHOST_EXE EXTERNAL.mxe64...
-# Every external exports exactly its entry point (main or ext_main), imports
-# from MaxAPI.dll only names that MAXAPI_DLL exports, and imports nothing but
-# MaxAPI.dll and the system DLLs below. MAXAPI_DLL and KITHOST_EXE import only
+# Every external exports exactly its two entry points (ext_main, and main for
+# older hosts), imports from MaxAPI.dll only names that MAXAPI_DLL exports,
+# and imports nothing but MaxAPI.dll and the system DLLs below. MAXAPI_DLL and KITHOST_EXE import only
 # system DLLs (and kithost.exe MaxAPI.dll): no runtime DLL must ship beside
 # them.
 set -euo pipefail
@@ -62,9 +62,9 @@ check_imports "$kithost" '^maxapi\.dll$'
 for external in "$@"; do
   name=$(basename "$external")
   [[ $name == *.mxe64 ]] || fail "$name: an external is CLASS.mxe64"
-  exports=$(exported "$external")
-  if [[ $exports != main && $exports != ext_main ]]; then
-    fail "$name exports [$(echo $exports)], not just its entry point"
+  exports=$(exported "$external" | sort | tr '\n' ' ')
+  if [[ $exports != "ext_main main " ]]; then
+    fail "$name exports [$exports], not just its entry points ext_main and main"
   fi
   check_imports "$external" '^maxapi\.dll$'
   imported_dlls "$external" | grep -qx maxapi.dll || fail "$name does not import MaxAPI.dll"

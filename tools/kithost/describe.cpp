@@ -121,14 +121,15 @@ bool describe_class_json(kit::Host &host, const std::string &class_name, std::os
   return true;
 }
 
-bool describe_class_markdown(kit::Host &host, const std::string &class_name,
-                             const std::string &doc_path, std::ostream &out, std::string &error,
-                             std::vector<std::string> &drift) {
+bool describe_class_page(kit::Host &host, const std::string &class_name,
+                         const std::string &doc_path, PageFormat format, std::ostream &out,
+                         std::string &error, std::vector<std::string> &drift) {
   auto reference = class_reference(host, class_name, error);
   if (!reference)
     return false;
   if (doc_path.empty()) {
-    out << reference_markdown(*reference);
+    out << (format == PageFormat::maxref ? reference_maxref(*reference, nlohmann::json::object())
+                                         : reference_markdown(*reference));
     return true;
   }
   std::ifstream file(doc_path);
@@ -144,7 +145,8 @@ bool describe_class_markdown(kit::Host &host, const std::string &class_name,
     return false;
   }
   drift = reference_drift(*reference, doc);
-  out << reference_markdown(*reference, doc);
+  out << (format == PageFormat::maxref ? reference_maxref(*reference, doc)
+                                       : reference_markdown(*reference, doc));
   return true;
 }
 

@@ -34,6 +34,7 @@ struct Options {
   std::string describe;
   bool json = false;
   bool markdown = false;
+  bool maxref = false;
   std::string doc;
   std::optional<double> run_ms;
   bool fail_on_error = false;
@@ -332,9 +333,11 @@ int run(int argc, char **argv) {
       ->type_name("CLASS");
   app.add_flag("--json", options.json, "with --describe: the reference as JSON");
   app.add_flag("--markdown", options.markdown, "with --describe: the reference page (Markdown)");
+  app.add_flag("--maxref", options.maxref,
+               "with --describe: the reference page the visual host reads (CLASS.maxref.xml)");
   app.add_option("--doc", options.doc,
-                 "with --markdown: the class's description (CLASS.doc.json), which explains "
-                 "the page; exits 1 when it and the class disagree")
+                 "with --markdown or --maxref: the class's description (CLASS.doc.json), which "
+                 "explains the page; exits 1 when it and the class disagree")
       ->type_name("FILE");
   app.add_option("--run", options.run_ms,
                  "after the last script or patcher, let the host run for MS milliseconds")
@@ -380,16 +383,16 @@ int run(int argc, char **argv) {
     std::cerr << "kithost: --list and --describe go alone (see --help)\n";
     return exit_failed;
   }
-  if ((options.json || options.markdown) && options.describe.empty()) {
-    std::cerr << "kithost: --json and --markdown go with --describe (see --help)\n";
+  if ((options.json || options.markdown || options.maxref) && options.describe.empty()) {
+    std::cerr << "kithost: --json, --markdown and --maxref go with --describe (see --help)\n";
     return exit_failed;
   }
-  if (!options.doc.empty() && !options.markdown) {
-    std::cerr << "kithost: --doc goes with --markdown (see --help)\n";
+  if (!options.doc.empty() && !options.markdown && !options.maxref) {
+    std::cerr << "kithost: --doc goes with --markdown or --maxref (see --help)\n";
     return exit_failed;
   }
-  if (options.json && options.markdown) {
-    std::cerr << "kithost: --json and --markdown go alone (see --help)\n";
+  if (int(options.json) + int(options.markdown) + int(options.maxref) > 1) {
+    std::cerr << "kithost: --json, --markdown and --maxref go alone (see --help)\n";
     return exit_failed;
   }
 
@@ -419,10 +422,13 @@ int run(int argc, char **argv) {
     std::string error;
     std::vector<std::string> drift;
     const bool described =
-        options.json       ? kithost::describe_class_json(host, options.describe, std::cout, error)
-        : options.markdown ? kithost::describe_class_markdown(host, options.describe, options.doc,
-                                                              std::cout, error, drift)
-                           : kithost::describe_class(host, options.describe, std::cout, error);
+        options.json ? kithost::describe_class_json(host, options.describe, std::cout, error)
+        : options.markdown || options.maxref
+            ? kithost::describe_class_page(host, options.describe, options.doc,
+                                           options.maxref ? kithost::PageFormat::maxref
+                                                          : kithost::PageFormat::markdown,
+                                           std::cout, error, drift)
+            : kithost::describe_class(host, options.describe, std::cout, error);
     if (!described) {
       std::cout.flush();
       output.diagnostic({}, "cannot describe " + options.describe + ": " + error);

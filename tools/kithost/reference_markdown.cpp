@@ -4,6 +4,7 @@
 // the page lists; the description only explains it, and every part that one
 // has and the other lacks is reported as drift.
 #include "describe.hpp"
+#include "reference_doc.hpp"
 
 #include <set>
 #include <sstream>
@@ -11,6 +12,11 @@
 namespace kithost {
 
 namespace {
+
+using reference_doc::entries;
+using reference_doc::member_of;
+using reference_doc::members;
+using reference_doc::text_of;
 
 std::string joined(const nlohmann::json &names) {
   std::string text;
@@ -44,24 +50,6 @@ std::string cell(std::string text, bool code = false) {
 // is escaped.
 std::string markdown_cell(const std::string &text) {
   return cell(text, true);
-}
-
-// The text of `key` in a description entry; empty when absent.
-std::string text_of(const nlohmann::json &entry, const char *key) {
-  if (!entry.is_object() || !entry.contains(key) || !entry[key].is_string())
-    return {};
-  return entry[key].get<std::string>();
-}
-
-// A description's object member (messages, attributes), empty when absent.
-const nlohmann::json &members(const nlohmann::json &doc, const char *key) {
-  static const nlohmann::json none = nlohmann::json::object();
-  return doc.contains(key) && doc[key].is_object() ? doc[key] : none;
-}
-
-const nlohmann::json &entries(const nlohmann::json &doc, const char *key) {
-  static const nlohmann::json none = nlohmann::json::array();
-  return doc.contains(key) && doc[key].is_array() ? doc[key] : none;
 }
 
 // Names registered under `kind` against the names described: each side's
@@ -147,6 +135,8 @@ std::vector<std::string> reference_drift(const nlohmann::json &reference,
                     " creation arguments, the description " + std::to_string(arguments.size()));
   compare_places("inlets", reference["inlets"], entries(doc, "inlets"), drift);
   compare_places("outlets", reference["outlets"], entries(doc, "outlets"), drift);
+  if (text_of(doc, "digest").empty())
+    drift.push_back("the description has no digest");
   if (text_of(doc, "summary").empty())
     drift.push_back("the description has no summary");
   if (text_of(doc, "example").empty())
@@ -184,7 +174,6 @@ std::string reference_markdown(const nlohmann::json &reference, const nlohmann::
           << markdown_cell(text_of(argument, "range")) << " |\n";
   }
 
-  const auto &message_docs = members(doc, "messages");
   if (explained)
     out << "\n## Messages\n\n| Message | Arguments | Acts | Meaning |\n|---|---|---|---|\n";
   else
@@ -193,8 +182,7 @@ std::string reference_markdown(const nlohmann::json &reference, const nlohmann::
     const std::string selector = message["selector"].get<std::string>();
     out << "| `" << cell(selector, true) << "` | " << cell(joined(message["arguments"])) << " |";
     if (explained) {
-      const nlohmann::json entry =
-          message_docs.contains(selector) ? message_docs[selector] : nlohmann::json::object();
+      const nlohmann::json &entry = member_of(doc, "messages", selector);
       const std::string later = text_of(entry, "later");
       out << " " << (later.empty() ? "at once" : markdown_cell("later: " + later)) << " | "
           << markdown_cell(text_of(entry, "meaning")) << " |";
@@ -203,7 +191,6 @@ std::string reference_markdown(const nlohmann::json &reference, const nlohmann::
   }
 
   if (!reference["attributes"].empty()) {
-    const auto &attribute_docs = members(doc, "attributes");
     out << (explained
                 ? "\n## Attributes\n\n| Attribute | Type | Default | Meaning |\n|---|---|---|---|\n"
                 : "\n## Attributes\n\n| Attribute | Type |\n|---|---|\n");
@@ -212,9 +199,7 @@ std::string reference_markdown(const nlohmann::json &reference, const nlohmann::
       out << "| `" << cell(attribute_name, true) << "` | "
           << cell(attribute["type"].get<std::string>()) << " |";
       if (explained) {
-        const nlohmann::json entry = attribute_docs.contains(attribute_name)
-                                         ? attribute_docs[attribute_name]
-                                         : nlohmann::json::object();
+        const nlohmann::json &entry = member_of(doc, "attributes", attribute_name);
         out << " " << markdown_cell(text_of(entry, "default")) << " | "
             << markdown_cell(text_of(entry, "meaning")) << " |";
       }

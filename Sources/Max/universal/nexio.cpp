@@ -351,7 +351,7 @@ static void nexio_free(nexio_object *x) {
   }
 }
 
-C74_EXPORT int main(void) {
+C74_EXPORT void ext_main(void *) {
   if (!NativeSocket::Startup()) {
     error("nexio: the system's sockets cannot be used");
   }
@@ -367,5 +367,10 @@ C74_EXPORT int main(void) {
   class_addmethod(c, (method)nexio_assist, "assist", A_CANT, 0);
   class_register(CLASS_BOX, c);
   nexio_class = c;
+}
+
+// Hosts older than ext_main look for main.
+C74_EXPORT int main(void) {
+  ext_main(nullptr);
   return 0;
 }

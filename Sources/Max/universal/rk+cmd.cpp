@@ -97,7 +97,7 @@ static void rkpcmd_assist(t_rkpcmd *x, void *b, long m, long a, char *s) {
   }
 }
 
-C74_EXPORT int main(void) {
+C74_EXPORT void ext_main(void *) {
   t_class *c = class_new("rk+cmd", (method)rkpcmd_new, 0L, sizeof(t_rkpcmd), 0L, 0);
   class_addmethod(c, (method)rkpcmd_list, "list", A_GIMME, 0);
   class_addmethod(c, (method)rkpcmd_int, "int", A_LONG, 0);
@@ -106,5 +106,10 @@ C74_EXPORT int main(void) {
   class_addmethod(c, (method)rkpcmd_assist, "assist", A_CANT, 0);
   class_register(CLASS_BOX, c);
   rkpcmd_class = c;
+}
+
+// Hosts older than ext_main look for main.
+C74_EXPORT int main(void) {
+  ext_main(nullptr);
   return 0;
 }

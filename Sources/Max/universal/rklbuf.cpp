@@ -223,7 +223,7 @@ static void rklbuf_assist(t_rklbuf *x, void *b, long m, long a, char *s) {
   strncpy_zero(s, text, ASSIST_MAX_STRING_LEN);
 }
 
-C74_EXPORT int main(void) {
+C74_EXPORT void ext_main(void *) {
   t_class *c =
       class_new("rklbuf", (method)rklbuf_new, 0L, sizeof(t_rklbuf), 0L, A_DEFLONG, A_DEFLONG, 0);
   class_addmethod(c, (method)rklbuf_stop, "stop", 0);
@@ -240,5 +240,10 @@ C74_EXPORT int main(void) {
   class_addmethod(c, (method)rklbuf_assist, "assist", A_CANT, 0);
   class_register(CLASS_BOX, c);
   rklbuf_class = c;
+}
+
+// Hosts older than ext_main look for main.
+C74_EXPORT int main(void) {
+  ext_main(nullptr);
   return 0;
 }

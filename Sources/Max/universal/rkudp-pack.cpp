@@ -244,7 +244,7 @@ static void rkudppack_assist(t_rkudppack *x, void *b, long m, long a, char *s) {
   strncpy_zero(s, text, ASSIST_MAX_STRING_LEN);
 }
 
-C74_EXPORT int main(void) {
+C74_EXPORT void ext_main(void *) {
   t_class *c = class_new("rkudp-pack", (method)rkudppack_new, nullptr, sizeof(t_rkudppack), nullptr,
                          A_DEFLONG, A_DEFLONG, 0);
   class_addmethod(c, (method)rkudppack_bang, "bang", 0);
@@ -257,5 +257,10 @@ C74_EXPORT int main(void) {
   class_addmethod(c, (method)rkudppack_assist, "assist", A_CANT, 0);
   class_register(CLASS_BOX, c);
   rkudppack_class = c;
+}
+
+// Hosts older than ext_main look for main.
+C74_EXPORT int main(void) {
+  ext_main(nullptr);
   return 0;
 }

@@ -309,7 +309,7 @@ static void rkudpunpack_free(t_rkudpunpack *x) {
   }
 }
 
-C74_EXPORT int main(void) {
+C74_EXPORT void ext_main(void *) {
   t_class *c = class_new("rkudp-unpack", (method)rkudpunpack_new, (method)rkudpunpack_free,
                          sizeof(t_rkudpunpack), nullptr, A_DEFLONG, 0);
   class_addmethod(c, (method)rkudpunpack_packet, "FullPacket", A_LONG, A_LONG, 0);
@@ -319,5 +319,10 @@ C74_EXPORT int main(void) {
   class_addmethod(c, (method)rkudpunpack_assist, "assist", A_CANT, 0);
   class_register(CLASS_BOX, c);
   rkudpunpack_class = c;
+}
+
+// Hosts older than ext_main look for main.
+C74_EXPORT int main(void) {
+  ext_main(nullptr);
   return 0;
 }
