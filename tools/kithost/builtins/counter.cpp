@@ -39,6 +39,7 @@ struct Counter {
   bool overflow_on;
   bool underflow_on;
   t_atom_long carries;
+  bool bounded; ///< a MAX was given: without one the end of the long is no maximum to report
 };
 
 t_class *counter_class = nullptr;
@@ -54,6 +55,7 @@ void *counter_new(t_symbol *, long argc, t_atom *argv) {
   if (!x)
     return nullptr;
   x->max = std::numeric_limits<t_atom_long>::max();
+  x->bounded = argc > 0;
   if (argc == 1) {
     x->max = atom_getlong(argv);
   } else if (argc == 2) {
@@ -115,7 +117,7 @@ void flag(void *out, bool &on, bool now) {
 
 void counter_count(Counter *x) {
   const t_atom_long n = x->next;
-  const bool at_max = n == x->max && x->direction != down;
+  const bool at_max = n == x->max && x->direction != down && x->bounded;
   const bool at_min = n == x->min && x->direction != up;
   step(x, n);
   if (x->direction == down ? at_min : at_max)
@@ -137,6 +139,7 @@ void counter_min(Counter *x, t_atom_long n) {
 }
 void counter_max(Counter *x, t_atom_long n) {
   x->max = n;
+  x->bounded = true;
 }
 void counter_direction(Counter *x, t_atom_long direction) {
   if (direction < up || direction > up_down) {
