@@ -1,14 +1,18 @@
 // kithost_batch_bench: the wall time of a run of clocks only, 5 s of logical
-// time (a metro every 10 ms counting, the count printed when a delay of
-// 5000 ms stops it), under `kithost --batch`, under Pure Data's batch mode on
-// the same patch written for Pd, and under kithost without --batch for
-// reference; then both programs on nothing (a script without lines, a patch
-// that quits at once), which is what starting and ending costs. They run in
-// turn, run after run; each run's figures, the medians, their ratio and the
-// machine's load average are printed. Every run of the clocks must print the
-// count (500) or the benchmark fails.
+// time by default (a metro every 10 ms counting, the count printed when a
+// delay of that length stops it), under `kithost --batch`, under Pure Data's
+// batch mode on the same patch written for Pd, and under kithost without
+// --batch for reference; then both programs on nothing (a script without
+// lines, a patch that quits at once), which is what starting and ending
+// costs. They run in turn, round after round; each round's figures, the
+// medians, their ratios and the machine's load average are printed. A run of
+// the clocks that does not print the count fails the benchmark.
 //
-//   kithost_batch_bench [--runs N] [--no-pd]      (default: 5 runs)
+//   kithost_batch_bench [--runs N] [--reference-runs N] [--seconds S] [--no-pd]
+//
+// --runs: rounds of the quick runs (21); --reference-runs: of those on the
+// wall clock's pace (3, each as long as the logical time); --seconds: the
+// logical time (5).
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -121,98 +125,211 @@ std::string load_average() {
   return one + " " + five + " " + fifteen;
 }
 
-std::string pd_version() {
-  const fs::path output =
-      fs::temp_directory_path() / ("kithost-batch-bench-pd-" + std::to_string(getpid()));
-  if (!time_run({pd_path, "-version"}, output))
-    return "unknown";
-  std::ifstream in(output);
-  std::string line;
-  std::getline(in, line);
-  fs::remove(output);
+/// Pd's version line, written through `output`.
+std::string pd_version(const fs::path &output) {
+  std::string line = "unknown";
+  if (time_run({pd_path, "-version"}, output)) {
+    std::ifstream in(output);
+    std::getline(in, line);
+  }
   return line;
+}
+
+/// The kithost script: `ms` of logical time.
+std::string clocks_script(long ms) {
+  const std::string length = std::to_string(ms);
+  return "obj m metro 10\n"
+         "obj counted int\n"
+         "obj step + 1\n"
+         "obj total int\n"
+         "obj finish delay " +
+         length +
+         "\n"
+         "obj stop trigger b stop\n"
+         "obj out print count\n"
+         "connect m 0 counted 0\n"
+         "connect counted 0 step 0\n"
+         "connect step 0 counted 1\n"
+         "connect step 0 total 1\n"
+         "connect finish 0 stop 0\n"
+         "connect stop 1 m 0\n"
+         "connect stop 0 total 0\n"
+         "connect total 0 out 0\n"
+         "send m bang\n"
+         "send finish bang\n"
+         "wait " +
+         length + "\n";
+}
+
+/// The same as a Pd patch, which ends Pd once it has printed the count. The
+/// delay, armed before the metro's last bang, runs first at the end: both
+/// count the bangs from 0 to `ms` - 10.
+std::string clocks_patch(long ms) {
+  return "#N canvas 0 0 450 300 10;\n"
+         "#X obj 10 10 loadbang;\n" // 0
+         "#X obj 10 40 t b b;\n"    // 1
+         "#X obj 10 70 metro 10;\n" // 2
+         "#X obj 10 100 f;\n"       // 3
+         "#X obj 50 100 + 1;\n"     // 4
+         "#X obj 120 70 delay " +
+         std::to_string(ms) +
+         ";\n"                           // 5
+         "#X obj 120 100 t b b b;\n"     // 6
+         "#X msg 200 130 stop;\n"        // 7
+         "#X obj 160 160 f;\n"           // 8
+         "#X obj 160 190 print count;\n" // 9
+         "#X msg 120 220 \\; pd quit;\n" // 10
+         "#X connect 0 0 1 0;\n"
+         "#X connect 1 0 5 0;\n"
+         "#X connect 1 1 2 0;\n"
+         "#X connect 2 0 3 0;\n"
+         "#X connect 3 0 4 0;\n"
+         "#X connect 4 0 3 1;\n"
+         "#X connect 4 0 8 1;\n"
+         "#X connect 5 0 6 0;\n"
+         "#X connect 6 0 10 0;\n"
+         "#X connect 6 1 8 0;\n"
+         "#X connect 6 2 7 0;\n"
+         "#X connect 7 0 2 0;\n"
+         "#X connect 8 0 9 0;\n";
+}
+
+const char *const quit_patch = "#N canvas 0 0 450 300 10;\n"
+                               "#X obj 10 10 loadbang;\n"
+                               "#X msg 10 40 \\; pd quit;\n"
+                               "#X connect 0 0 1 0;\n";
+
+bool write_file(const fs::path &path, const std::string &text) {
+  std::ofstream out(path);
+  out << text;
+  return static_cast<bool>(out);
+}
+
+/// Reads the number after the option at argv[i] into `value`, moving i on;
+/// false when there is none or it is below `least`.
+bool read_number(int argc, char **argv, int &i, long least, long &value) {
+  if (i + 1 >= argc)
+    return false;
+  char *end = nullptr;
+  value = std::strtol(argv[++i], &end, 10);
+  return *end == '\0' && end != argv[i] && value >= least;
+}
+
+void run_round(std::vector<Contender *> &contenders, const fs::path &output, bool &ok) {
+  for (Contender *contender : contenders) {
+    if (!ok)
+      return;
+    const auto seconds = time_run(contender->argv, output);
+    if (!seconds || !holds_line(output, contender->expected_line)) {
+      std::printf("\n%s failed or did not print \"%s\"; its output:\n", contender->label.c_str(),
+                  contender->expected_line.c_str());
+      std::ifstream in(output);
+      std::printf("%s\n", std::string(std::istreambuf_iterator<char>(in), {}).c_str());
+      ok = false;
+      return;
+    }
+    contender->seconds.push_back(*seconds);
+    std::printf("  %s %.1f ms", contender->label.c_str(), *seconds * 1e3);
+  }
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
-  int runs = 5;
+  long runs = 21;
+  long reference_runs = 3;
+  long logical_seconds = 5;
   bool with_pd = true;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--runs" && i + 1 < argc) {
-      runs = std::atoi(argv[++i]);
-    } else if (arg == "--no-pd") {
+    bool ok = true;
+    if (arg == "--runs")
+      ok = read_number(argc, argv, i, 1, runs);
+    else if (arg == "--reference-runs")
+      ok = read_number(argc, argv, i, 0, reference_runs);
+    else if (arg == "--seconds")
+      ok = read_number(argc, argv, i, 1, logical_seconds) && logical_seconds <= 3600;
+    else if (arg == "--no-pd")
       with_pd = false;
-    } else {
-      std::fprintf(stderr, "usage: %s [--runs N] [--no-pd]\n", argv[0]);
+    else
+      ok = false;
+    if (!ok) {
+      std::fprintf(stderr,
+                   "usage: %s [--runs N] [--reference-runs N] [--seconds S (1 to 3600)] "
+                   "[--no-pd]\n",
+                   argv[0]);
       return 2;
     }
-  }
-  if (runs < 1) {
-    std::fprintf(stderr, "%s: --runs takes a number from 1 on\n", argv[0]);
-    return 2;
   }
   if (with_pd && access(pd_path, X_OK) != 0) {
     std::printf("Pd: skipped (%s is not installed; Debian's puredata-core has it)\n", pd_path);
     with_pd = false;
   }
 
-  const std::string script = KIT_BENCH_DIR "/clocks.kit";
-  std::vector<Contender> contenders;
-  contenders.push_back({"kithost --batch", {KITHOST_PATH, "--batch", script}, "post: count: 500"});
-  if (with_pd) {
-    std::printf("Pd: %s\n", pd_version().c_str());
-    contenders.push_back({"pd -batch",
-                          {pd_path, "-nosound", "-nomidi", "-noprefs", "-nrt", "-batch", "-open",
-                           KIT_BENCH_DIR "/clocks.pd"},
-                          "count: 500"});
-  }
-  contenders.push_back({"kithost (wall clock's pace)", {KITHOST_PATH, script}, "post: count: 500"});
-  contenders.push_back(
-      {"kithost --batch, nothing", {KITHOST_PATH, "--batch", KIT_BENCH_DIR "/nothing.kit"}, ""});
-  if (with_pd)
-    contenders.push_back({"pd -batch, nothing",
-                          {pd_path, "-nosound", "-nomidi", "-noprefs", "-nrt", "-batch", "-open",
-                           KIT_BENCH_DIR "/quit.pd"},
-                          ""});
-
-  const fs::path output =
+  const fs::path dir =
       fs::temp_directory_path() / ("kithost-batch-bench-" + std::to_string(getpid()));
-  std::printf("load average at the start: %s\n", load_average().c_str());
-  for (int run = 1; run <= runs; ++run) {
-    std::printf("run %d:", run);
-    for (Contender &contender : contenders) {
-      const auto seconds = time_run(contender.argv, output);
-      if (!seconds || !holds_line(output, contender.expected_line)) {
-        std::printf("\n%s failed or did not print \"%s\"; its output:\n", contender.label.c_str(),
-                    contender.expected_line.c_str());
-        std::ifstream in(output);
-        std::printf("%s\n", std::string(std::istreambuf_iterator<char>(in), {}).c_str());
-        fs::remove(output);
-        return 1;
-      }
-      contender.seconds.push_back(*seconds);
-      std::printf("  %s %.1f ms", contender.label.c_str(), *seconds * 1e3);
-    }
+  fs::create_directories(dir);
+  const long ms = logical_seconds * 1000;
+  const std::string count_line = "count: " + std::to_string(ms / 10);
+  const fs::path script = dir / "clocks.kit", patch = dir / "clocks.pd",
+                 nothing = dir / "nothing.kit", quit = dir / "quit.pd", output = dir / "output";
+  if (!write_file(script, clocks_script(ms)) || !write_file(patch, clocks_patch(ms)) ||
+      !write_file(nothing, "") || !write_file(quit, quit_patch)) {
+    std::fprintf(stderr, "cannot write the patches into %s\n", dir.c_str());
+    return 1;
+  }
+  const std::vector<std::string> pd_flags = {pd_path, "-nosound", "-nomidi", "-noprefs",
+                                             "-nrt",  "-batch",   "-open"};
+  auto pd_on = [&](const fs::path &file) {
+    std::vector<std::string> argv = pd_flags;
+    argv.push_back(file.string());
+    return argv;
+  };
+  Contender batch{
+      "kithost --batch", {KITHOST_PATH, "--batch", script.string()}, "post: " + count_line};
+  Contender pd{"pd -batch", pd_on(patch), count_line};
+  Contender batch_nothing{
+      "kithost --batch, nothing", {KITHOST_PATH, "--batch", nothing.string()}, ""};
+  Contender pd_nothing{"pd -batch, nothing", pd_on(quit), ""};
+  Contender reference{
+      "kithost (wall clock's pace)", {KITHOST_PATH, script.string()}, "post: " + count_line};
+  std::vector<Contender *> quick = {&batch, &batch_nothing};
+  if (with_pd) {
+    std::printf("Pd: %s\n", pd_version(output).c_str());
+    quick = {&batch, &pd, &batch_nothing, &pd_nothing};
+  }
+  std::vector<Contender *> slow = {&reference};
+
+  std::printf("%ld s of logical time; load average at the start: %s\n", logical_seconds,
+              load_average().c_str());
+  bool ok = true;
+  for (long round = 1; ok && round <= std::max(runs, reference_runs); ++round) {
+    std::printf("round %ld:", round);
+    if (round <= runs)
+      run_round(quick, output, ok);
+    if (round <= reference_runs)
+      run_round(slow, output, ok);
     std::printf("\n");
     std::fflush(stdout);
   }
-  fs::remove(output);
+  fs::remove_all(dir);
+  if (!ok)
+    return 1;
   std::printf("load average at the end: %s\n", load_average().c_str());
 
-  const double batch = median(contenders.front().seconds);
-  std::printf("median wall time of %d runs:\n", runs);
-  for (const Contender &contender : contenders)
-    std::printf("  %-28s %9.1f ms  (%.2f times kithost --batch)\n", contender.label.c_str(),
-                median(contender.seconds) * 1e3, median(contender.seconds) / batch);
+  const double batch_median = median(batch.seconds);
+  std::printf("medians:\n");
+  quick.insert(quick.end(), slow.begin(), slow.end());
+  for (const Contender *contender : quick)
+    if (!contender->seconds.empty())
+      std::printf("  %-28s %9.1f ms of %zu runs  (%.2f times kithost --batch)\n",
+                  contender->label.c_str(), median(contender->seconds) * 1e3,
+                  contender->seconds.size(), median(contender->seconds) / batch_median);
   if (with_pd) {
-    const double pd = median(contenders[1].seconds);
-    const double kithost_start = median(contenders[3].seconds);
-    const double pd_start = median(contenders[4].seconds);
-    std::printf("kithost --batch / pd -batch: %.2f\n", batch / pd);
-    std::printf("the same less starting and ending (the medians on nothing): %.1f ms / %.1f ms\n",
-                (batch - kithost_start) * 1e3, (pd - pd_start) * 1e3);
+    std::printf("kithost --batch / pd -batch: %.2f\n", batch_median / median(pd.seconds));
+    std::printf("less starting and ending (the medians on nothing): kithost %.1f ms, pd %.1f ms\n",
+                (batch_median - median(batch_nothing.seconds)) * 1e3,
+                (median(pd.seconds) - median(pd_nothing.seconds)) * 1e3);
   }
   return 0;
 }
