@@ -5,8 +5,9 @@
 // --batch for reference; then both programs on nothing (a script without
 // lines, a patch that quits at once), which is what starting and ending
 // costs. They run in turn, round after round; each round's figures, the
-// medians, their ratios and the machine's load average are printed. A run of
-// the clocks that does not print the count fails the benchmark.
+// medians (wall and CPU time), their ratios and the machine's load average
+// are printed. A run of the clocks that does not print the count fails the
+// benchmark.
 //
 //   kithost_batch_bench [--runs N] [--reference-runs N] [--seconds S] [--no-pd]
 //
@@ -15,6 +16,7 @@
 // logical time (5).
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -51,13 +53,19 @@ struct Contender {
   std::string label;
   std::vector<std::string> argv;
   std::string expected_line;
-  std::vector<double> seconds = {};
+  std::vector<double> seconds = {};     ///< wall time of each run
+  std::vector<double> cpu_seconds = {}; ///< user and system time of each run
+};
+
+struct Times {
+  double wall;
+  double cpu;
 };
 
 /// Runs argv to its end with both output streams into `output`; the wall time
-/// in seconds from the start to the end, or nothing when it could not start,
-/// did not end in time or failed.
-std::optional<double> time_run(const std::vector<std::string> &argv, const fs::path &output) {
+/// in seconds from the start to the end and the CPU time the process took, or
+/// nothing when it could not start, did not end in time or failed.
+std::optional<Times> time_run(const std::vector<std::string> &argv, const fs::path &output) {
   std::vector<char *> words;
   for (const auto &word : argv)
     words.push_back(const_cast<char *>(word.c_str()));
@@ -77,8 +85,9 @@ std::optional<double> time_run(const std::vector<std::string> &argv, const fs::p
   }
   // Polled often enough that the polling adds a tenth of a millisecond at most.
   int status = 0;
+  rusage usage{};
   for (;;) {
-    const pid_t done = waitpid(pid, &status, WNOHANG);
+    const pid_t done = wait4(pid, &status, WNOHANG, &usage);
     if (done == pid)
       break;
     if (done < 0 && errno != EINTR) {
@@ -95,11 +104,14 @@ std::optional<double> time_run(const std::vector<std::string> &argv, const fs::p
     std::this_thread::sleep_for(std::chrono::microseconds(100));
   }
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  auto in_seconds = [](const timeval &t) {
+    return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6;
+  };
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     std::fprintf(stderr, "%s failed (status %d)\n", words[0], status);
     return std::nullopt;
   }
-  return seconds;
+  return Times{seconds, in_seconds(usage.ru_utime) + in_seconds(usage.ru_stime)};
 }
 
 bool holds_line(const fs::path &file, const std::string &expected) {
@@ -228,8 +240,9 @@ void run_round(std::vector<Contender *> &contenders, const fs::path &output, boo
       ok = false;
       return;
     }
-    contender->seconds.push_back(*seconds);
-    std::printf("  %s %.1f ms", contender->label.c_str(), *seconds * 1e3);
+    contender->seconds.push_back(seconds->wall);
+    contender->cpu_seconds.push_back(seconds->cpu);
+    std::printf("  %s %.1f ms", contender->label.c_str(), seconds->wall * 1e3);
   }
 }
 
@@ -322,11 +335,14 @@ int main(int argc, char **argv) {
   quick.insert(quick.end(), slow.begin(), slow.end());
   for (const Contender *contender : quick)
     if (!contender->seconds.empty())
-      std::printf("  %-28s %9.1f ms of %zu runs  (%.2f times kithost --batch)\n",
+      std::printf("  %-28s %9.1f ms of %zu runs  (%.2f times kithost --batch), CPU %.1f ms\n",
                   contender->label.c_str(), median(contender->seconds) * 1e3,
-                  contender->seconds.size(), median(contender->seconds) / batch_median);
+                  contender->seconds.size(), median(contender->seconds) / batch_median,
+                  median(contender->cpu_seconds) * 1e3);
   if (with_pd) {
-    std::printf("kithost --batch / pd -batch: %.2f\n", batch_median / median(pd.seconds));
+    std::printf("kithost --batch / pd -batch: %.2f (CPU time: %.2f)\n",
+                batch_median / median(pd.seconds),
+                median(batch.cpu_seconds) / median(pd.cpu_seconds));
     std::printf("less starting and ending (the medians on nothing): kithost %.1f ms, pd %.1f ms\n",
                 (batch_median - median(batch_nothing.seconds)) * 1e3,
                 (median(pd.seconds) - median(pd_nothing.seconds)) * 1e3);
