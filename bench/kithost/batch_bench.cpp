@@ -43,9 +43,9 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 const char *const pd_path = "/usr/bin/pd";
-// A run that has not ended by then is killed: the benchmark fails rather
-// than hangs.
-constexpr auto longest_run = std::chrono::seconds(60);
+// A run that has not ended this long after the logical time it runs for is
+// killed: the benchmark fails rather than hangs.
+constexpr auto longest_overrun = std::chrono::seconds(60);
 
 /// One way of running the patch: the program and its arguments, and the
 /// line its output must hold (none: it must only end well).
@@ -64,8 +64,10 @@ struct Times {
 
 /// Runs argv to its end with both output streams into `output`; the wall time
 /// in seconds from the start to the end and the CPU time the process took, or
-/// nothing when it could not start, did not end in time or failed.
-std::optional<Times> time_run(const std::vector<std::string> &argv, const fs::path &output) {
+/// nothing when it could not start, did not end within `longest_run` or
+/// failed.
+std::optional<Times> time_run(const std::vector<std::string> &argv, const fs::path &output,
+                              std::chrono::seconds longest_run = longest_overrun) {
   std::vector<char *> words;
   for (const auto &word : argv)
     words.push_back(const_cast<char *>(word.c_str()));
@@ -227,11 +229,12 @@ bool read_number(int argc, char **argv, int &i, long least, long &value) {
   return *end == '\0' && end != argv[i] && value >= least;
 }
 
-void run_round(std::vector<Contender *> &contenders, const fs::path &output, bool &ok) {
+void run_round(std::vector<Contender *> &contenders, const fs::path &output,
+               std::chrono::seconds longest_run, bool &ok) {
   for (Contender *contender : contenders) {
     if (!ok)
       return;
-    const auto seconds = time_run(contender->argv, output);
+    const auto seconds = time_run(contender->argv, output, longest_run);
     if (!seconds || !holds_line(output, contender->expected_line)) {
       std::printf("\n%s failed or did not print \"%s\"; its output:\n", contender->label.c_str(),
                   contender->expected_line.c_str());
@@ -283,6 +286,7 @@ int main(int argc, char **argv) {
       fs::temp_directory_path() / ("kithost-batch-bench-" + std::to_string(getpid()));
   fs::create_directories(dir);
   const long ms = logical_seconds * 1000;
+  const auto longest_run = longest_overrun + std::chrono::seconds(logical_seconds);
   const std::string count_line = "count: " + std::to_string(ms / 10);
   const fs::path script = dir / "clocks.kit", patch = dir / "clocks.pd",
                  nothing = dir / "nothing.kit", quit = dir / "quit.pd", output = dir / "output";
@@ -319,9 +323,9 @@ int main(int argc, char **argv) {
   for (long round = 1; ok && round <= std::max(runs, reference_runs); ++round) {
     std::printf("round %ld:", round);
     if (round <= runs)
-      run_round(quick, output, ok);
+      run_round(quick, output, longest_run, ok);
     if (round <= reference_runs)
-      run_round(slow, output, ok);
+      run_round(slow, output, longest_run, ok);
     std::printf("\n");
     std::fflush(stdout);
   }
