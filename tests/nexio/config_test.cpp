@@ -135,6 +135,7 @@ struct StreamConfig {
   const char *message; ///< "PORT" stands for the listener's port
   int family;          ///< the listener's
   Lines errors;        ///< the console's errors meanwhile
+  friend void PrintTo(const StreamConfig &config, std::ostream *os) { *os << config.message; }
 };
 
 class StreamConfigConnects : public ConfigConnects,

@@ -57,6 +57,7 @@ struct Step {
 struct Sequence {
   const char *name;
   std::vector<Step> steps;
+  friend void PrintTo(const Sequence &sequence, std::ostream *os) { *os << sequence.name; }
 };
 
 class RkCmdSequence : public RkCmd, public ::testing::WithParamInterface<Sequence> {};

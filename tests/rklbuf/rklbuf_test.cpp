@@ -43,6 +43,7 @@ struct Script {
   const char *name;
   const char *box;
   std::vector<Step> steps;
+  friend void PrintTo(const Script &script, std::ostream *os) { *os << script.name; }
 };
 
 class RkLbufScript : public RkLbuf, public ::testing::WithParamInterface<Script> {};
