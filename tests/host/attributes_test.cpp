@@ -147,7 +147,8 @@ TEST_P(AttributeTypes, AValueSetByMessageIsStoredInItsFieldAloneAndReadBack) {
 INSTANTIATE_TEST_SUITE_P(
     EachType, AttributeTypes,
     ::testing::Values(TypeCase{"c", "65", "65"}, TypeCase{"c", "300", "44"},
-                      TypeCase{"l", "-7.9", "-7"}, TypeCase{"l", "2147483648", "2147483648"},
+                      TypeCase{"l", "-7.9", "-7"},
+                      TypeCase{"l", "2147483648", sizeof(long) == 8 ? "2147483648" : "-2147483648"},
                       TypeCase{"al", "123456789012", "123456789012"}, TypeCase{"i32", "-2", "-2"},
                       TypeCase{"f32", "0.25", "0.25"}, TypeCase{"f64", "3", "3"},
                       TypeCase{"sym", "hello", "hello"}, TypeCase{"atom", "4.5", "4.5"},

@@ -166,9 +166,14 @@ TEST_F(Folders, DatesSizesAndKinds) {
   t_ptr_uint date = 0;
   ASSERT_EQ(path_getfilemoddate("c.txt", path, &date), 0);
   EXPECT_EQ(date, 978307200u + 2082844800u);
-  fs::last_write_time(root / "b-folder", std::chrono::file_clock::from_sys(when));
-  ASSERT_EQ(path_getmoddate(id_of(root / "b-folder"), &date), 0);
-  EXPECT_EQ(date, 978307200u + 2082844800u);
+  // Some systems (wine among them) refuse to date a folder: then only its
+  // files' dates are checked.
+  std::error_code dated;
+  fs::last_write_time(root / "b-folder", std::chrono::file_clock::from_sys(when), dated);
+  if (!dated) {
+    ASSERT_EQ(path_getmoddate(id_of(root / "b-folder"), &date), 0);
+    EXPECT_EQ(date, 978307200u + 2082844800u);
+  }
   EXPECT_EQ(path_getfilemoddate("missing", path, &date), ENOENT);
 
   t_ptr_size size = 99;
@@ -208,7 +213,11 @@ TEST_F(Folders, FoldersAreMadeOnceAndNeverInPlaceOfAFile) {
   const short temp = path_tempfolder();
   char full[MAX_PATH_CHARS];
   ASSERT_EQ(path_topathname(temp, "", full), 0);
-  EXPECT_TRUE(fs::equivalent(full, fs::temp_directory_path()));
+  // Compared without a final separator, which Windows' temporary folder has.
+  const auto folder = [](const fs::path &path) {
+    return path.has_filename() ? path : path.parent_path();
+  };
+  EXPECT_TRUE(fs::equivalent(folder(full), folder(fs::temp_directory_path())));
 }
 
 TEST_F(Folders, NamesAreWrittenInAStyleAndForm) {
