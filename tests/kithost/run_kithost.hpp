@@ -52,7 +52,9 @@ struct Launch {
   std::filesystem::path cwd;       ///< working folder; the current one when empty
   std::filesystem::path stdout_to; ///< standard output goes there, uncollected, when set
   std::size_t stack_bytes = 0;     ///< the main thread's stack limit; 0: as inherited
-  int kill_after_seconds = 0;      ///< a run still going then is killed (status -1); 0: never
+  /// A run still going then is killed (status -1) and fails the test; 0:
+  /// never. Far beyond any run the tests make: it only bounds a hang.
+  int kill_after_seconds = 240;
 };
 Result run_kithost(const std::vector<std::string> &args, const Launch &launch);
 
