@@ -150,6 +150,14 @@ TEST(Symbols, UniqueSymbolsAreNewEvenWhenANameWasTakenAndAcrossThreads) {
     EXPECT_EQ(std::find(made[1].begin(), made[1].end(), s), made[1].end());
 }
 
+TEST(Symbols, StrippingQuotesTakesOnlyAPairAroundTheName) {
+  EXPECT_EQ(symbol_stripquotes(gensym("\"two words\"")), gensym("two words"));
+  EXPECT_EQ(symbol_stripquotes(gensym("\"\"")), gensym(""));
+  for (const char *kept : {"plain", "\"", "\"open", "close\"", "in\"side", ""})
+    EXPECT_EQ(symbol_stripquotes(gensym(kept)), gensym(kept)) << kept;
+  EXPECT_EQ(symbol_stripquotes(nullptr), nullptr);
+}
+
 TEST(Symbols, TranslationGivesTheTextBack) {
   EXPECT_EQ(gensym_tr("Delay Time"), gensym("Delay Time"));
   const char *label = "Quantization";
