@@ -285,21 +285,24 @@ t_atom first_value(void *x, t_symbol *s) {
   return values.front();
 }
 
-// At most `max` values of the attribute into `vals`, each converted from
-// its atom; the count written.
-template <class T, class Convert>
-long get_array(void *x, t_symbol *s, long max, T *vals, Convert convert) {
+// At most `max` values of the attribute into `vals`, converted by `get`
+// (an atom_get*_array); the count written.
+template <class T>
+long get_array(void *x, t_symbol *s, long max, T *vals,
+               t_max_err (*get)(long, t_atom *, long, T *)) {
   if (max <= 0 || !vals)
     return 0;
-  const std::vector<t_atom> values = values_of(x, s);
+  std::vector<t_atom> values = values_of(x, s);
   const long count = std::min(max, static_cast<long>(values.size()));
-  std::transform(values.begin(), values.begin() + count, vals, convert);
+  get(count, values.data(), count, vals);
   return count;
 }
 
-// Sets the attribute to `count` values, each made into an atom by `store`.
-template <class T, class Store>
-t_max_err set_array(void *x, t_symbol *s, long count, const T *vals, Store store) {
+// Sets the attribute to `count` values, made into atoms by `set` (an
+// atom_set*_array).
+template <class T>
+t_max_err set_array(void *x, t_symbol *s, long count, T *vals,
+                    t_max_err (*set)(long, t_atom *, long, T *)) {
   if (count < 0 || (count > 0 && !vals)) {
     error("object_attr_set: %ld values at %p", count, static_cast<const void *>(vals));
     return MAX_ERR_INVALID_PTR;
@@ -308,8 +311,7 @@ t_max_err set_array(void *x, t_symbol *s, long count, const T *vals, Store store
   if (!a)
     return MAX_ERR_GENERIC;
   std::vector<t_atom> atoms(static_cast<size_t>(count));
-  for (long i = 0; i < count; ++i)
-    store(&atoms[static_cast<size_t>(i)], vals[i]);
+  set(count, atoms.data(), count, vals);
   return set_attribute(static_cast<t_object *>(x), a, count, atoms.data(), SetBy::code);
 }
 
@@ -590,45 +592,44 @@ t_max_err object_attr_setobj(void *x, t_symbol *s, t_object *o) {
 }
 
 long object_attr_getlong_array(void *x, t_symbol *s, long max, t_atom_long *vals) {
-  return get_array(x, s, max, vals, [](const t_atom &a) { return atom_getlong(&a); });
+  return get_array(x, s, max, vals, atom_getlong_array);
 }
 
 long object_attr_getchar_array(void *x, t_symbol *s, long max, t_uint8 *vals) {
-  return get_array(x, s, max, vals,
-                   [](const t_atom &a) { return static_cast<t_uint8>(atom_getlong(&a)); });
+  return get_array(x, s, max, vals, atom_getchar_array);
 }
 
 long object_attr_getfloat_array(void *x, t_symbol *s, long max, float *vals) {
-  return get_array(x, s, max, vals,
-                   [](const t_atom &a) { return static_cast<float>(atom_getfloat(&a)); });
+  return get_array(x, s, max, vals, atom_getfloat_array);
 }
 
 long object_attr_getdouble_array(void *x, t_symbol *s, long max, double *vals) {
-  return get_array(x, s, max, vals, [](const t_atom &a) { return atom_getfloat(&a); });
+  return get_array(x, s, max, vals, atom_getdouble_array);
 }
 
 long object_attr_getsym_array(void *x, t_symbol *s, long max, t_symbol **vals) {
-  return get_array(x, s, max, vals, [](const t_atom &a) { return atom_getsym(&a); });
+  return get_array(x, s, max, vals, atom_getsym_array);
 }
 
 t_max_err object_attr_setlong_array(void *x, t_symbol *s, long count, t_atom_long *vals) {
-  return set_array(x, s, count, vals, atom_setlong);
+  return set_array(x, s, count, vals, atom_setlong_array);
 }
 
 t_max_err object_attr_setchar_array(void *x, t_symbol *s, long count, const t_uint8 *vals) {
-  return set_array(x, s, count, vals, atom_setlong);
+  // atom_setchar_array only reads the values.
+  return set_array(x, s, count, const_cast<t_uint8 *>(vals), atom_setchar_array);
 }
 
 t_max_err object_attr_setfloat_array(void *x, t_symbol *s, long count, float *vals) {
-  return set_array(x, s, count, vals, atom_setfloat);
+  return set_array(x, s, count, vals, atom_setfloat_array);
 }
 
 t_max_err object_attr_setdouble_array(void *x, t_symbol *s, long count, double *vals) {
-  return set_array(x, s, count, vals, atom_setfloat);
+  return set_array(x, s, count, vals, atom_setdouble_array);
 }
 
 t_max_err object_attr_setsym_array(void *x, t_symbol *s, long count, t_symbol **vals) {
-  return set_array(x, s, count, vals, atom_setsym);
+  return set_array(x, s, count, vals, atom_setsym_array);
 }
 
 // ---- Filters -------------------------------------------------------------------------

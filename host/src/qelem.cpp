@@ -30,6 +30,6 @@ void qelem_unset(t_qelem *x) {
 }
 
 void qelem_free(t_qelem *x) {
-  if (x && !Scheduler::get().free_clock(x))
+  if (x && !Scheduler::get().free_clock(x, true))
     error("qelem_free: %p is not a qelem", x);
 }

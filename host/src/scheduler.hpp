@@ -57,8 +57,9 @@ public:
   bool arm_if_idle(void *clock, bool front);
   bool unset(void *clock);
   /// Cancels and frees a clock; false when `clock` is not one. Main thread
-  /// (checked in checking builds, see thread_rules.hpp).
-  bool free_clock(void *clock);
+  /// (checked in checking builds, see thread_rules.hpp; reported as a
+  /// qelem's freeing when `qelem`).
+  bool free_clock(void *clock, bool qelem = false);
   /// Frees the clocks still owned by a freed object.
   void free_clocks_of(const void *owner);
 

@@ -115,8 +115,8 @@ void attrs_main() {
   CLASS_ATTR_ENUMINDEX(c, "viaaccessors", 0, "zero one \"two three\"");
   CLASS_ATTR_ORDER(c, "viaaccessors", 0, "2");
   CLASS_ATTR_SAVE(c, "viaaccessors", 0);
-  CLASS_ATTR_ATOM_LONG(c, "pair", 0, Attrs, pair);
-  CLASS_ATTR_ACCESSORS(c, "pair", (method)pair_get, (method)pair_set);
+  class_addattr(c, attr_offset_new("pair", gensym("atom_long"), 0, (method)pair_get,
+                                   (method)pair_set, calcoffset(Attrs, pair)));
   class_addattr(
       c, attr_offset_new("rounded", gensym("long"), 0, nullptr, nullptr, calcoffset(Attrs, fixed)));
   attr_addfilterset_proc(class_attr_get(c, gensym("rounded")), (method)tens);
