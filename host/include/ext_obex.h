@@ -237,6 +237,19 @@ C74_API t_max_err object_attr_setfloat(void *x, t_symbol *s, t_atom_float c);
 C74_API t_max_err object_attr_setsym(void *x, t_symbol *s, t_symbol *c);
 C74_API t_max_err object_attr_setchar(void *x, t_symbol *s, char c);
 C74_API t_max_err object_attr_setobj(void *x, t_symbol *s, t_object *o);
+/// At most `max` of the attribute's values, converted, into `vals`; the
+/// count written (0 when there is no such attribute).
+C74_API long object_attr_getlong_array(void *x, t_symbol *s, long max, t_atom_long *vals);
+C74_API long object_attr_getchar_array(void *x, t_symbol *s, long max, t_uint8 *vals);
+C74_API long object_attr_getfloat_array(void *x, t_symbol *s, long max, float *vals);
+C74_API long object_attr_getdouble_array(void *x, t_symbol *s, long max, double *vals);
+C74_API long object_attr_getsym_array(void *x, t_symbol *s, long max, t_symbol **vals);
+/// Sets the attribute to `count` values, as object_attr_setvalueof does.
+C74_API t_max_err object_attr_setlong_array(void *x, t_symbol *s, long count, t_atom_long *vals);
+C74_API t_max_err object_attr_setchar_array(void *x, t_symbol *s, long count, const t_uint8 *vals);
+C74_API t_max_err object_attr_setfloat_array(void *x, t_symbol *s, long count, float *vals);
+C74_API t_max_err object_attr_setdouble_array(void *x, t_symbol *s, long count, double *vals);
+C74_API t_max_err object_attr_setsym_array(void *x, t_symbol *s, long count, t_symbol **vals);
 
 // Filters of an attribute `x` (from class_attr_get): numbers set (filterset),
 // read (filterget) or both are multiplied by `scale` (read values of both:
@@ -304,6 +317,9 @@ C74_API t_max_err atom_alloc_array(long minsize, long *ac, t_atom **av, char *al
 
 /// A symbol that no one has interned yet ("u" and a number).
 C74_API t_symbol *symbol_unique(void);
+/// The symbol without the double quotes it begins and ends with; `s` itself
+/// when it is not quoted so (null for null).
+C74_API t_symbol *symbol_stripquotes(t_symbol *s);
 
 END_USING_C_LINKAGE
 

@@ -34,6 +34,27 @@ typedef enum {
 /// SYM_NO_QUOTE and COMMA_DELIM are followed. Any thread.
 C74_API t_max_err atom_gettext(long ac, t_atom *av, long *textsize, char **text, long flags);
 
+/// The values of the first atoms, converted as atom_getlong, atom_getfloat,
+/// atom_getsym and atom_getobj convert (a char is a long cut to its low
+/// byte): as many as there are both atoms (`ac`) and values (`count`); the
+/// rest of `vals` is left as it was. MAX_ERR_INVALID_PTR for a null array.
+C74_API t_max_err atom_getchar_array(long ac, t_atom *av, long count, unsigned char *vals);
+C74_API t_max_err atom_getlong_array(long ac, t_atom *av, long count, t_atom_long *vals);
+C74_API t_max_err atom_getfloat_array(long ac, t_atom *av, long count, float *vals);
+C74_API t_max_err atom_getdouble_array(long ac, t_atom *av, long count, double *vals);
+C74_API t_max_err atom_getsym_array(long ac, t_atom *av, long count, t_symbol **vals);
+C74_API t_max_err atom_getatom_array(long ac, t_atom *av, long count, t_atom *vals);
+C74_API t_max_err atom_getobj_array(long ac, t_atom *av, long count, t_object **vals);
+/// Sets the first atoms to the values (chars as longs), as many as there
+/// are both atoms and values; the rest of `av` is left as it was.
+C74_API t_max_err atom_setchar_array(long ac, t_atom *av, long count, unsigned char *vals);
+C74_API t_max_err atom_setlong_array(long ac, t_atom *av, long count, t_atom_long *vals);
+C74_API t_max_err atom_setfloat_array(long ac, t_atom *av, long count, float *vals);
+C74_API t_max_err atom_setdouble_array(long ac, t_atom *av, long count, double *vals);
+C74_API t_max_err atom_setsym_array(long ac, t_atom *av, long count, t_symbol **vals);
+C74_API t_max_err atom_setatom_array(long ac, t_atom *av, long count, t_atom *vals);
+C74_API t_max_err atom_setobj_array(long ac, t_atom *av, long count, t_object **vals);
+
 /// Adds to attribute `attrname` of the class an attribute `attrname2` with
 /// the given atoms, text (split into atoms at blanks: numbers become longs
 /// and floats) or format ("c l f d s o a" take one value of that type; "C L

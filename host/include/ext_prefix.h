@@ -58,6 +58,7 @@ typedef uintptr_t t_ptr_size;
 typedef t_atom_long t_max_err;
 typedef t_ptr_uint t_getbytes_size;
 typedef uint32_t t_fourcc;
+typedef uint8_t t_uint8;
 typedef int32_t t_int32;
 typedef uint32_t t_uint32;
 typedef int64_t t_int64;

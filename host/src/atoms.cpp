@@ -130,6 +130,91 @@ long atom_arg_getsym(t_symbol **c, long idx, long ac, const t_atom *av) {
   return MAX_ERR_NONE;
 }
 
+namespace {
+
+// The first of `ac` atoms and `count` values handed over, each converted;
+// the rest of the longer array is left as it is.
+template <class From, class To, class Convert>
+t_max_err copy_converted(long ac, long count, From *from, To *to, Convert convert) {
+  if (ac < 0 || count < 0)
+    return MAX_ERR_GENERIC;
+  const long n = std::min(ac, count);
+  if (n > 0 && (!from || !to))
+    return MAX_ERR_INVALID_PTR;
+  for (long i = 0; i < n; ++i)
+    convert(from[i], to[i]);
+  return MAX_ERR_NONE;
+}
+
+template <class T, class Get>
+t_max_err get_values(long ac, const t_atom *av, long count, T *vals, Get get) {
+  return copy_converted(ac, count, av, vals,
+                        [&](const t_atom &a, T &value) { value = static_cast<T>(get(&a)); });
+}
+
+template <class T, class Set>
+t_max_err set_values(long ac, t_atom *av, long count, const T *vals, Set set) {
+  return copy_converted(ac, count, vals, av, [&](const T &value, t_atom &a) { set(&a, value); });
+}
+
+} // namespace
+
+t_max_err atom_getchar_array(long ac, t_atom *av, long count, unsigned char *vals) {
+  return get_values(ac, av, count, vals, atom_getlong);
+}
+
+t_max_err atom_getlong_array(long ac, t_atom *av, long count, t_atom_long *vals) {
+  return get_values(ac, av, count, vals, atom_getlong);
+}
+
+t_max_err atom_getfloat_array(long ac, t_atom *av, long count, float *vals) {
+  return get_values(ac, av, count, vals, atom_getfloat);
+}
+
+t_max_err atom_getdouble_array(long ac, t_atom *av, long count, double *vals) {
+  return get_values(ac, av, count, vals, atom_getfloat);
+}
+
+t_max_err atom_getsym_array(long ac, t_atom *av, long count, t_symbol **vals) {
+  return get_values(ac, av, count, vals, atom_getsym);
+}
+
+t_max_err atom_getatom_array(long ac, t_atom *av, long count, t_atom *vals) {
+  return get_values(ac, av, count, vals, [](const t_atom *a) { return *a; });
+}
+
+t_max_err atom_getobj_array(long ac, t_atom *av, long count, t_object **vals) {
+  return get_values(ac, av, count, vals, atom_getobj);
+}
+
+t_max_err atom_setchar_array(long ac, t_atom *av, long count, unsigned char *vals) {
+  return set_values(ac, av, count, vals, atom_setlong);
+}
+
+t_max_err atom_setlong_array(long ac, t_atom *av, long count, t_atom_long *vals) {
+  return set_values(ac, av, count, vals, atom_setlong);
+}
+
+t_max_err atom_setfloat_array(long ac, t_atom *av, long count, float *vals) {
+  return set_values(ac, av, count, vals, atom_setfloat);
+}
+
+t_max_err atom_setdouble_array(long ac, t_atom *av, long count, double *vals) {
+  return set_values(ac, av, count, vals, atom_setfloat);
+}
+
+t_max_err atom_setsym_array(long ac, t_atom *av, long count, t_symbol **vals) {
+  return set_values(ac, av, count, vals, atom_setsym);
+}
+
+t_max_err atom_setatom_array(long ac, t_atom *av, long count, t_atom *vals) {
+  return set_values(ac, av, count, vals, [](t_atom *a, const t_atom &value) { *a = value; });
+}
+
+t_max_err atom_setobj_array(long ac, t_atom *av, long count, t_object **vals) {
+  return set_values(ac, av, count, vals, atom_setobj);
+}
+
 t_max_err atom_alloc(long *ac, t_atom **av, char *alloc) {
   return atom_alloc_array(1, ac, av, alloc);
 }

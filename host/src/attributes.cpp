@@ -264,15 +264,55 @@ t_max_err set_one(void *x, t_symbol *s, const t_atom &value) {
   return set_attribute(static_cast<t_object *>(x), a, 1, &value, SetBy::code);
 }
 
-// The first value of the attribute, or an A_NOTHING atom.
-t_atom first_value(void *x, t_symbol *s) {
-  t_atom none{};
-  none.a_type = A_NOTHING;
+// The attribute's values as object_attr_get* read them: none when there
+// is no such attribute or it cannot be read.
+std::vector<t_atom> values_of(void *x, t_symbol *s) {
   Attribute *a = object_attribute(x, s, "object_attr_get");
   std::vector<t_atom> values;
-  if (!a || get_values(static_cast<t_object *>(x), *a, values) != MAX_ERR_NONE || values.empty())
+  if (!a || get_values(static_cast<t_object *>(x), *a, values) != MAX_ERR_NONE)
+    values.clear();
+  return values;
+}
+
+// The first value of the attribute, or an A_NOTHING atom.
+t_atom first_value(void *x, t_symbol *s) {
+  const std::vector<t_atom> values = values_of(x, s);
+  if (values.empty()) {
+    t_atom none{};
+    none.a_type = A_NOTHING;
     return none;
+  }
   return values.front();
+}
+
+// At most `max` values of the attribute into `vals`, converted by `get`
+// (an atom_get*_array); the count written.
+template <class T>
+long get_array(void *x, t_symbol *s, long max, T *vals,
+               t_max_err (*get)(long, t_atom *, long, T *)) {
+  if (max <= 0 || !vals)
+    return 0;
+  std::vector<t_atom> values = values_of(x, s);
+  const long count = std::min(max, static_cast<long>(values.size()));
+  get(count, values.data(), count, vals);
+  return count;
+}
+
+// Sets the attribute to `count` values, made into atoms by `set` (an
+// atom_set*_array).
+template <class T>
+t_max_err set_array(void *x, t_symbol *s, long count, T *vals,
+                    t_max_err (*set)(long, t_atom *, long, T *)) {
+  if (count < 0 || (count > 0 && !vals)) {
+    error("object_attr_set: %ld values at %p", count, static_cast<const void *>(vals));
+    return MAX_ERR_INVALID_PTR;
+  }
+  Attribute *a = object_attribute(x, s, "object_attr_set");
+  if (!a)
+    return MAX_ERR_GENERIC;
+  std::vector<t_atom> atoms(static_cast<size_t>(count));
+  set(count, atoms.data(), count, vals);
+  return set_attribute(static_cast<t_object *>(x), a, count, atoms.data(), SetBy::code);
 }
 
 void set_clip(ClipFilter &clip, double scale, double min, double max, long usemin, long usemax) {
@@ -549,6 +589,47 @@ t_max_err object_attr_setobj(void *x, t_symbol *s, t_object *o) {
   value.a_type = A_OBJ;
   value.a_w.w_obj = o;
   return set_one(x, s, value);
+}
+
+long object_attr_getlong_array(void *x, t_symbol *s, long max, t_atom_long *vals) {
+  return get_array(x, s, max, vals, atom_getlong_array);
+}
+
+long object_attr_getchar_array(void *x, t_symbol *s, long max, t_uint8 *vals) {
+  return get_array(x, s, max, vals, atom_getchar_array);
+}
+
+long object_attr_getfloat_array(void *x, t_symbol *s, long max, float *vals) {
+  return get_array(x, s, max, vals, atom_getfloat_array);
+}
+
+long object_attr_getdouble_array(void *x, t_symbol *s, long max, double *vals) {
+  return get_array(x, s, max, vals, atom_getdouble_array);
+}
+
+long object_attr_getsym_array(void *x, t_symbol *s, long max, t_symbol **vals) {
+  return get_array(x, s, max, vals, atom_getsym_array);
+}
+
+t_max_err object_attr_setlong_array(void *x, t_symbol *s, long count, t_atom_long *vals) {
+  return set_array(x, s, count, vals, atom_setlong_array);
+}
+
+t_max_err object_attr_setchar_array(void *x, t_symbol *s, long count, const t_uint8 *vals) {
+  // atom_setchar_array only reads the values.
+  return set_array(x, s, count, const_cast<t_uint8 *>(vals), atom_setchar_array);
+}
+
+t_max_err object_attr_setfloat_array(void *x, t_symbol *s, long count, float *vals) {
+  return set_array(x, s, count, vals, atom_setfloat_array);
+}
+
+t_max_err object_attr_setdouble_array(void *x, t_symbol *s, long count, double *vals) {
+  return set_array(x, s, count, vals, atom_setdouble_array);
+}
+
+t_max_err object_attr_setsym_array(void *x, t_symbol *s, long count, t_symbol **vals) {
+  return set_array(x, s, count, vals, atom_setsym_array);
 }
 
 // ---- Filters -------------------------------------------------------------------------

@@ -64,6 +64,15 @@ t_symbol *symbol_unique(void) {
   }
 }
 
+t_symbol *symbol_stripquotes(t_symbol *s) {
+  if (!s)
+    return nullptr;
+  const std::string_view name = s->s_name;
+  if (name.size() < 2 || name.front() != '"' || name.back() != '"')
+    return s;
+  return gensym(std::string(name.substr(1, name.size() - 2)).c_str());
+}
+
 t_symbol *gensym_tr(const char *s) {
   return gensym(s);
 }

@@ -127,6 +127,54 @@ TEST(Atoms, AtomsAsTextAllocatedOrCutToTheCallersBuffer) {
   EXPECT_NE(atom_gettext(1, nullptr, &capacity, &into, 0), MAX_ERR_NONE);
 }
 
+TEST(AtomArrays, ValuesGoInAndOutConvertedAsFarAsBothArraysReach) {
+  std::vector<t_atom> list = atoms({sym_atom("keep"), sym_atom("keep"), sym_atom("keep")});
+  t_atom_long two[2] = {7, 300};
+  EXPECT_EQ(atom_setlong_array(3, list.data(), 2, two), MAX_ERR_NONE);
+  EXPECT_EQ(atom_getsym(&list[2]), gensym("keep"));
+  double doubles[4] = {-1, -1, -1, -1};
+  EXPECT_EQ(atom_getdouble_array(3, list.data(), 4, doubles), MAX_ERR_NONE);
+  EXPECT_EQ(doubles[0], 7.0);
+  EXPECT_EQ(doubles[2], 0.0); // a symbol is no number
+  EXPECT_EQ(doubles[3], -1.0);
+  unsigned char bytes[2] = {0, 0};
+  EXPECT_EQ(atom_getchar_array(2, list.data(), 2, bytes), MAX_ERR_NONE);
+  EXPECT_EQ(bytes[1], 44); // 300 cut to its low byte
+
+  float floats[2] = {0.5f, 1.25f};
+  EXPECT_EQ(atom_setfloat_array(1, list.data(), 2, floats), MAX_ERR_NONE);
+  EXPECT_EQ(atom_gettype(&list[0]), A_FLOAT);
+  EXPECT_EQ(atom_getlong(&list[1]), 300);
+  t_atom_long longs[1] = {0};
+  EXPECT_EQ(atom_getlong_array(1, list.data(), 1, longs), MAX_ERR_NONE);
+  EXPECT_EQ(longs[0], 0);
+
+  t_symbol *words[2] = {gensym("a"), gensym("b")};
+  EXPECT_EQ(atom_setsym_array(2, list.data(), 2, words), MAX_ERR_NONE);
+  t_symbol *read[3] = {nullptr, nullptr, nullptr};
+  EXPECT_EQ(atom_getsym_array(3, list.data(), 3, read), MAX_ERR_NONE);
+  EXPECT_EQ(read[1], gensym("b"));
+  EXPECT_EQ(read[2], gensym("keep"));
+  int object = 0;
+  t_object *objects[1] = {reinterpret_cast<t_object *>(&object)};
+  EXPECT_EQ(atom_setobj_array(1, list.data(), 1, objects), MAX_ERR_NONE);
+  t_atom copied[2];
+  EXPECT_EQ(atom_getatom_array(2, list.data(), 2, copied), MAX_ERR_NONE);
+  EXPECT_EQ(atom_getobj(&copied[0]), &object);
+  EXPECT_EQ(atom_getsym(&copied[1]), gensym("b"));
+  EXPECT_EQ(atom_setatom_array(1, list.data() + 2, 1, copied + 1), MAX_ERR_NONE);
+  t_object *found[1] = {nullptr};
+  EXPECT_EQ(atom_getobj_array(1, list.data(), 1, found), MAX_ERR_NONE);
+  EXPECT_EQ(found[0], objects[0]);
+
+  // Nothing to copy needs no array; a missing one or a negative count is refused.
+  EXPECT_EQ(atom_getlong_array(0, nullptr, 5, longs), MAX_ERR_NONE);
+  EXPECT_EQ(atom_getlong_array(2, list.data(), 2, nullptr), MAX_ERR_INVALID_PTR);
+  EXPECT_EQ(atom_setsym_array(2, nullptr, 2, words), MAX_ERR_INVALID_PTR);
+  EXPECT_NE(atom_setlong_array(-1, list.data(), 1, two), MAX_ERR_NONE);
+  EXPECT_EQ(atom_getsym(&list[2]), gensym("b"));
+}
+
 TEST(Symbols, UniqueSymbolsAreNewEvenWhenANameWasTakenAndAcrossThreads) {
   t_symbol *first = symbol_unique();
   ASSERT_EQ(first->s_name[0], 'u');
@@ -148,6 +196,14 @@ TEST(Symbols, UniqueSymbolsAreNewEvenWhenANameWasTakenAndAcrossThreads) {
   a.join();
   for (t_symbol *s : made[0])
     EXPECT_EQ(std::find(made[1].begin(), made[1].end(), s), made[1].end());
+}
+
+TEST(Symbols, StrippingQuotesTakesOnlyAPairAroundTheName) {
+  EXPECT_EQ(symbol_stripquotes(gensym("\"two words\"")), gensym("two words"));
+  EXPECT_EQ(symbol_stripquotes(gensym("\"\"")), gensym(""));
+  for (const char *kept : {"plain", "\"", "\"open", "close\"", "in\"side", ""})
+    EXPECT_EQ(symbol_stripquotes(gensym(kept)), gensym(kept)) << kept;
+  EXPECT_EQ(symbol_stripquotes(nullptr), nullptr);
 }
 
 TEST(Symbols, TranslationGivesTheTextBack) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -41,6 +42,8 @@ struct Attrs {
   long hidden;
   long viaaccessors;
   long stored_by_setter;
+  t_atom_long pair[2];
+  long pair_count;
   void *out;
 };
 t_class *attrs_class;
@@ -64,6 +67,22 @@ t_max_err doubled_get(Attrs *x, void *, long *ac, t_atom **av) {
 t_max_err odd_only_set(Attrs *x, void *, long ac, t_atom *av) {
   if (ac && av && atom_getlong(av) % 2)
     x->stored_by_setter = atom_getlong(av);
+  return MAX_ERR_NONE;
+}
+// "pair": at most two numbers, kept by its accessors.
+t_max_err pair_get(Attrs *x, void *, long *ac, t_atom **av) {
+  char alloc = 0;
+  if (atom_alloc_array(std::max(x->pair_count, 1L), ac, av, &alloc) != MAX_ERR_NONE)
+    return MAX_ERR_OUT_OF_MEM;
+  *ac = x->pair_count;
+  for (long i = 0; i < x->pair_count; ++i)
+    atom_setlong(*av + i, x->pair[i]);
+  return MAX_ERR_NONE;
+}
+t_max_err pair_set(Attrs *x, void *, long ac, t_atom *av) {
+  x->pair_count = std::min(ac, 2L);
+  for (long i = 0; i < x->pair_count; ++i)
+    x->pair[i] = atom_getlong(av + i);
   return MAX_ERR_NONE;
 }
 // Rounds every value set to the nearest ten.
@@ -96,6 +115,8 @@ void attrs_main() {
   CLASS_ATTR_ENUMINDEX(c, "viaaccessors", 0, "zero one \"two three\"");
   CLASS_ATTR_ORDER(c, "viaaccessors", 0, "2");
   CLASS_ATTR_SAVE(c, "viaaccessors", 0);
+  class_addattr(c, attr_offset_new("pair", gensym("atom_long"), 0, (method)pair_get,
+                                   (method)pair_set, calcoffset(Attrs, pair)));
   class_addattr(
       c, attr_offset_new("rounded", gensym("long"), 0, nullptr, nullptr, calcoffset(Attrs, fixed)));
   attr_addfilterset_proc(class_attr_get(c, gensym("rounded")), (method)tens);
@@ -230,6 +251,51 @@ TEST_F(Attributes, AccessorsReplaceTheStoredValueAndAttributesOfAttributesAreKep
   EXPECT_EQ(object_method(attr, gensym("gettype")), gensym("long"));
   EXPECT_EQ(object_method(attr, gensym("getname")), gensym("viaaccessors"));
   EXPECT_EQ(p.take(), Lines{});
+}
+
+TEST_F(Attributes, ArraysOfValuesAreSetAndReadConvertedAndBounded) {
+  t_atom_long longs[3] = {4, 5, 6};
+  EXPECT_EQ(object_attr_setlong_array(x, gensym("pair"), 3, longs), MAX_ERR_NONE);
+  EXPECT_EQ(x->pair_count, 2);
+  t_atom_long back[3] = {-1, -1, -1};
+  EXPECT_EQ(object_attr_getlong_array(x, gensym("pair"), 3, back), 2);
+  EXPECT_EQ(back[0], 4);
+  EXPECT_EQ(back[1], 5);
+  EXPECT_EQ(back[2], -1);
+  // Never more than the caller has room for.
+  double first[1] = {0};
+  EXPECT_EQ(object_attr_getdouble_array(x, gensym("pair"), 1, first), 1);
+  EXPECT_EQ(first[0], 4.0);
+  EXPECT_EQ(object_attr_getlong_array(x, gensym("pair"), 0, back), 0);
+
+  double halves[1] = {0.5};
+  EXPECT_EQ(object_attr_setdouble_array(x, gensym("f64"), 1, halves), MAX_ERR_NONE);
+  float as_float[1] = {0};
+  EXPECT_EQ(object_attr_getfloat_array(x, gensym("f64"), 1, as_float), 1);
+  EXPECT_EQ(as_float[0], 0.5f);
+  float quarter[1] = {0.25f};
+  EXPECT_EQ(object_attr_setfloat_array(x, gensym("f32"), 1, quarter), MAX_ERR_NONE);
+  EXPECT_EQ(x->f32, 0.25f);
+  const t_uint8 high[1] = {200};
+  EXPECT_EQ(object_attr_setchar_array(x, gensym("l"), 1, high), MAX_ERR_NONE);
+  t_uint8 byte[1] = {0};
+  EXPECT_EQ(object_attr_getchar_array(x, gensym("l"), 1, byte), 1);
+  EXPECT_EQ(byte[0], 200);
+  t_symbol *word[1] = {gensym("abc")};
+  EXPECT_EQ(object_attr_setsym_array(x, gensym("sym"), 1, word), MAX_ERR_NONE);
+  t_symbol *read[1] = {nullptr};
+  EXPECT_EQ(object_attr_getsym_array(x, gensym("sym"), 1, read), 1);
+  EXPECT_EQ(read[0], gensym("abc"));
+  EXPECT_EQ(p.take(), Lines{});
+
+  // Bad counts and names are refused and leave the value as it was.
+  EXPECT_EQ(object_attr_setlong_array(x, gensym("pair"), -1, longs), MAX_ERR_INVALID_PTR);
+  EXPECT_EQ(object_attr_setlong_array(x, gensym("pair"), 2, nullptr), MAX_ERR_INVALID_PTR);
+  EXPECT_EQ(x->pair_count, 2);
+  EXPECT_EQ(object_attr_getlong_array(x, gensym("nope"), 3, back), 0);
+  const Lines lines = p.take();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[2], "error: test-attrs: no attribute \"nope\"");
 }
 
 TEST(AttributeArguments, TheOffsetIsTheFirstAttributeName) {

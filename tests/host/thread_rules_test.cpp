@@ -6,7 +6,9 @@
 #include "patch.hpp"
 
 #include "ext.h"
+#include "ext_critical.h"
 #include "ext_obex.h"
+#include "ext_systhread.h"
 
 #include <gtest/gtest.h>
 
@@ -151,6 +153,59 @@ TEST_F(ThreadRules, HandingWorkToTheMainThreadIsNotReported) {
   });
   p.advance(1);
   EXPECT_EQ(p.take(), (Lines{"w.0: 7", "w.0: bang"}));
+}
+
+TEST_F(ThreadRules, QelemsThreadsAndCriticalRegionsServeAnyThreadWithoutAReport) {
+  Worker *w = make_worker();
+  ASSERT_NE(w, nullptr);
+  void *qelem = qelem_new(
+      w, (method) + [](Worker *x) { outlet_int(x->out, 3); });
+  ASSERT_NE(qelem, nullptr);
+  on_worker_thread([&] {
+    qelem_set(qelem);
+    qelem_unset(qelem);
+    qelem_front(qelem);
+    qelem_set(qelem);
+
+    t_systhread_mutex mutex = nullptr;
+    t_systhread_cond cond = nullptr;
+    t_systhread_key key = nullptr;
+    EXPECT_EQ(systhread_mutex_new(&mutex, SYSTHREAD_MUTEX_NORMAL), MAX_ERR_NONE);
+    EXPECT_EQ(systhread_cond_new(&cond, 0), MAX_ERR_NONE);
+    EXPECT_EQ(systhread_key_create(&key, nullptr), MAX_ERR_NONE);
+    systhread_mutex_lock(mutex);
+    systhread_cond_signal(cond);
+    systhread_mutex_unlock(mutex);
+    systhread_setspecific(key, w);
+    EXPECT_EQ(systhread_getspecific(key), w);
+    EXPECT_EQ(systhread_ismainthread(), 0);
+
+    // A thread of its own, made and joined from this one.
+    systhread_set_name("worker");
+    t_systhread inner = nullptr;
+    EXPECT_EQ(systhread_create((method) + [](void *) -> void * { return nullptr; }, nullptr, 0, 0,
+                               0, &inner),
+              MAX_ERR_NONE);
+    EXPECT_EQ(systhread_join(inner, nullptr), MAX_ERR_NONE);
+    systhread_sleep(0);
+
+    t_critical region = nullptr;
+    critical_new(&region);
+    critical_enter(region);
+    critical_exit(region);
+    critical_free(region);
+    critical_enter(nullptr);
+    critical_exit(nullptr);
+
+    EXPECT_EQ(systhread_key_delete(key), MAX_ERR_NONE);
+    EXPECT_EQ(systhread_cond_free(cond), MAX_ERR_NONE);
+    EXPECT_EQ(systhread_mutex_free(mutex), MAX_ERR_NONE);
+  });
+  EXPECT_EQ(p.take(), Lines{});
+  // The qelem's function runs once, on the main thread, and its outlet is not reported.
+  p.advance(0);
+  EXPECT_EQ(p.take(), Lines{"w.0: 3"});
+  p.free(&w->ob);
 }
 
 } // namespace
