@@ -14,12 +14,14 @@
 #include "ext.h"
 #include "ext_obex.h"
 
-static t_class *mensor_class;
+namespace {
+
+t_class *mensor_class;
 
 // An argument equal to this (by identity) means that no file name was given.
-static t_symbol *ps_nothing;
+t_symbol *ps_nothing;
 
-#define MENSOR_NAME_CHARS 256
+constexpr int mensor_name_chars = 256;
 
 typedef struct mensor {
   t_object ob;
@@ -29,9 +31,9 @@ typedef struct mensor {
   void *out;
 } mensor_object;
 
-static void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *argv);
+void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *argv);
 
-static void mensor_close(mensor_object *x) {
+void mensor_close(mensor_object *x) {
   if (x->isopen == 1) {
     sysfile_close(x->fh);
     x->fh = 0;
@@ -39,13 +41,13 @@ static void mensor_close(mensor_object *x) {
   }
 }
 
-// Copies the symbol's name with its NUL into `name` (MENSOR_NAME_CHARS
+// Copies the symbol's name with its NUL into `name` (mensor_name_chars
 // bytes); false, with nothing copied, when it does not fit.
-static bool mensor_copyname(char *name, const t_symbol *s) {
+bool mensor_copyname(char *name, const t_symbol *s) {
   const char *src = s->s_name;
   int len = 0;
   while (src[len]) {
-    if (++len >= MENSOR_NAME_CHARS) {
+    if (++len >= mensor_name_chars) {
       return false;
     }
   }
@@ -55,7 +57,7 @@ static bool mensor_copyname(char *name, const t_symbol *s) {
   return true;
 }
 
-static void *mensor_new(t_symbol *s) {
+void *mensor_new(t_symbol *s) {
   mensor_object *x = (mensor_object *)object_alloc(mensor_class);
   if (!x) {
     return 0;
@@ -71,19 +73,19 @@ static void *mensor_new(t_symbol *s) {
   return x;
 }
 
-static void mensor_bang(mensor_object *x) {
+void mensor_bang(mensor_object *x) {
   outlet_int(x->out, x->eof);
 }
 
-static void mensor_open(mensor_object *x, t_symbol *s) {
+void mensor_open(mensor_object *x, t_symbol *s) {
   defer_low(x, (method)mensor_doopen, s, 0, 0);
 }
 
-static void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *argv) {
+void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *argv) {
   (void)argc;
   (void)argv;
   // The dialog writes a name of up to MAX_FILENAME_CHARS bytes, so the buffer
-  // is that large; names given in a message are held to MENSOR_NAME_CHARS.
+  // is that large; names given in a message are held to mensor_name_chars.
   char name[MAX_FILENAME_CHARS];
   short path = 0;
   t_fourcc type = 0;
@@ -124,7 +126,7 @@ static void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *arg
   outlet_int(x->out, x->eof);
 }
 
-static void mensor_assist(mensor_object *x, void *b, long m, long a, char *s) {
+void mensor_assist(mensor_object *x, void *b, long m, long a, char *s) {
   (void)x;
   (void)b;
   const char *text = 0;
@@ -138,9 +140,11 @@ static void mensor_assist(mensor_object *x, void *b, long m, long a, char *s) {
   }
 }
 
-static void mensor_free(mensor_object *x) {
+void mensor_free(mensor_object *x) {
   mensor_close(x);
 }
+
+} // namespace
 
 C74_EXPORT void ext_main(void *) {
   t_class *c = class_new("mensor", (method)mensor_new, (method)mensor_free, sizeof(mensor_object),
