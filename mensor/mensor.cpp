@@ -25,7 +25,7 @@ constexpr int mensor_name_chars = 256;
 
 typedef struct mensor {
   t_object ob;
-  t_filehandle fh; // the open file, 0 between messages
+  t_filehandle fh; // the open file, null between messages
   int32_t eof;     // size in bytes of the last file measured
   int16_t isopen;  // 1 while fh holds an open file
   void *out;
@@ -36,7 +36,7 @@ void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *argv);
 void mensor_close(mensor_object *x) {
   if (x->isopen == 1) {
     sysfile_close(x->fh);
-    x->fh = 0;
+    x->fh = nullptr;
     x->isopen = 0;
   }
 }
@@ -60,15 +60,15 @@ bool mensor_copyname(char *name, const t_symbol *s) {
 void *mensor_new(t_symbol *s) {
   mensor_object *x = (mensor_object *)object_alloc(mensor_class);
   if (!x) {
-    return 0;
+    return nullptr;
   }
   x->out = intout(x);
   x->isopen = 0;
-  x->fh = 0;
+  x->fh = nullptr;
   x->eof = 0;
   // Measured at once, so that the first bang reports the file's size.
   if (s && s != ps_nothing) {
-    mensor_doopen(x, s, 0, 0);
+    mensor_doopen(x, s, 0, nullptr);
   }
   return x;
 }
@@ -78,7 +78,7 @@ void mensor_bang(mensor_object *x) {
 }
 
 void mensor_open(mensor_object *x, t_symbol *s) {
-  defer_low(x, (method)mensor_doopen, s, 0, 0);
+  defer_low(x, (method)mensor_doopen, s, 0, nullptr);
 }
 
 void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *argv) {
@@ -95,7 +95,7 @@ void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *argv) {
 
   if (!s || s == ps_nothing) {
     name[0] = 0;
-    if (open_dialog(name, &path, &type, 0L, 0)) {
+    if (open_dialog(name, &path, &type, nullptr, 0)) {
       return;
     }
   } else if (!mensor_copyname(name, s) || locatefile_extended(name, &path, &type, &typelist, -1)) {
@@ -105,7 +105,7 @@ void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *argv) {
 
   const short err = path_opensysfile(name, path, &x->fh, PATH_READ_PERM);
   if (err) {
-    x->fh = 0;
+    x->fh = nullptr;
     outlet_int(x->out, err);
     return;
   }
@@ -129,7 +129,7 @@ void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *argv) {
 void mensor_assist(mensor_object *x, void *b, long m, long a, char *s) {
   (void)x;
   (void)b;
-  const char *text = 0;
+  const char *text = nullptr;
   if (m == ASSIST_INLET && a == 0) {
     text = "open, bang";
   } else if (m == ASSIST_OUTLET && a == 0) {
@@ -148,7 +148,7 @@ void mensor_free(mensor_object *x) {
 
 C74_EXPORT void ext_main(void *) {
   t_class *c = class_new("mensor", (method)mensor_new, (method)mensor_free, sizeof(mensor_object),
-                         0L, A_DEFSYM, 0);
+                         nullptr, A_DEFSYM, 0);
   class_addmethod(c, (method)mensor_bang, "bang", 0);
   class_addmethod(c, (method)mensor_open, "open", A_DEFSYM, 0);
   class_addmethod(c, (method)mensor_assist, "assist", A_CANT, 0);
