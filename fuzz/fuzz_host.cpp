@@ -15,6 +15,9 @@ namespace {
 bool failing = false;
 long taken = 0;
 
+using Make = t_ptr (*)(t_ptr_size);
+using Resize = t_ptr (*)(void *, t_ptr_size);
+
 template <class Fn> Fn host_function(const char *name) {
   auto *fn = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, name));
   if (!fn) {
@@ -35,39 +38,31 @@ t_ptr counted(t_ptr block) {
 // Every call that can make a block is wrapped, so that the count stays
 // whole whichever of them the host library uses inside.
 extern "C" t_ptr sysmem_newptr(t_ptr_size size) {
-  using Newptr = t_ptr (*)(t_ptr_size);
-  static const Newptr host_newptr = host_function<Newptr>("sysmem_newptr");
-  return failing ? nullptr : counted(host_newptr(size));
+  static const auto host = host_function<Make>("sysmem_newptr");
+  return failing ? nullptr : counted(host(size));
 }
 
 extern "C" t_ptr sysmem_newptrclear(t_ptr_size size) {
-  using Newptr = t_ptr (*)(t_ptr_size);
-  static const Newptr host_newptrclear = host_function<Newptr>("sysmem_newptrclear");
-  return failing ? nullptr : counted(host_newptrclear(size));
+  static const auto host = host_function<Make>("sysmem_newptrclear");
+  return failing ? nullptr : counted(host(size));
 }
 
+// A resize of null makes a new block.
 extern "C" t_ptr sysmem_resizeptr(void *block, t_ptr_size size) {
-  using Resizeptr = t_ptr (*)(void *, t_ptr_size);
-  static const Resizeptr host_resizeptr = host_function<Resizeptr>("sysmem_resizeptr");
-  if (failing)
-    return nullptr;
-  return block ? host_resizeptr(block, size) : counted(host_resizeptr(block, size));
+  static const auto host = host_function<Resize>("sysmem_resizeptr");
+  return failing ? nullptr : block ? host(block, size) : counted(host(block, size));
 }
 
 extern "C" t_ptr sysmem_resizeptrclear(void *block, t_ptr_size size) {
-  using Resizeptr = t_ptr (*)(void *, t_ptr_size);
-  static const Resizeptr host_resizeptrclear = host_function<Resizeptr>("sysmem_resizeptrclear");
-  if (failing)
-    return nullptr;
-  return block ? host_resizeptrclear(block, size) : counted(host_resizeptrclear(block, size));
+  static const auto host = host_function<Resize>("sysmem_resizeptrclear");
+  return failing ? nullptr : block ? host(block, size) : counted(host(block, size));
 }
 
 extern "C" void sysmem_freeptr(void *block) {
-  using Freeptr = void (*)(void *);
-  static const Freeptr host_freeptr = host_function<Freeptr>("sysmem_freeptr");
+  static const auto host = host_function<void (*)(void *)>("sysmem_freeptr");
   if (block)
     --taken;
-  host_freeptr(block);
+  host(block);
 }
 
 namespace fuzzhost {
