@@ -46,8 +46,24 @@ struct t_TovikLoader {
   void *listOut;
 };
 
+// An upload message: its length, the address and the type tags (each padded
+// with zeros to a multiple of 4 bytes), the payload's length, the payload,
+// and 1 to 4 zero bytes that end it on a multiple of 4.
+constexpr char upload_address[8] = "/vxdl";
+constexpr char upload_type_tags[4] = ",b";
+constexpr int length_size = 4;
+constexpr int address_at = length_size;
+constexpr int type_tags_at = address_at + sizeof upload_address;
+constexpr int payload_length_at = type_tags_at + sizeof upload_type_tags;
+constexpr int payload_at = payload_length_at + length_size;
+// What a message of n payload bytes takes: its framing, the payload and at
+// least one closing zero byte, rounded down to a multiple of 4.
+constexpr long long MessageSize(long long n) {
+  return (n + payload_at + 4) & ~3LL;
+}
+
 // The largest payload whose framed message still has a 32-bit signed size.
-constexpr long long max_payload = INT_MAX - 24;
+constexpr long long max_payload = INT_MAX - (payload_at + 4);
 
 // The tags an import wraps around the file: one window tag per element of
 // the window path (in place of %s), outermost first.
@@ -82,7 +98,7 @@ void PostError(t_TovikLoader *x, int code, const char *text) {
 // Puts a message of `n` payload bytes into the slot with its framing written;
 // returns the payload area, or null when the block cannot be had.
 unsigned char *InitMessage(t_TovikLoader *x, int n) {
-  const int size = static_cast<int>((static_cast<long long>(n) + 24) & ~3LL);
+  const int size = static_cast<int>(MessageSize(n));
   auto *m = static_cast<unsigned char *>(Memory::Alloc(size));
   if (!m)
     return nullptr;
@@ -92,13 +108,13 @@ unsigned char *InitMessage(t_TovikLoader *x, int n) {
     m[at + 2] = static_cast<unsigned char>(v >> 8);
     m[at + 3] = static_cast<unsigned char>(v);
   };
-  put(0, static_cast<std::uint32_t>(size - 4));
-  std::memcpy(m + 4, "/vxdl\0\0\0", 8);
-  std::memcpy(m + 12, ",b\0\0", 4);
-  put(16, static_cast<std::uint32_t>(n));
+  put(0, static_cast<std::uint32_t>(size - length_size));
+  std::memcpy(m + address_at, upload_address, sizeof upload_address);
+  std::memcpy(m + type_tags_at, upload_type_tags, sizeof upload_type_tags);
+  put(payload_length_at, static_cast<std::uint32_t>(n));
   x->message = m;
   x->messageSize = size;
-  return m + 20;
+  return m + payload_at;
 }
 
 void FreeMessage(t_TovikLoader *x) {
