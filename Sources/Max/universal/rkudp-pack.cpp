@@ -36,7 +36,7 @@ constexpr long header_size = 4;
 constexpr long message_header_size = 6;
 // Without an explicit send, a datagram goes out once fewer than 8 bytes are
 // free: not enough for a padded message header and one data byte.
-constexpr long full_threshold = 1464;
+constexpr long full_threshold = datagram_size - 8;
 constexpr long index_space = 65536;
 
 typedef struct _rkudppack {
