@@ -1,11 +1,11 @@
-# Warnings are shown in every target of the kit; they are errors only with
-# KIT_WERROR, which the presets set (a user's newer compiler may warn where
-# ours does not, and must still build the kit).
+# kit_warnings: the warnings of the kit's own code, which every target of the
+# kit links (PRIVATE) and code of other authors (GoogleTest, the SDK's
+# examples) does not. They are errors only with KIT_WERROR, which the
+# presets set (a user's newer compiler may warn where ours does not, and
+# must still build the kit).
 option(KIT_WERROR "Treat warnings as errors" OFF)
-add_compile_options(-Wall -Wextra)
-if(KIT_WERROR)
-  add_compile_options(-Werror)
-endif()
+add_library(kit_warnings INTERFACE)
+target_compile_options(kit_warnings INTERFACE -Wall -Wextra $<$<BOOL:${KIT_WERROR}>:-Werror>)
 
 # Sanitizers, chosen by the presets (KIT_SANITIZE=address;undefined or thread).
 set(KIT_SANITIZE "" CACHE STRING "Sanitizers to build with (address;undefined or thread)")

@@ -1,8 +1,8 @@
 // Object records, their outlets, and freeing (inlets: inlets.cpp).
 #include "objects.hpp"
 #include "function_cast.hpp"
-#include "registry.hpp"
 #include "records.hpp"
+#include "registry.hpp"
 #include "scheduler.hpp"
 #include "symbols.hpp"
 #include "thread_rules.hpp"

@@ -43,7 +43,8 @@ bool local_time(std::time_t when, std::tm &out);
 // ---- Threads (posix/thread_count.cpp, win32/thread_count.cpp) ----------------
 
 /// How many threads the process has now, or nullopt where that cannot be
-/// told. Any thread; a few system calls.
+/// told. Any thread; one system call on Linux, a snapshot of the system's
+/// threads on Windows.
 std::optional<std::size_t> thread_count();
 
 // ---- Waking the loop (posix/waker.cpp, win32/waker.cpp) ---------------------

@@ -4,6 +4,7 @@
 #include "ext.h"
 #include "scheduler.hpp"
 
+using kit::rt::MainThreadCall;
 using kit::rt::Scheduler;
 
 void *qelem_new(void *obj, method fn) {
@@ -30,6 +31,6 @@ void qelem_unset(t_qelem *x) {
 }
 
 void qelem_free(t_qelem *x) {
-  if (x && !Scheduler::get().free_clock(x))
+  if (x && !Scheduler::get().free_clock(x, MainThreadCall::qelem_release))
     error("qelem_free: %p is not a qelem", x);
 }

@@ -151,7 +151,7 @@ bool Scheduler::unset(void *handle) {
   return true;
 }
 
-bool Scheduler::free_clock(void *handle) {
+bool Scheduler::free_clock(void *handle, MainThreadCall call) {
   [[maybe_unused]] const void *owner = nullptr;
   [[maybe_unused]] const char *owner_class = nullptr;
   {
@@ -168,7 +168,7 @@ bool Scheduler::free_clock(void *handle) {
     clocks_.erase(found);
     delete clock;
   }
-  check_main_thread(MainThreadCall::clock_free, owner, [&] { return owner_class; });
+  check_main_thread(call, owner, [&] { return owner_class; });
   return true;
 }
 

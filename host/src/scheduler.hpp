@@ -26,6 +26,7 @@
 
 #include "ext.h"
 #include "kit/host.hpp"
+#include "main_thread_call.hpp"
 #include "platform.hpp"
 
 #include <atomic>
@@ -57,8 +58,8 @@ public:
   bool arm_if_idle(void *clock, bool front);
   bool unset(void *clock);
   /// Cancels and frees a clock; false when `clock` is not one. Main thread
-  /// (checked in checking builds, see thread_rules.hpp).
-  bool free_clock(void *clock);
+  /// (checked in checking builds, see thread_rules.hpp, reported as `call`).
+  bool free_clock(void *clock, MainThreadCall call = MainThreadCall::clock_release);
   /// Frees the clocks still owned by a freed object.
   void free_clocks_of(const void *owner);
 

@@ -1,25 +1,24 @@
-// Checks of the thread rules: outlets, Host::send and freeing a clock are
-// for the host's main thread (the one that made the host or last ran the
-// loop). A call made from another thread still happens as asked; debug and
-// sanitizer builds (KIT_CHECK_THREADS, set by the build for CMAKE_BUILD_TYPE
-// Debug or KIT_SANITIZE) report it on the console, naming the call: "CLASS:
-// outlet called off the main thread", "CLASS: Host::send called off the
-// main thread", "CLASS: clock freed off the main thread" (without "CLASS: "
-// when no object is concerned), once per object and kind of call, so that a
-// worker thread reaching the patch shows instead of corrupting it in
-// silence. Other builds carry no check at all.
+// Checks of the thread rules: outlets, Host::send and freeing a clock or a
+// qelem are for the host's main thread (the one that made the host or last
+// ran the loop). A call made from another thread still happens as asked;
+// debug and sanitizer builds (KIT_CHECK_THREADS, set by the build for
+// CMAKE_BUILD_TYPE Debug or KIT_SANITIZE) report it on the console, naming
+// the call: "CLASS: outlet called off the main thread", "CLASS: Host::send
+// called off the main thread", "CLASS: clock freed off the main thread",
+// "CLASS: qelem freed off the main thread" (without "CLASS: " when no object
+// is concerned), once per object and kind of call, so that a worker thread
+// reaching the patch shows instead of corrupting it in silence. Other builds
+// carry no check at all.
 //
 // Threads: any.
 #pragma once
 
+#include "main_thread_call.hpp"
 #include "scheduler.hpp"
 
 #include <cstdint>
 
 namespace kit::rt {
-
-/// The kinds of call the check reports separately.
-enum class MainThreadCall : uint8_t { outlet, send, clock_free };
 
 #ifdef KIT_CHECK_THREADS
 /// Reports the call unless it was reported for `object` already;

@@ -1,5 +1,8 @@
 #include "net.hpp"
 
+#include "child.hpp"
+#include "loopback.hpp"
+
 #include "framing.hpp"
 #include "patch.hpp"
 
@@ -14,7 +17,6 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace loadertest {
@@ -23,14 +25,9 @@ namespace {
 
 int loopback_socket(int type, int *port) {
   const int fd = socket(AF_INET, type, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (fd < 0 || bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0)
+  *port = kittest::bind_loopback(fd);
+  if (*port == 0)
     throw std::runtime_error(std::string("test listener: bind failed: ") + std::strerror(errno));
-  socklen_t len = sizeof a;
-  getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
-  *port = ntohs(a.sin_port);
   return fd;
 }
 
@@ -190,14 +187,7 @@ std::vector<nlohmann::json> Sim::stop() {
     if ((*e)["event"] == "state")
       break;
   }
-  int status = 0;
-  for (int i = 0; i < 50 && waitpid(pid_, &status, WNOHANG) == 0; ++i)
-    usleep(100000);
-  if (waitpid(pid_, &status, WNOHANG) == 0) {
-    kill(pid_, SIGKILL);
-    waitpid(pid_, &status, 0);
-  }
-  exit_status_ = status;
+  exit_status_ = kittest::wait_child(pid_, 5s).status;
   pid_ = -1;
   close(out_);
   out_ = -1;
@@ -241,8 +231,7 @@ std::string TempDir::write(const std::string &name, const std::string &content) 
 }
 
 int sh(const std::string &command) {
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return kittest::exit_code(std::system(command.c_str()));
 }
 
 } // namespace loadertest

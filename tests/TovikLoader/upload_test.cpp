@@ -1,6 +1,7 @@
 // TovikLoader's uploads (load, import) and target messages to a device given
 // by its address, on loopback: the exact bytes on the wire, the outlets and
 // every error a patch can meet.
+#include "loopback.hpp"
 #include "net.hpp"
 #include "patch.hpp"
 
@@ -314,11 +315,7 @@ TEST_F(Upload, AConnectionNotMadeInTimeIsReportedOnStandardOutput) {
   std::vector<int> fillers;
   for (int i = 0; i < 2; ++i) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(full.port()));
-    connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
+    kittest::connect_loopback(fd, full.port());
     fillers.push_back(fd);
   }
   auto *t = make(full.port());

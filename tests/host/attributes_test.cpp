@@ -74,8 +74,8 @@ t_max_err tens(void *, void *, long ac, t_atom *av) {
 }
 
 void attrs_main() {
-  t_class *c = class_new("test-attrs", (method)attrs_new, nullptr, sizeof(Attrs), nullptr,
-                         A_GIMME, 0);
+  t_class *c =
+      class_new("test-attrs", (method)attrs_new, nullptr, sizeof(Attrs), nullptr, A_GIMME, 0);
   CLASS_ATTR_CHAR(c, "c", 0, Attrs, c);
   CLASS_ATTR_LONG(c, "l", 0, Attrs, l);
   CLASS_ATTR_ATOM_LONG(c, "al", 0, Attrs, al);
@@ -96,8 +96,8 @@ void attrs_main() {
   CLASS_ATTR_ENUMINDEX(c, "viaaccessors", 0, "zero one \"two three\"");
   CLASS_ATTR_ORDER(c, "viaaccessors", 0, "2");
   CLASS_ATTR_SAVE(c, "viaaccessors", 0);
-  class_addattr(c, attr_offset_new("rounded", gensym("long"), 0, nullptr, nullptr,
-                                   calcoffset(Attrs, fixed)));
+  class_addattr(
+      c, attr_offset_new("rounded", gensym("long"), 0, nullptr, nullptr, calcoffset(Attrs, fixed)));
   attr_addfilterset_proc(class_attr_get(c, gensym("rounded")), (method)tens);
   class_register(CLASS_BOX, c);
   attrs_class = c;
@@ -148,11 +148,13 @@ INSTANTIATE_TEST_SUITE_P(
     EachType, AttributeTypes,
     ::testing::Values(TypeCase{"c", "65", "65"}, TypeCase{"c", "300", "44"},
                       TypeCase{"l", "-7.9", "-7"}, TypeCase{"l", "2147483648", "2147483648"},
-                      TypeCase{"al", "123456789012", "123456789012"},
-                      TypeCase{"i32", "-2", "-2"}, TypeCase{"f32", "0.25", "0.25"},
-                      TypeCase{"f64", "3", "3"}, TypeCase{"sym", "hello", "hello"},
-                      TypeCase{"atom", "4.5", "4.5"}, TypeCase{"atom", "word", "word"}),
-    [](const auto &info) { return std::string(info.param.attribute) + std::to_string(info.index); });
+                      TypeCase{"al", "123456789012", "123456789012"}, TypeCase{"i32", "-2", "-2"},
+                      TypeCase{"f32", "0.25", "0.25"}, TypeCase{"f64", "3", "3"},
+                      TypeCase{"sym", "hello", "hello"}, TypeCase{"atom", "4.5", "4.5"},
+                      TypeCase{"atom", "word", "word"}),
+    [](const auto &info) {
+      return std::string(info.param.attribute) + std::to_string(info.index);
+    });
 
 TEST_F(Attributes, CreationArgumentsAndCCallsSetThemToo) {
   Patch other;
@@ -210,8 +212,8 @@ TEST_F(Attributes, AccessorsReplaceTheStoredValueAndAttributesOfAttributesAreKep
   auto attr_attr = [&](const char *name) {
     long ac = 0;
     t_atom *av = nullptr;
-    if (class_attr_attr_getvalueof(attrs_class, gensym("viaaccessors"), gensym(name), &ac,
-                                   &av) != MAX_ERR_NONE)
+    if (class_attr_attr_getvalueof(attrs_class, gensym("viaaccessors"), gensym(name), &ac, &av) !=
+        MAX_ERR_NONE)
       return std::string("(none)");
     std::string text = kit::format_atoms(std::span<const t_atom>(av, static_cast<size_t>(ac)));
     sysmem_freeptr(av);

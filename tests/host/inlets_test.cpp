@@ -69,7 +69,8 @@ TEST_F(Inlets, AFreedProxyTakesItsInletAndConnectionsAway) {
   Lines lines = p.take();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_TRUE(lines[0].starts_with("error: freeobject: ")) << lines[0];
-  EXPECT_TRUE(lines[0].ends_with(" is not an object, clock, proxy or record of the host")) << lines[0];
+  EXPECT_TRUE(lines[0].ends_with(" is not an object, clock, proxy or record of the host"))
+      << lines[0];
   // The connection to the freed proxy went with it; proxy 2 now stands at 1.
   p.send(source, "4");
   EXPECT_EQ(p.take(), (Lines{"post: test-inty: int 4", "source.0: 5",

@@ -42,8 +42,8 @@ void server_list(Server *x, t_symbol *, long argc, t_atom *) {
   object_post(&x->ob, "list of %ld", argc);
 }
 void server_main() {
-  server_class = class_new("test-server", (method)server_new, (method)server_free,
-                           sizeof(Server), nullptr, A_CANT, 0);
+  server_class = class_new("test-server", (method)server_new, (method)server_free, sizeof(Server),
+                           nullptr, A_CANT, 0);
   class_addmethod(server_class, (method)server_answer, "answer", A_CANT, 0);
   class_addmethod(server_class, (method)server_set, "set", A_LONG, A_FLOAT, A_DEFSYM, 0);
   class_addmethod(server_class, (method)server_list, "list", A_GIMME, 0);
@@ -67,8 +67,7 @@ void client_notify(Client *x, t_symbol *name, t_symbol *msg, void *, void *data)
     object_detach(gensym("test"), name, x);
 }
 void client_main() {
-  client_class =
-      class_new("test-client", (method)client_new, nullptr, sizeof(Client), nullptr, 0);
+  client_class = class_new("test-client", (method)client_new, nullptr, sizeof(Client), nullptr, 0);
   class_addmethod(client_class, (method)client_notify, "notify", A_CANT, 0);
   class_register(CLASS_BOX, client_class);
 }

@@ -242,7 +242,7 @@ TEST_F(Qelems, UnsetCancelsFrontGoesFirstAndFreeingTheObjectFreesItsQelem) {
 TEST_F(Qelems, FreeingAQelemOffTheMainThreadIsReported) {
   std::thread([&] { qelem_free(x->qelem); }).join();
   x->qelem = nullptr;
-  EXPECT_EQ(p.take(), Lines{"error: test-qworker: outlet called off the main thread"});
+  EXPECT_EQ(p.take(), Lines{"error: test-qworker: qelem freed off the main thread"});
 }
 #endif
 

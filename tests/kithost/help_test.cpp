@@ -241,8 +241,11 @@ TEST_P(UserPatchRuns, ShowWhatTheySay) {
     script.replace(at, 4, std::to_string(port));
   TempDir dir;
   const auto clicked = dir.write("clicks.kit", script + "\n");
-  Result run = run_kithost({"--fail-on-error", "--path", (Source / "examples/tovik").string(),
-                            (Source / clicks.patch).string(), clicked.string()});
+  // Logical time runs ahead wherever nothing can arrive: the lines are those
+  // of a run on the wall clock's pace.
+  Result run =
+      run_kithost({"--batch", "--fail-on-error", "--path", (Source / "examples/tovik").string(),
+                   (Source / clicks.patch).string(), clicked.string()});
   Lines shown;
   bool failed = false;
   for (const auto &line : run.out) {
@@ -317,6 +320,19 @@ const Clicks Runs[] = {
      {"post: upload-done: bang", "post: upload-done: bang"},
      Clicks::sim},
 };
+
+// No patch a user opens from help/ or examples/ goes without a run above.
+TEST(UserPatches, EveryHelpAndExamplePatchRuns) {
+  std::set<std::string> run;
+  for (const Clicks &clicks : Runs)
+    run.insert(clicks.patch);
+  for (const auto &path : user_patches()) {
+    const std::string under = fs::relative(path, Source).generic_string();
+    if (!under.starts_with("extras/")) {
+      EXPECT_TRUE(run.contains(under)) << under << " has no run";
+    }
+  }
+}
 
 INSTANTIATE_TEST_SUITE_P(Clicked, UserPatchRuns, ::testing::ValuesIn(Runs), [](const auto &info) {
   std::string name = fs::path(info.param.patch).stem().string();

@@ -118,8 +118,8 @@ INSTANTIATE_TEST_SUITE_P(
                      "error: counter: the direction is 0 (up), 1 (down) or 2 (up and down)",
                      "c.0: 5"}},
         BuiltinCase{"CounterWithoutArgumentsCountsOnWithoutEnd",
-                    {"obj c counter", "print c", "send c set 9223372036854775806",
-                     "send c bang", "send c bang", "send c bang"},
+                    {"obj c counter", "print c", "send c set 9223372036854775806", "send c bang",
+                     "send c bang", "send c bang"},
                     {"c.0: 9223372036854775806", "c.0: 9223372036854775807", "c.0: 0"}},
         BuiltinCase{"AnUziFedItsOwnBangsIsCutOnceAndTheHostGoesOn",
                     // Every bang starts the loop again inside the loop: only the

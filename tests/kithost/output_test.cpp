@@ -130,8 +130,7 @@ TEST_F(Output, DescribeWantsAClassName) {
 }
 
 TEST_F(Output, TheReferencePageShowsAssistTextsAsWritten) {
-  if (!fs::exists(fs::path(kittest::module_dir()) / "mensor.so"))
-    GTEST_SKIP() << "module not in this build";
+  ASSERT_TRUE(kittest::module_built("mensor"));
   Result run = run_kithost({"--describe", "mensor", "--markdown"});
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(contains(run.out, R"(| 0 | mensor \<int> |)")) << ::testing::PrintToString(run.out);

@@ -3,6 +3,8 @@
 // the commands and the classes.
 #include "run_kithost.hpp"
 
+#include "child.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -15,7 +17,6 @@
 #include <poll.h>
 #include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 
 extern char **environ;
@@ -63,10 +64,8 @@ public:
   }
 
   ~Terminal() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
+    if (pid_ > 0)
+      kittest::wait_child(pid_, std::chrono::milliseconds(0));
     close(master_);
   }
 
@@ -98,11 +97,9 @@ public:
     }
     if (!closed_)
       return -1;
-    int status = 0;
-    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-    }
+    const kittest::ChildEnd end = kittest::wait_child(pid_, std::chrono::seconds(20));
     pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return end.in_time ? kittest::exit_code(end.status) : -1;
   }
 
   const std::string &seen() const { return seen_; }

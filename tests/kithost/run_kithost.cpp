@@ -1,5 +1,7 @@
 #include "run_kithost.hpp"
 
+#include "child.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -12,7 +14,6 @@
 #include <spawn.h>
 #include <sstream>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -107,25 +108,15 @@ Result run_kithost(const std::vector<std::string> &args, const Launch &launch) {
   const pid_t pid = start_kithost(args, actions, out, err, launch.stack_bytes);
   if (pid == 0)
     return run;
-  int status = 0;
   // The time limit bounds a run that might hang; it measures nothing.
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::seconds(launch.kill_after_seconds);
-  for (;;) {
-    const pid_t done = waitpid(pid, &status, launch.kill_after_seconds > 0 ? WNOHANG : 0);
-    if (done == pid || (done < 0 && errno != EINTR))
-      break;
-    if (done == 0 && std::chrono::steady_clock::now() >= deadline) {
-      ADD_FAILURE() << "kithost still running after " << launch.kill_after_seconds << " s: killed";
-      kill(pid, SIGKILL);
-      while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-      }
-      break;
-    }
-    if (done == 0)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const auto limit =
+      launch.kill_after_seconds > 0
+          ? std::chrono::milliseconds(std::chrono::seconds(launch.kill_after_seconds))
+          : std::chrono::milliseconds::max();
+  const kittest::ChildEnd end = kittest::wait_child(pid, limit);
+  if (!end.in_time)
+    ADD_FAILURE() << "kithost still running after " << launch.kill_after_seconds << " s: killed";
+  run.status = kittest::exit_code(end.status);
   if (launch.stdout_to.empty())
     run.out = read_lines(out);
   run.err = read_lines(err);
@@ -163,19 +154,12 @@ Result feed_kithost(const std::vector<std::string> &args, const Lines &lines,
       std::this_thread::sleep_for(pause);
   }
   close(input[1]);
-  int status = 0;
   rusage usage{};
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  pid_t ended = 0;
-  while ((ended = wait4(pid, &status, WNOHANG, &usage)) == 0 &&
-         std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  if (ended != pid) {
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+  const kittest::ChildEnd end = kittest::wait_child(pid, std::chrono::seconds(60), &usage);
+  if (!end.in_time) {
     ADD_FAILURE() << "kithost did not end";
   } else {
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.status = kittest::exit_code(end.status);
     auto seconds = [](const timeval &t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
     run.cpu_seconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
   }

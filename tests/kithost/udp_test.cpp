@@ -1,7 +1,7 @@
 // kithost's udpsend and udpreceive end to end, on 127.0.0.1 only: datagrams
 // leave as sent, arrive as FullPacket, and carry the controller's packets
 // between rkudp-pack and rkudp-unpack.
-#include "loopback_port.hpp"
+#include "loopback.hpp"
 #include "run_kithost.hpp"
 
 #include <gtest/gtest.h>
@@ -24,7 +24,7 @@ class LoopbackSocket {
 public:
   LoopbackSocket() {
     fd_ = socket(AF_INET, SOCK_DGRAM, 0);
-    port_ = bind_loopback(fd_);
+    port_ = kittest::bind_loopback(fd_);
     if (port_ == 0)
       ADD_FAILURE() << "no loopback socket";
   }

@@ -2,7 +2,7 @@
 // host's manual clock holds the deliveries while the object's thread queues
 // what arrives, so each test knows exactly what waits when the clock runs.
 #include "builtins/builtins.hpp"
-#include "loopback_port.hpp"
+#include "loopback.hpp"
 #include "patch.hpp"
 
 #include <gtest/gtest.h>
@@ -28,11 +28,8 @@ constexpr auto drain_wait = std::chrono::seconds(10);
 /// The test's own UDP socket on 127.0.0.1, sending to one port there.
 class Sender {
 public:
-  explicit Sender(int to_port) : fd_(socket(AF_INET, SOCK_DGRAM, 0)) {
-    to_.sin_family = AF_INET;
-    to_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    to_.sin_port = htons(static_cast<uint16_t>(to_port));
-  }
+  explicit Sender(int to_port)
+      : fd_(socket(AF_INET, SOCK_DGRAM, 0)), to_(kittest::loopback_address(to_port)) {}
   ~Sender() { close(fd_); }
   Sender(const Sender &) = delete;
   Sender &operator=(const Sender &) = delete;
@@ -43,13 +40,13 @@ public:
 
 private:
   int fd_;
-  sockaddr_in to_{};
+  sockaddr_in to_;
 };
 
 /// A port of 127.0.0.1 free at the time of asking.
 int free_port() {
   const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-  const int port = kithost_test::bind_loopback(fd);
+  const int port = kittest::bind_loopback(fd);
   close(fd);
   return port;
 }

@@ -110,59 +110,89 @@ TEST_F(NexioTest, AssistTexts) {
   EXPECT_EQ(host.outlet_count(n), 2);
 }
 
-// Where each configuration connects to: a stream listener and a datagram
-// socket on the same port number of 127.0.0.1 tell the socket types apart.
-TEST_F(NexioTest, OptionsChooseHostServiceTypeAndFamily) {
-  int port = 0;
-  Fd listener = tcp_listen(AF_INET, 8, port);
-  ASSERT_TRUE(listener.valid());
-  int port6 = 0;
-  Fd listener6 = tcp_listen(AF_INET6, 8, port6);
-  ASSERT_TRUE(listener6.valid());
-  const std::string ps = std::to_string(port);
-  auto *n = p.make("n", "nexio");
-
-  // Connected when a byte from the peer comes out; then a byte goes back,
-  // and the peer's close brings the status back to 0 for the next case.
-  auto connects = [&](const std::function<void()> &start, int on) {
+// Where each configuration connects to: a listener of 127.0.0.1 (or ::1)
+// takes the connection, and a byte each way shows that it is the object's.
+class ConfigConnects : public NexioTest {
+protected:
+  /// Whether `start` makes the object `n` connect to the listener `on`:
+  /// a byte from the peer comes out, a byte goes back, and the peer's close
+  /// brings the status back to 0.
+  bool connects(t_object *n, const std::function<void()> &start, int on) {
     log.clear();
     start();
     Fd peer = accept_within(on, peer_wait_ms);
-    if (!peer.valid() || !send_all(peer.get(), "x", peer_wait_ms) || !until_logged("n.0: 120")) {
+    if (!peer.valid() || !send_all(peer.get(), "x", peer_wait_ms) || !until_logged("n.0: 120"))
       return false;
-    }
     p.send(n, "list 7");
-    bool ok = recv_upto(peer.get(), 1, peer_wait_ms) == "\x07";
+    const bool echoed = recv_upto(peer.get(), 1, peer_wait_ms) == "\x07";
     peer.reset();
-    return until_logged("n.1: 0") && ok;
-  };
-  auto connects_by_stream = [&](const std::string &message, int on) {
-    return connects([&] { p.send(n, message); }, on) && errors().empty();
-  };
-  EXPECT_TRUE(connects_by_stream("connect 127.0.0.1 " + ps, listener.get()));
-  EXPECT_TRUE(connects_by_stream("connect localhost " + ps + " @protocol tcp", listener.get()));
-  EXPECT_TRUE(connects_by_stream("connect @a 127.0.0.1 @s " + ps, listener.get()));
-  EXPECT_TRUE(connects_by_stream("connect @address localhost @hostname localhost @s " + ps,
-                                 listener.get()));
-  EXPECT_TRUE(connects_by_stream("connect @h localhost @s " + ps + " @f inet @t stream @p tcp",
-                                 listener.get()));
-  EXPECT_TRUE(connects_by_stream("connect @a ::1 @s " + std::to_string(port6) + " @f inet6",
-                                 listener6.get()));
-  // A port number given as a float is truncated.
+    return until_logged("n.1: 0") && echoed;
+  }
+};
+
+struct StreamConfig {
+  const char *name;
+  const char *message; ///< "PORT" stands for the listener's port
+  int family;          ///< the listener's
+  Lines errors;        ///< the console's errors meanwhile
+  friend void PrintTo(const StreamConfig &config, std::ostream *os) { *os << config.message; }
+};
+
+class StreamConfigConnects : public ConfigConnects,
+                             public ::testing::WithParamInterface<StreamConfig> {};
+
+TEST_P(StreamConfigConnects, ToTheListenerItNames) {
+  const StreamConfig &c = GetParam();
+  int port = 0;
+  Fd listener = tcp_listen(c.family, 8, port);
+  ASSERT_TRUE(listener.valid());
+  std::string message = c.message;
+  message.replace(message.find("PORT"), 4, std::to_string(port));
+  auto *n = p.make("n", "nexio");
   EXPECT_TRUE(connects(
+      n, [&] { p.send(n, message); }, listener.get()));
+  EXPECT_EQ(errors(), c.errors);
+}
+
+const Lines no_errors;
+INSTANTIATE_TEST_SUITE_P(
+    Forms, StreamConfigConnects,
+    ::testing::Values(
+        StreamConfig{"HostAndService", "connect 127.0.0.1 PORT", AF_INET, no_errors},
+        StreamConfig{"NamedHostAndProtocol", "connect localhost PORT @protocol tcp", AF_INET,
+                     no_errors},
+        StreamConfig{"ShortOptions", "connect @a 127.0.0.1 @s PORT", AF_INET, no_errors},
+        StreamConfig{"AddressThenHostname",
+                     "connect @address localhost @hostname localhost @s PORT", AF_INET, no_errors},
+        StreamConfig{"EveryOption", "connect @h localhost @s PORT @f inet @t stream @p tcp",
+                     AF_INET, no_errors},
+        StreamConfig{"IPv6", "connect @a ::1 @s PORT @f inet6", AF_INET6, no_errors},
+        // The settings made before a bad word stay; the type after it is not
+        // read.
+        StreamConfig{"SettingsBeforeABadWord", "connect @h 127.0.0.1 @s PORT bogus @t dgram",
+                     AF_INET, Lines{"error: nexio: invalid configuration"}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(ConfigConnects, APortGivenAsAFloatIsTruncated) {
+  int port = 0;
+  Fd listener = tcp_listen(AF_INET, 8, port);
+  ASSERT_TRUE(listener.valid());
+  auto *n = p.make("n", "nexio");
+  EXPECT_TRUE(connects(
+      n,
       [&] {
         p.send(n, 0, gensym("connect"), {sym_atom("127.0.0.1"), float_atom(port + 0.9)});
       },
       listener.get()));
-  // The settings made before a bad word stay; the type after it is not read.
-  EXPECT_TRUE(connects([&] { p.send(n, "connect @h 127.0.0.1 @s " + ps + " bogus @t dgram"); },
-                       listener.get()));
-  EXPECT_EQ(errors(), Lines{"error: nexio: invalid configuration"});
+  EXPECT_TRUE(errors().empty());
+}
 
+// "@type dgram": what the object sends arrives as one datagram.
+TEST_F(ConfigConnects, DatagramTypeSendsDatagrams) {
   int uport = 0;
   Fd udp = udp_bind(AF_INET, uport);
   ASSERT_TRUE(udp.valid());
-  log.clear();
+  auto *n = p.make("n", "nexio");
   p.send(n, "connect @h localhost @s " + std::to_string(uport) + " @t dgram @f inet");
   ASSERT_TRUE(until_logged("n.1: 2"));
   p.send(n, "list 1 2 3");

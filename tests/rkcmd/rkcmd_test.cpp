@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -47,57 +48,44 @@ TEST_F(RkCmd, EncodesAMessageAsCharacterCodes) {
   EXPECT_EQ(p.take(), (Lines{"c.0: 42", "c.0: 48", "c.0: 49", "c.0: 65", "c.0: 66", "c.0: 35"}));
 }
 
-TEST_F(RkCmd, ListEncodesEveryElementAfterOneAsterisk) {
-  p.send(c, "list 0 255 16");
-  EXPECT_EQ(out(), "*00FF10");
-  p.send(c, "list 1 2");
-  EXPECT_EQ(out(), "0102");
-  p.send(c, "bang");
-  EXPECT_EQ(out(), "#");
+// Messages sent one after another, and the characters each group of them
+// makes come out.
+struct Step {
+  std::vector<std::string> messages;
+  std::string out;
+};
+struct Sequence {
+  const char *name;
+  std::vector<Step> steps;
+  friend void PrintTo(const Sequence &sequence, std::ostream *os) { *os << sequence.name; }
+};
+
+class RkCmdSequence : public RkCmd, public ::testing::WithParamInterface<Sequence> {};
+
+TEST_P(RkCmdSequence, PrintsTheCharactersOfEachStep) {
+  for (const Step &step : GetParam().steps) {
+    for (const std::string &message : step.messages)
+      p.send(c, message);
+    EXPECT_EQ(out(), step.out) << step.messages.back();
+  }
 }
 
-TEST_F(RkCmd, OnlyTheLowEightBitsCount) {
-  p.send(c, "256");
-  p.send(c, "-1");
-  p.send(c, "4294967297");
-  p.send(c, "-129");
-  EXPECT_EQ(out(), "*00FF017F");
-}
-
-TEST_F(RkCmd, BangClosesOnlyAnOpenMessage) {
-  p.send(c, "bang");
-  EXPECT_EQ(out(), "");
-  p.send(c, "5");
-  p.send(c, "bang");
-  p.send(c, "bang");
-  EXPECT_EQ(out(), "*05#");
-  p.send(c, "6");
-  EXPECT_EQ(out(), "*06");
-}
-
-TEST_F(RkCmd, EmptyListOpensTheMessage) {
-  p.send(c, "list");
-  EXPECT_EQ(out(), "*");
-  p.send(c, "list");
-  EXPECT_EQ(out(), "");
-  p.send(c, "10");
-  p.send(c, "bang");
-  EXPECT_EQ(out(), "0A#");
-}
-
-TEST_F(RkCmd, ResetDropsTheMessageSilently) {
-  p.send(c, "1");
-  p.send(c, "reset");
-  EXPECT_EQ(out(), "*01");
-  p.send(c, "bang");
-  EXPECT_EQ(out(), "");
-  p.send(c, "2");
-  p.send(c, "bang");
-  EXPECT_EQ(out(), "*02#");
-  p.send(c, "reset");
-  p.send(c, "reset");
-  EXPECT_EQ(out(), "");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Messages, RkCmdSequence,
+    ::testing::Values(
+        Sequence{"ListEncodesEveryElementAfterOneAsterisk",
+                 {{{"list 0 255 16"}, "*00FF10"}, {{"list 1 2"}, "0102"}, {{"bang"}, "#"}}},
+        Sequence{"OnlyTheLowEightBitsCount", {{{"256", "-1", "4294967297", "-129"}, "*00FF017F"}}},
+        Sequence{"BangClosesOnlyAnOpenMessage",
+                 {{{"bang"}, ""}, {{"5", "bang", "bang"}, "*05#"}, {{"6"}, "*06"}}},
+        Sequence{"EmptyListOpensTheMessage",
+                 {{{"list"}, "*"}, {{"list"}, ""}, {{"10", "bang"}, "0A#"}}},
+        Sequence{"ResetDropsTheMessageSilently",
+                 {{{"1", "reset"}, "*01"},
+                  {{"bang"}, ""},
+                  {{"2", "bang"}, "*02#"},
+                  {{"reset", "reset"}, ""}}}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RkCmd, FloatElementsTruncateTowardZeroAndSymbolsCountAsZero) {
   p.send(c, 0, gensym("list"),

@@ -33,20 +33,95 @@ protected:
   }
 };
 
-TEST_F(RkLbuf, WritesOutputTheBufferThenTheIndex) {
-  make("rklbuf 4 1");
+// A buffer made from `box`, then messages sent one after another, each group
+// followed by the lines it makes come out.
+struct Step {
+  std::vector<std::string> messages;
+  Lines out;
+};
+struct Script {
+  const char *name;
+  const char *box;
+  std::vector<Step> steps;
+  friend void PrintTo(const Script &script, std::ostream *os) { *os << script.name; }
+};
+
+class RkLbufScript : public RkLbuf, public ::testing::WithParamInterface<Script> {};
+
+TEST_P(RkLbufScript, OutputsWhatEachStepMakes) {
+  make(GetParam().box);
   EXPECT_EQ(p.take(), Lines{});
-  p.send(b, "list 10 20");
-  EXPECT_EQ(p.take(), (Lines{"b.0: 10 20 0 0", "b.1: 3"}));
-  p.send(b, "30");
-  EXPECT_EQ(p.take(), (Lines{"b.0: 10 20 30 0", "b.1: 4"}));
-  p.send(b, "symbol foo");
-  EXPECT_EQ(p.take(), (Lines{"b.0: 10 20 30 foo", "b.1: 5"}));
-  p.send(b, "2.5");
-  EXPECT_EQ(p.take(), Lines{"b.1: 6"}); // element 4 lies beyond the size
-  p.send(b, "size 6");
-  EXPECT_EQ(p.take(), Lines{"b.0: 10 20 30 foo 2.5 0"});
+  for (const Step &step : GetParam().steps) {
+    for (const std::string &message : step.messages)
+      p.send(b, message);
+    EXPECT_EQ(p.take(), step.out) << step.messages.back();
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, RkLbufScript,
+    ::testing::Values(Script{"WritesOutputTheBufferThenTheIndex",
+                             "rklbuf 4 1",
+                             {{{"list 10 20"}, {"b.0: 10 20 0 0", "b.1: 3"}},
+                              {{"30"}, {"b.0: 10 20 30 0", "b.1: 4"}},
+                              {{"symbol foo"}, {"b.0: 10 20 30 foo", "b.1: 5"}},
+                              {{"2.5"}, {"b.1: 6"}}, // element 4 lies beyond the size
+                              {{"size 6"}, {"b.0: 10 20 30 foo 2.5 0"}}}},
+                      Script{"MixedListKeepsEachElementsType",
+                             "rklbuf 5",
+                             {{{"list 1 2.5 foo -7"}, {"b.0: 1 2.5 foo -7 0", "b.1: 4"}}}},
+                      Script{"WriteBeyondTheSizeOutputsOnlyTheIndex",
+                             "rklbuf",
+                             {{{"size 4"}, {"b.0: 0 0 0 0"}},
+                              {{"goto 6"}, {"b.1: 6"}},
+                              {{"list 7"}, {"b.1: 7"}},
+                              {{"size 8"}, {"b.0: 0 0 0 0 0 0 7 0"}}}},
+                      Script{"StopLeavesOnlyTheIndexAndBang",
+                             "rklbuf 3",
+                             {{{"stop", "list 1 2"}, {"b.1: 2"}},
+                              {{"size 2"}, {}},
+                              {{"bang"}, {"b.0: 1 2"}},
+                              {{"start"}, {}},
+                              {{"list 9"}, {"b.1: 3"}}, // element 2 lies beyond the size
+                              {{"goto 0", "9"}, {"b.1: 0", "b.0: 9 2", "b.1: 1"}}}},
+                      Script{"ElementsBeforeTheBufferAreDropped",
+                             "rklbuf 4",
+                             {{{"seek -3"}, {"b.1: -3"}},
+                              {{"list 1 2 3 4 5"}, {"b.0: 4 5 0 0", "b.1: 2"}},
+                              // Entirely before the buffer: nothing stored, nothing but the
+                              // index.
+                              {{"goto -10", "list 1 2 3"}, {"b.1: -10", "b.1: -7"}},
+                              {{"bang"}, {"b.0: 4 5 0 0"}}}},
+                      Script{"UnchangedValuesOutputNothing",
+                             "rklbuf 2 5",
+                             {{{"goto 5", "seek 0", "base 5", "size 2"}, {}}, {{"list"}, {}}}},
+                      Script{"BaseMovesEveryIndexButNotTheCursor",
+                             "rklbuf 4",
+                             {{{"list 1"}, {"b.0: 1 0 0 0", "b.1: 1"}},
+                              {{"base 100"}, {"b.1: 101"}},
+                              {{"list 2"}, {"b.0: 1 2 0 0", "b.1: 102"}},
+                              {{"goto 100", "list 3"}, {"b.1: 100", "b.0: 3 2 0 0", "b.1: 101"}},
+                              {{"seek 2"}, {"b.1: 103"}},
+                              {{"base -1"}, {"b.1: 2"}}}},
+                      // The cursor, the base and the index are 32-bit and wrap around.
+                      Script{"IndexWrapsAtTheThirtyTwoBitLimits",
+                             "rklbuf 2 2147483647",
+                             {{{"list 1"}, {"b.0: 1 0", "b.1: -2147483648"}},
+                              {{"seek -1"}, {"b.1: 2147483647"}},
+                              // cursor -2147483648 - 2147483647, which wraps to 1
+                              {{"goto -2147483648"}, {"b.1: -2147483648"}},
+                              {{"base -2147483648"}, {"b.1: -2147483647"}},
+                              {{"seek 2147483647"}, {"b.1: 0"}},
+                              {{"seek 2147483647"}, {"b.1: 2147483647"}},
+                              {{"seek 1"}, {"b.1: -2147483648"}}}},
+                      // Longs wider than 32 bits are taken modulo 2^32, as the index is.
+                      Script{"WideArgumentsAreTakenModuloTwoToThe32",
+                             "rklbuf 2 4294967297",
+                             {{{"list 1"}, {"b.0: 1 0", "b.1: 2"}},
+                              {{"seek 4294967296", "goto 4294967298", "base 1"}, {}},
+                              {{"goto 4294967299"}, {"b.1: 3"}},
+                              {{"seek -4294967297"}, {"b.1: 2"}}}}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RkLbuf, WithoutArgumentsTheListIsEmpty) {
   make("rklbuf");
@@ -59,56 +134,6 @@ TEST_F(RkLbuf, WithoutArgumentsTheListIsEmpty) {
   EXPECT_EQ(lines[0].find_first_not_of(' ', 4), std::string::npos) << lines[0];
   p.send(b, "size 3");
   EXPECT_EQ(p.take(), Lines{"b.0: 1 2 3"});
-}
-
-TEST_F(RkLbuf, MixedListKeepsEachElementsType) {
-  make("rklbuf 5");
-  p.send(b, "list 1 2.5 foo -7");
-  EXPECT_EQ(p.take(), (Lines{"b.0: 1 2.5 foo -7 0", "b.1: 4"}));
-}
-
-TEST_F(RkLbuf, WriteBeyondTheSizeOutputsOnlyTheIndex) {
-  make("rklbuf");
-  p.send(b, "size 4");
-  EXPECT_EQ(p.take(), Lines{"b.0: 0 0 0 0"});
-  p.send(b, "goto 6");
-  EXPECT_EQ(p.take(), Lines{"b.1: 6"});
-  p.send(b, "list 7");
-  EXPECT_EQ(p.take(), Lines{"b.1: 7"});
-  p.send(b, "size 8");
-  EXPECT_EQ(p.take(), Lines{"b.0: 0 0 0 0 0 0 7 0"});
-}
-
-TEST_F(RkLbuf, StopLeavesOnlyTheIndexAndBang) {
-  make("rklbuf 3");
-  p.send(b, "stop");
-  p.send(b, "list 1 2");
-  EXPECT_EQ(p.take(), Lines{"b.1: 2"});
-  p.send(b, "size 2");
-  EXPECT_EQ(p.take(), Lines{});
-  p.send(b, "bang");
-  EXPECT_EQ(p.take(), Lines{"b.0: 1 2"});
-  p.send(b, "start");
-  EXPECT_EQ(p.take(), Lines{});
-  p.send(b, "list 9"); // element 2 lies beyond the size
-  EXPECT_EQ(p.take(), Lines{"b.1: 3"});
-  p.send(b, "goto 0");
-  p.send(b, "9");
-  EXPECT_EQ(p.take(), (Lines{"b.1: 0", "b.0: 9 2", "b.1: 1"}));
-}
-
-TEST_F(RkLbuf, ElementsBeforeTheBufferAreDropped) {
-  make("rklbuf 4");
-  p.send(b, "seek -3");
-  EXPECT_EQ(p.take(), Lines{"b.1: -3"});
-  p.send(b, "list 1 2 3 4 5");
-  EXPECT_EQ(p.take(), (Lines{"b.0: 4 5 0 0", "b.1: 2"}));
-  // Entirely before the buffer: nothing stored, nothing but the index.
-  p.send(b, "goto -10");
-  p.send(b, "list 1 2 3");
-  EXPECT_EQ(p.take(), (Lines{"b.1: -10", "b.1: -7"}));
-  p.send(b, "bang");
-  EXPECT_EQ(p.take(), Lines{"b.0: 4 5 0 0"});
 }
 
 // Which writes output the buffer is decided at its first element: a write
@@ -147,34 +172,6 @@ TEST_F(RkLbuf, ElementsAfterTheBufferAreDropped) {
   p.send(b, "goto 1");
   p.send(b, "list 8");
   EXPECT_EQ(p.take(), (Lines{"b.1: 1", buffer_line({"8"}, 255) + " 1", "b.1: 2"}));
-}
-
-TEST_F(RkLbuf, UnchangedValuesOutputNothing) {
-  make("rklbuf 2 5");
-  p.send(b, "goto 5");
-  p.send(b, "seek 0");
-  p.send(b, "base 5");
-  p.send(b, "size 2");
-  EXPECT_EQ(p.take(), Lines{});
-  p.send(b, "list");
-  EXPECT_EQ(p.take(), Lines{});
-}
-
-TEST_F(RkLbuf, BaseMovesEveryIndexButNotTheCursor) {
-  make("rklbuf 4");
-  p.send(b, "list 1");
-  EXPECT_EQ(p.take(), (Lines{"b.0: 1 0 0 0", "b.1: 1"}));
-  p.send(b, "base 100");
-  EXPECT_EQ(p.take(), Lines{"b.1: 101"});
-  p.send(b, "list 2");
-  EXPECT_EQ(p.take(), (Lines{"b.0: 1 2 0 0", "b.1: 102"}));
-  p.send(b, "goto 100");
-  p.send(b, "list 3");
-  EXPECT_EQ(p.take(), (Lines{"b.1: 100", "b.0: 3 2 0 0", "b.1: 101"}));
-  p.send(b, "seek 2");
-  EXPECT_EQ(p.take(), Lines{"b.1: 103"});
-  p.send(b, "base -1");
-  EXPECT_EQ(p.take(), Lines{"b.1: 2"});
 }
 
 TEST_F(RkLbuf, InvalidSizesAreReportedAndChangeNothing) {
@@ -262,25 +259,6 @@ TEST_F(RkLbuf, AssistTexts) {
   EXPECT_EQ(host.assist(b, ASSIST_INLET, -1), "???");
 }
 
-// The cursor, the base and the index are 32-bit and wrap around.
-TEST_F(RkLbuf, IndexWrapsAtTheThirtyTwoBitLimits) {
-  make("rklbuf 2 2147483647");
-  p.send(b, "list 1");
-  EXPECT_EQ(p.take(), (Lines{"b.0: 1 0", "b.1: -2147483648"}));
-  p.send(b, "seek -1");
-  EXPECT_EQ(p.take(), Lines{"b.1: 2147483647"});
-  p.send(b, "goto -2147483648"); // cursor -2147483648 - 2147483647, which wraps to 1
-  EXPECT_EQ(p.take(), Lines{"b.1: -2147483648"});
-  p.send(b, "base -2147483648");
-  EXPECT_EQ(p.take(), Lines{"b.1: -2147483647"});
-  p.send(b, "seek 2147483647");
-  EXPECT_EQ(p.take(), Lines{"b.1: 0"});
-  p.send(b, "seek 2147483647");
-  EXPECT_EQ(p.take(), Lines{"b.1: 2147483647"});
-  p.send(b, "seek 1");
-  EXPECT_EQ(p.take(), Lines{"b.1: -2147483648"});
-}
-
 TEST_F(RkLbuf, CursorWrapsWhileWritingAtTheTop) {
   make("rklbuf 2");
   p.send(b, "goto 2147483646");
@@ -296,21 +274,6 @@ TEST_F(RkLbuf, CursorWrapsWhileWritingAtTheTop) {
   EXPECT_EQ(p.take(), (Lines{"b.1: -2147483648", "b.1: -2147483646"}));
   p.send(b, "bang");
   EXPECT_EQ(p.take(), Lines{"b.0: 5 0"});
-}
-
-// Longs wider than 32 bits are taken modulo 2^32, as the index is.
-TEST_F(RkLbuf, WideArgumentsAreTakenModuloTwoToThe32) {
-  make("rklbuf 2 4294967297");
-  p.send(b, "list 1");
-  EXPECT_EQ(p.take(), (Lines{"b.0: 1 0", "b.1: 2"}));
-  p.send(b, "seek 4294967296");
-  p.send(b, "goto 4294967298");
-  p.send(b, "base 1");
-  EXPECT_EQ(p.take(), Lines{});
-  p.send(b, "goto 4294967299");
-  EXPECT_EQ(p.take(), Lines{"b.1: 3"});
-  p.send(b, "seek -4294967297");
-  EXPECT_EQ(p.take(), Lines{"b.1: 2"});
 }
 
 TEST(RkLbufChain, IndexDrivesAnotherBuffer) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <filesystem>
 #include <mutex>
 
 namespace kittest {
@@ -185,6 +186,25 @@ std::string module_dir() {
 }
 std::string bin_dir() {
   return KIT_BIN_DIR;
+}
+
+namespace {
+
+::testing::AssertionResult built(const std::filesystem::path &file) {
+  if (std::filesystem::exists(file))
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << file.string() << " is not in this build";
+}
+
+} // namespace
+
+::testing::AssertionResult module_built(std::string_view class_name) {
+  return built(std::filesystem::path(KIT_MODULE_DIR) /
+               (std::string(class_name) + KIT_MODULE_SUFFIX));
+}
+
+::testing::AssertionResult program_built(std::string_view name) {
+  return built(std::filesystem::path(KIT_BIN_DIR) / (std::string(name) + KIT_PROGRAM_SUFFIX));
 }
 
 } // namespace kittest

@@ -10,6 +10,8 @@
 
 #include "kit/host.hpp"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -71,5 +73,12 @@ t_atom sym_atom(const char *name);
 /// The build's folders, for tests that run tools.
 std::string module_dir();
 std::string bin_dir();
+
+/// Whether this build made the module of the class `class_name` in
+/// module_dir(), or the program `name` in bin_dir(). A test that needs one
+/// asserts it: a missing one fails the test, naming the file, rather than
+/// letting it pass untried.
+::testing::AssertionResult module_built(std::string_view class_name);
+::testing::AssertionResult program_built(std::string_view name);
 
 } // namespace kittest

@@ -1,5 +1,7 @@
 #include "peer.hpp"
 
+#include "loopback.hpp"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -24,15 +26,9 @@ BadPeer::BadPeer(Mode mode, std::size_t bytes) {
   // A small receive buffer (inherited by the accepted socket) fills soon.
   const int small = 4096;
   setsockopt(listener_, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  if (bind(listener_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 ||
-      getsockname(listener_, reinterpret_cast<sockaddr *>(&a), &len) != 0 ||
-      listen(listener_, 4) != 0 || pipe(wake_) != 0)
+  port_ = bind_loopback(listener_);
+  if (port_ == 0 || listen(listener_, 4) != 0 || pipe(wake_) != 0)
     throw std::runtime_error("bad peer: cannot listen on loopback");
-  port_ = ntohs(a.sin_port);
   thread_ = std::thread([this, mode, bytes] { run(mode, bytes); });
 }
 

@@ -2,6 +2,7 @@
 // stay, connections that never finish, too many connections, too much
 // memory, too few descriptors. Every wait is bounded; the simulator reports
 // each bound it applies with a line.
+#include "loopback.hpp"
 #include "net.hpp"
 #include "patch.hpp"
 
@@ -21,11 +22,7 @@ class Peer {
 public:
   explicit Peer(int port) {
     fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    connected_ = connect(fd_, reinterpret_cast<const sockaddr *>(&a), sizeof a) == 0;
+    connected_ = kittest::connect_loopback(fd_, port) == 0;
   }
   ~Peer() { close(fd_); }
   Peer(const Peer &) = delete;

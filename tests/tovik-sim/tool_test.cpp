@@ -1,5 +1,6 @@
 // tovik-sim as a running tool on loopback: probes, uploads, the framing
 // errors it reports, saved payloads and its final state.
+#include "loopback.hpp"
 #include "net.hpp"
 #include "patch.hpp"
 
@@ -18,19 +19,10 @@ using namespace loadertest;
 
 namespace {
 
-sockaddr_in loopback(int port) {
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  return a;
-}
-
 // Opens a connection, writes the bytes, and closes it.
 void deliver(int port, const std::string &bytes) {
   const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  const auto a = loopback(port);
-  ASSERT_EQ(connect(fd, reinterpret_cast<const sockaddr *>(&a), sizeof a), 0);
+  ASSERT_EQ(kittest::connect_loopback(fd, port), 0);
   ASSERT_EQ(send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size()));
   close(fd);
 }
@@ -45,7 +37,7 @@ protected:
 TEST_F(Tool, AnswersAProbeAndIgnoresOtherDatagrams) {
   ASSERT_TRUE(sim.started());
   const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-  const auto to = loopback(sim.udp_port);
+  const auto to = kittest::loopback_address(sim.udp_port);
   sendto(fd, "hello", 5, 0, reinterpret_cast<const sockaddr *>(&to), sizeof to);
   auto e = sim.wait_for("datagram");
   ASSERT_TRUE(e);
@@ -129,14 +121,11 @@ TEST(ToolOptions, VersionAndARunThatFails) {
   EXPECT_EQ(sh(sim + " --help | grep -q 'Exit status'"), 0);
   // A port already taken: the run fails (1), the options were fine.
   const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  auto address = loopback(0);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr *>(&address), length), 0);
+  const int port = kittest::bind_loopback(fd);
+  ASSERT_NE(port, 0);
   ASSERT_EQ(listen(fd, 1), 0);
-  ASSERT_EQ(getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length), 0);
-  EXPECT_EQ(sh(sim + " -b 127.0.0.1 -u 0 -t " + std::to_string(ntohs(address.sin_port)) +
-               " </dev/null >/dev/null 2>&1"),
-            1);
+  EXPECT_EQ(
+      sh(sim + " -b 127.0.0.1 -u 0 -t " + std::to_string(port) + " </dev/null >/dev/null 2>&1"), 1);
   close(fd);
 }
 

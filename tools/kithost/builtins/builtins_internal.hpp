@@ -75,15 +75,19 @@ void define_udpsend();
 /// (x, selector, count, atoms): an int arrives as ("int", one long).
 template <class X, void (*Fn)(X *, t_symbol *, long, t_atom *)>
 void add_number_methods(t_class *c) {
+  // Looked up once: symbols live as long as the process, and a lookup per
+  // message was most of what a number costs on its way through a box.
   auto int_in = +[](X *x, t_atom_long n) {
+    static t_symbol *const selector = gensym("int");
     t_atom a;
     atom_setlong(&a, n);
-    Fn(x, gensym("int"), 1, &a);
+    Fn(x, selector, 1, &a);
   };
   auto float_in = +[](X *x, double f) {
+    static t_symbol *const selector = gensym("float");
     t_atom a;
     atom_setfloat(&a, f);
-    Fn(x, gensym("float"), 1, &a);
+    Fn(x, selector, 1, &a);
   };
   class_addmethod(c, reinterpret_cast<method>(int_in), "int", A_LONG, 0);
   class_addmethod(c, reinterpret_cast<method>(float_in), "float", A_FLOAT, 0);
@@ -94,7 +98,10 @@ void add_number_methods(t_class *c) {
 /// bang arrives as ("bang", none).
 template <class X, void (*Fn)(X *, t_symbol *, long, t_atom *)>
 void add_message_methods(t_class *c) {
-  auto bang = +[](X *x) { Fn(x, gensym("bang"), 0, nullptr); };
+  auto bang = +[](X *x) {
+    static t_symbol *const selector = gensym("bang");
+    Fn(x, selector, 0, nullptr);
+  };
   class_addmethod(c, reinterpret_cast<method>(bang), "bang", 0);
   add_number_methods<X, Fn>(c);
   class_addmethod(c, reinterpret_cast<method>(Fn), "list", A_GIMME, 0);
