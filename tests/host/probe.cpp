@@ -236,7 +236,7 @@ void floaty_main() {
 void *listy_new() {
   return object_alloc(listy_class);
 }
-void listy_list(t_object *, t_symbol *s, short argc, t_atom *argv) {
+void listy_list(t_object *, t_symbol *s, long argc, t_atom *argv) {
   post("test-listy: %s [%s]", s->s_name, text_of(argc, argv).c_str());
 }
 void listy_main() {
