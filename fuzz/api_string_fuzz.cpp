@@ -8,6 +8,7 @@
 // Input: bytes 0-1 the storage sizes of the two strings, then operations:
 // one byte picks the operation, the next bytes are its numbers and texts
 // (a text is a length byte and that many bytes).
+#include "check.hpp"
 #include "types/string.h"
 #include "types/text.h"
 
@@ -21,13 +22,6 @@
 #include <string>
 
 namespace {
-
-// A broken promise: says where, then stops the run as a finding.
-#define check(ok) ((ok) ? (void)0 : fail(__LINE__, #ok))
-[[noreturn]] void fail(int line, const char *what) {
-  std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, line, what);
-  std::abort();
-}
 
 struct Input {
   const std::uint8_t *p;
@@ -49,14 +43,14 @@ struct Input {
   }
 };
 
-constexpr unsigned char kGuard = 0xA5;
+constexpr unsigned char guard_byte = 0xA5;
 
 struct Checked {
   std::unique_ptr<char[]> storage;
   int size;
   string s;
   explicit Checked(int n) : storage(new char[(std::size_t)n]), size(n) {
-    std::memset(storage.get(), kGuard, (std::size_t)n);
+    std::memset(storage.get(), guard_byte, (std::size_t)n);
     s = string(storage.get(), n);
   }
   void verify() const {
@@ -68,7 +62,7 @@ struct Checked {
     for (int i = s.length; i < padded; ++i)
       check(s.buffer[i] == 0);
     for (int i = s.capacity; i < size; ++i)
-      check((unsigned char)storage[(std::size_t)i] == kGuard);
+      check((unsigned char)storage[(std::size_t)i] == guard_byte);
   }
   std::string text() const { return std::string(s.buffer, (std::size_t)s.length); }
 };

@@ -8,6 +8,7 @@
 // the capacity of the array), the rest is the text (cut at its first zero
 // byte). For _strsort the text holds up to three texts separated by zero
 // bytes.
+#include "check.hpp"
 #include "types/string.h"
 #include "types/text.h"
 
@@ -21,13 +22,6 @@
 #include <vector>
 
 namespace {
-
-// A broken promise: says where, then stops the run as a finding.
-#define check(ok) ((ok) ? (void)0 : fail(__LINE__, #ok))
-[[noreturn]] void fail(int line, const char *what) {
-  std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, line, what);
-  std::abort();
-}
 
 std::uint32_t read32(const std::uint8_t *p) {
   return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |

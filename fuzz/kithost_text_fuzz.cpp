@@ -8,6 +8,7 @@
 // printed by format_atoms read back as the same number of atoms, symbols with
 // the same names (a line break as the two characters it is printed as), and
 // the printed text is one line.
+#include "check.hpp"
 #include "kit/text.hpp"
 #include "script.hpp"
 
@@ -21,12 +22,6 @@
 #include <string_view>
 
 namespace {
-
-#define check(ok) ((ok) ? (void)0 : fail(__LINE__, #ok))
-[[noreturn]] void fail(int line, const char *what) {
-  std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, line, what);
-  std::abort();
-}
 
 bool is_hex(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');

@@ -1,7 +1,7 @@
 // Fuzz target for nexio's configuration parser: random atom lists as
 // creation arguments and as "config" messages, with numbers sent while
 // nothing is connected and "disconnect" in between. The object's sources are
-// compiled into this file so that the parsed configuration can be checked:
+// compiled into this target so that the parsed configuration can be checked:
 // the host and service it keeps must be texts that stay readable. Nothing
 // here connects: "bang" and "connect" are never sent.
 //
@@ -12,12 +12,9 @@
 // for a symbol one byte: below 40 a word from a list of the parser's words,
 // else a length and that many bytes of text. The first message always
 // creates the object.
-// The object itself and its other sources, from its folder (see CMakeLists.txt).
-#include "nexio.cpp"
-#include "nexio/config.cpp"
-#include "nexio/connection.cpp"
-
-#include "host_stub.hpp"
+#include "check.hpp"
+#include "fuzz_host.hpp"
+#include "nexio/nexio.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,17 +26,11 @@
 
 namespace {
 
-#define check(ok) ((ok) ? (void)0 : fail(__LINE__, #ok))
-[[noreturn]] void fail(int line, const char *what) {
-  std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, line, what);
-  std::abort();
-}
-
-const char *const kWords[] = {"@address", "@hostname", "@service",  "@family", "@type", "@protocol",
-                              "@a",       "@h",        "@s",        "@f",      "@t",    "@p",
-                              "@",        "@x",        "@addressx", "inet",    "inet6", "unspec",
-                              "*",        "stream",    "dgram",     "tcp",     "udp",   "0",
-                              "",         "localhost", "127.0.0.1", "::1",     "8000",  "http"};
+const char *const parser_words[] = {
+    "@address", "@hostname", "@service",  "@family", "@type", "@protocol", "@a",        "@h",
+    "@s",       "@f",        "@t",        "@p",      "@",     "@x",        "@addressx", "inet",
+    "inet6",    "unspec",    "*",         "stream",  "dgram", "tcp",       "udp",       "0",
+    "",         "localhost", "127.0.0.1", "::1",     "8000",  "http"};
 
 struct Input {
   const std::uint8_t *p;
@@ -75,7 +66,7 @@ std::vector<t_atom> read_atoms(Input &in) {
       const std::uint8_t pick = in.byte();
       std::string text;
       if (pick < 40) {
-        text = kWords[pick % (sizeof kWords / sizeof kWords[0])];
+        text = parser_words[pick % (sizeof parser_words / sizeof parser_words[0])];
       } else {
         const std::size_t n = std::min<std::size_t>(in.byte() % 40, in.left);
         text.assign(reinterpret_cast<const char *>(in.p), n);
@@ -102,34 +93,28 @@ void check_config(const nexio_object *x) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-  static const bool registered = [] {
-    nexio_main();
-    return true;
-  }();
-  (void)registered;
+  kit::Host &host = fuzzhost::start("nexio", [] { ext_main(nullptr); });
   Input in{data, size};
+  const long blocks_before = fuzzhost::live_blocks();
 
   std::vector<t_atom> args = read_atoms(in);
-  auto *x =
-      static_cast<nexio_object *>(nexio_new(gensym("nexio"), (short)args.size(), args.data()));
-  check(x != nullptr);
+  t_object *made = fuzzhost::make("nexio", args);
+  check(made != nullptr);
+  const auto *x = reinterpret_cast<const nexio_object *>(made);
   check_config(x);
   for (int step = 0; step < 16 && in.left > 0; ++step) {
     const std::uint8_t which = in.byte() & 3;
     if (which == 3) {
-      nexio_disconnect(x);
+      fuzzhost::send(made, "disconnect");
       continue;
     }
     std::vector<t_atom> atoms = read_atoms(in);
-    if (which == 2)
-      nexio_list(x, gensym("list"), (short)atoms.size(), atoms.data());
-    else
-      nexio_config(x, gensym("config"), (short)atoms.size(), atoms.data());
+    fuzzhost::send(made, which == 2 ? "list" : "config", atoms);
     check_config(x);
   }
-  stub::free_object(x);
-  // The handle and the clock went back with the object.
-  check(stub::live_blocks() == 0);
-  check(stub::live_clocks() == 0);
+  host.free(made);
+  // The handle went back with the object, and no clock of it is left armed.
+  check(fuzzhost::live_blocks() == blocks_before);
+  check(host.pending().clocks == 0);
   return 0;
 }

@@ -12,33 +12,23 @@
 // by a 64-bit number, 3 cancel, 4 size by a small number, 5 size by a 64-bit
 // number, 6 feed the datagram back in (two levels at most), anything else
 // no answer.
-#include "host_stub.hpp"
+#include "check.hpp"
+#include "fuzz_host.hpp"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
-int rkudp_unpack_main(void);
-
 namespace {
 
-using PacketFn = void (*)(void *, t_atom_long, t_atom_long);
-using LongFn = void (*)(void *, t_atom_long);
-using VoidFn = void (*)(void *);
-using NewFn = void *(*)(t_atom_long);
-
 struct Run {
-  void *x = nullptr;
+  t_object *x = nullptr;
   const uint8_t *script = nullptr;
   size_t script_left = 0;
   const uint8_t *datagram = nullptr;
   size_t length = 0;
   int depth = 0;
-  PacketFn packet = nullptr;
-  LongFn seek = nullptr;
-  LongFn size = nullptr;
-  VoidFn cancel = nullptr;
 };
 
 Run run;
@@ -59,45 +49,52 @@ t_atom_long next_long() {
   return (t_atom_long)v;
 }
 
-void check(bool ok) {
-  if (!ok) {
-    std::abort();
-  }
+void send_long(const char *selector, t_atom_long value) {
+  t_atom a;
+  atom_setlong(&a, value);
+  fuzzhost::send(run.x, selector, {&a, 1});
 }
 
-void on_output(int outlet, long count, const t_atom *atoms, t_atom_long value) {
+void send_packet(t_atom_long length, const void *bytes) {
+  t_atom a[2];
+  atom_setlong(&a[0], length);
+  atom_setlong(&a[1], (t_atom_long)(uintptr_t)bytes);
+  fuzzhost::send(run.x, "FullPacket", a);
+}
+
+void on_output(int outlet, std::span<const t_atom> atoms) {
   // What comes out must be what the datagram can hold.
-  if (outlet == 0 && atoms) {
-    check(count >= 1 && count <= 256);
-    for (long i = 0; i < count; ++i) {
-      check(atoms[i].a_type == A_LONG && atoms[i].a_w.w_long >= 0 && atoms[i].a_w.w_long <= 255);
+  if (outlet == 0) {
+    check(atoms.size() >= 1 && atoms.size() <= 256);
+    for (const t_atom &a : atoms) {
+      check(a.a_type == A_LONG && a.a_w.w_long >= 0 && a.a_w.w_long <= 255);
     }
-  } else if (outlet == 1) {
-    check(value >= 0 && value < 65536);
   } else {
-    check(value >= 0 && value <= 255);
+    check(atoms.size() == 1 && atoms[0].a_type == A_LONG);
+    const t_atom_long value = atoms[0].a_w.w_long;
+    check(value >= 0 && value < (outlet == 1 ? 65536 : 256));
   }
 
   switch (next_byte() & 7) {
   case 1:
-    run.seek(run.x, (int8_t)next_byte());
+    send_long("seek", (int8_t)next_byte());
     break;
   case 2:
-    run.seek(run.x, next_long());
+    send_long("seek", next_long());
     break;
   case 3:
-    run.cancel(run.x);
+    fuzzhost::send(run.x, "cancel");
     break;
   case 4:
-    run.size(run.x, (int8_t)next_byte());
+    send_long("size", (int8_t)next_byte());
     break;
   case 5:
-    run.size(run.x, next_long());
+    send_long("size", next_long());
     break;
   case 6:
     if (run.depth < 2) {
       ++run.depth;
-      run.packet(run.x, (t_atom_long)run.length, (t_atom_long)(uintptr_t)run.datagram);
+      send_packet((t_atom_long)run.length, run.datagram);
       --run.depth;
     }
     break;
@@ -109,21 +106,12 @@ void on_output(int outlet, long count, const t_atom *atoms, t_atom_long value) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  static const bool registered = [] {
-    rkudp_unpack_main();
-    stub::set_output_hook(on_output);
-    return true;
-  }();
-  (void)registered;
+  kit::Host &host = fuzzhost::start("rkudp-unpack", [] { ext_main(nullptr); });
   if (size < 4) {
     return 0;
   }
-  const stub::Registered &reg = stub::registered();
   run = Run{};
-  run.packet = reinterpret_cast<PacketFn>(reg.find("FullPacket"));
-  run.seek = reinterpret_cast<LongFn>(reg.find("seek"));
-  run.size = reinterpret_cast<LongFn>(reg.find("size"));
-  run.cancel = reinterpret_cast<VoidFn>(reg.find("cancel"));
+  const long blocks_before = fuzzhost::live_blocks();
 
   const t_atom_long argument = data[0] == 0x7F ? 300 : (int8_t)data[0];
   const uint8_t flags = data[1];
@@ -138,20 +126,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   run.datagram = data + script;
   run.length = size - script;
 
-  stub::fail_allocations(flags & 1);
-  run.x = reinterpret_cast<NewFn>(reg.mnew)(argument);
+  t_atom created;
+  atom_setlong(&created, argument);
+  run.x = fuzzhost::make("rkudp-unpack", {&created, 1});
   check(run.x != nullptr);
+  for (int outlet = 0; outlet < host.outlet_count(run.x); ++outlet) {
+    host.watch(run.x, outlet,
+               [outlet](t_symbol *, std::span<const t_atom> atoms) { on_output(outlet, atoms); });
+  }
+  fuzzhost::fail_allocations(flags & 1);
   if (flags & 4) {
-    run.packet(run.x, (t_atom_long)run.length + 65536, 0);
+    send_packet((t_atom_long)run.length + 65536, nullptr);
   } else {
-    run.packet(run.x, (t_atom_long)run.length, (t_atom_long)(uintptr_t)run.datagram);
+    send_packet((t_atom_long)run.length, run.datagram);
     if (flags & 2) {
-      run.packet(run.x, (t_atom_long)run.length, (t_atom_long)(uintptr_t)run.datagram);
+      send_packet((t_atom_long)run.length, run.datagram);
     }
   }
-  stub::free_object(run.x);
-  stub::fail_allocations(false);
+  fuzzhost::fail_allocations(false);
+  host.free(run.x);
   // Every block the object took went back when it was freed.
-  check(stub::live_blocks() == 0);
+  check(fuzzhost::live_blocks() == blocks_before);
   return 0;
 }

@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr std::uint32_t kLimit = 1u << 16;
+constexpr std::uint32_t length_limit = 1u << 16;
 
 // Ends a connection as the server does and checks what it reports.
 void end(const tovik::MessageReader &reader) {
@@ -43,14 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   --size;
   tovik::Device device(tovik::Limits{8, 64, 4096});
   int messages = 0;
-  auto reader = std::make_unique<tovik::MessageReader>(kLimit);
+  auto reader = std::make_unique<tovik::MessageReader>(length_limit);
   while (size > 0) {
     const std::size_t n = std::min<std::size_t>(data[0], size - 1);
     ++data;
     --size;
     if (n == 0) {
       end(*reader);
-      reader = std::make_unique<tovik::MessageReader>(kLimit);
+      reader = std::make_unique<tovik::MessageReader>(length_limit);
       continue;
     }
     const auto before = reader->state();

@@ -7,6 +7,7 @@
 // big-endian length, then that many body bytes); the limit of the length
 // check is 64 KiB. A cut final message ends the stream. Every payload the
 // checks accept is also framed again, which must give back the same body.
+#include "check.hpp"
 #include "device.hpp"
 #include "framing.hpp"
 
@@ -21,13 +22,7 @@
 
 namespace {
 
-#define check(ok) ((ok) ? (void)0 : fail(__LINE__, #ok))
-[[noreturn]] void fail(int line, const char *what) {
-  std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, line, what);
-  std::abort();
-}
-
-constexpr std::uint32_t kLimit = 1u << 16;
+constexpr std::uint32_t length_limit = 1u << 16;
 
 } // namespace
 
@@ -38,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::uint32_t length = tovik::read_be32(data);
     data += 4;
     size -= 4;
-    if (tovik::check_length(length, kLimit))
+    if (tovik::check_length(length, length_limit))
       return 0;
     if (length > size)
       return 0;

@@ -14,38 +14,40 @@
 #include "ext.h"
 #include "ext_obex.h"
 
-static t_class *mensor_class;
+namespace {
+
+t_class *mensor_class;
 
 // An argument equal to this (by identity) means that no file name was given.
-static t_symbol *ps_nothing;
+t_symbol *ps_nothing;
 
-#define MENSOR_NAME_CHARS 256
+constexpr int mensor_name_chars = 256;
 
 typedef struct mensor {
   t_object ob;
-  t_filehandle fh; // the open file, 0 between messages
+  t_filehandle fh; // the open file, null between messages
   int32_t eof;     // size in bytes of the last file measured
   int16_t isopen;  // 1 while fh holds an open file
   void *out;
 } mensor_object;
 
-static void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *argv);
+void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *argv);
 
-static void mensor_close(mensor_object *x) {
+void mensor_close(mensor_object *x) {
   if (x->isopen == 1) {
     sysfile_close(x->fh);
-    x->fh = 0;
+    x->fh = nullptr;
     x->isopen = 0;
   }
 }
 
-// Copies the symbol's name with its NUL into `name` (MENSOR_NAME_CHARS
+// Copies the symbol's name with its NUL into `name` (mensor_name_chars
 // bytes); false, with nothing copied, when it does not fit.
-static bool mensor_copyname(char *name, const t_symbol *s) {
+bool mensor_copyname(char *name, const t_symbol *s) {
   const char *src = s->s_name;
   int len = 0;
   while (src[len]) {
-    if (++len >= MENSOR_NAME_CHARS) {
+    if (++len >= mensor_name_chars) {
       return false;
     }
   }
@@ -55,35 +57,35 @@ static bool mensor_copyname(char *name, const t_symbol *s) {
   return true;
 }
 
-static void *mensor_new(t_symbol *s) {
+void *mensor_new(t_symbol *s) {
   mensor_object *x = (mensor_object *)object_alloc(mensor_class);
   if (!x) {
-    return 0;
+    return nullptr;
   }
   x->out = intout(x);
   x->isopen = 0;
-  x->fh = 0;
+  x->fh = nullptr;
   x->eof = 0;
   // Measured at once, so that the first bang reports the file's size.
   if (s && s != ps_nothing) {
-    mensor_doopen(x, s, 0, 0);
+    mensor_doopen(x, s, 0, nullptr);
   }
   return x;
 }
 
-static void mensor_bang(mensor_object *x) {
+void mensor_bang(mensor_object *x) {
   outlet_int(x->out, x->eof);
 }
 
-static void mensor_open(mensor_object *x, t_symbol *s) {
-  defer_low(x, (method)mensor_doopen, s, 0, 0);
+void mensor_open(mensor_object *x, t_symbol *s) {
+  defer_low(x, (method)mensor_doopen, s, 0, nullptr);
 }
 
-static void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *argv) {
+void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *argv) {
   (void)argc;
   (void)argv;
   // The dialog writes a name of up to MAX_FILENAME_CHARS bytes, so the buffer
-  // is that large; names given in a message are held to MENSOR_NAME_CHARS.
+  // is that large; names given in a message are held to mensor_name_chars.
   char name[MAX_FILENAME_CHARS];
   short path = 0;
   t_fourcc type = 0;
@@ -93,7 +95,7 @@ static void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *arg
 
   if (!s || s == ps_nothing) {
     name[0] = 0;
-    if (open_dialog(name, &path, &type, 0L, 0)) {
+    if (open_dialog(name, &path, &type, nullptr, 0)) {
       return;
     }
   } else if (!mensor_copyname(name, s) || locatefile_extended(name, &path, &type, &typelist, -1)) {
@@ -103,7 +105,7 @@ static void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *arg
 
   const short err = path_opensysfile(name, path, &x->fh, PATH_READ_PERM);
   if (err) {
-    x->fh = 0;
+    x->fh = nullptr;
     outlet_int(x->out, err);
     return;
   }
@@ -124,10 +126,10 @@ static void mensor_doopen(mensor_object *x, t_symbol *s, short argc, t_atom *arg
   outlet_int(x->out, x->eof);
 }
 
-static void mensor_assist(mensor_object *x, void *b, long m, long a, char *s) {
+void mensor_assist(mensor_object *x, void *b, long m, long a, char *s) {
   (void)x;
   (void)b;
-  const char *text = 0;
+  const char *text = nullptr;
   if (m == ASSIST_INLET && a == 0) {
     text = "open, bang";
   } else if (m == ASSIST_OUTLET && a == 0) {
@@ -138,13 +140,15 @@ static void mensor_assist(mensor_object *x, void *b, long m, long a, char *s) {
   }
 }
 
-static void mensor_free(mensor_object *x) {
+void mensor_free(mensor_object *x) {
   mensor_close(x);
 }
 
+} // namespace
+
 C74_EXPORT void ext_main(void *) {
   t_class *c = class_new("mensor", (method)mensor_new, (method)mensor_free, sizeof(mensor_object),
-                         0L, A_DEFSYM, 0);
+                         nullptr, A_DEFSYM, 0);
   class_addmethod(c, (method)mensor_bang, "bang", 0);
   class_addmethod(c, (method)mensor_open, "open", A_DEFSYM, 0);
   class_addmethod(c, (method)mensor_assist, "assist", A_CANT, 0);

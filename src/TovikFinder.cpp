@@ -7,7 +7,10 @@ namespace {
 // Set when the module unloads; the thread leaves its loop at the next pass.
 std::atomic<bool> FindStop{false};
 
-const char TovikProbe[8] = {'/', 't', 'o', 'v', 'i', 'k', 0, 0};
+// The OSC address "/tovik" padded with zeros to a multiple of 4 bytes.
+constexpr char tovik_probe[8] = "/tovik";
+
+constexpr std::uint32_t loopback = 0x7F000001u; // 127.0.0.1
 
 } // namespace
 
@@ -50,6 +53,8 @@ void TOVIKLIST::Add(std::uint32_t ip) {
     t = t->next;
   if (!t) {
     t = static_cast<TOVIK *>(Memory::Alloc(sizeof(TOVIK)));
+    // An answer that finds no memory is dropped: the discovery thread has
+    // nobody to report to, and the device answers the next probe again.
     if (!t)
       return;
     t->list = this;
@@ -63,7 +68,7 @@ void TOVIKLIST::Add(std::uint32_t ip) {
     ++count;
   }
   t->ip = ip;
-  t->port = TovikUploadPort;
+  t->port = tovik_upload_port;
 }
 
 TOVIKLIST FoundToviks;
@@ -122,7 +127,7 @@ void StopTovikFinder() {
     // socket to itself on loopback ends that wait at once.
     const unsigned int port = Network::GetPort(FindSock);
     if (port)
-      Network::SendTo(FindSock, 0x7F000001u, port, TovikProbe, 1);
+      Network::SendTo(FindSock, loopback, port, tovik_probe, 1);
     Thread::Join(FindThread);
     FindThread = 0;
   }
@@ -132,6 +137,6 @@ void StopTovikFinder() {
 int SendTovikProbe() {
   if (!FindSock)
     return 0;
-  return Network::SendTo(FindSock, Network::Broadcast, TovikProbePort, TovikProbe,
-                         sizeof TovikProbe);
+  return Network::SendTo(FindSock, Network::broadcast, tovik_probe_port, tovik_probe,
+                         sizeof tovik_probe);
 }

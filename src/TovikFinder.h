@@ -75,5 +75,5 @@ void StopTovikFinder();
 int SendTovikProbe();
 
 /// The UDP port devices listen on for probes, and their upload TCP port.
-inline constexpr unsigned int TovikProbePort = 8001;
-inline constexpr unsigned int TovikUploadPort = 8002;
+inline constexpr unsigned int tovik_probe_port = 8001;
+inline constexpr unsigned int tovik_upload_port = 8002;

@@ -46,8 +46,36 @@ struct t_TovikLoader {
   void *listOut;
 };
 
+// An upload message: its length, the address and the type tags (each padded
+// with zeros to a multiple of 4 bytes), the payload's length, the payload,
+// and 1 to 4 zero bytes that end it on a multiple of 4.
+constexpr char upload_address[8] = "/vxdl";
+constexpr char upload_type_tags[4] = ",b";
+constexpr int length_size = 4;
+constexpr int address_at = length_size;
+constexpr int type_tags_at = address_at + sizeof upload_address;
+constexpr int payload_length_at = type_tags_at + sizeof upload_type_tags;
+constexpr int payload_at = payload_length_at + length_size;
+// What a message of n payload bytes takes: its framing, the payload and at
+// least one closing zero byte, rounded down to a multiple of 4.
+constexpr long long MessageSize(long long n) {
+  return (n + payload_at + 4) & ~3LL;
+}
+
 // The largest payload whose framed message still has a 32-bit signed size.
-constexpr long long MaxPayload = INT_MAX - 24;
+constexpr long long max_payload = INT_MAX - (payload_at + 4);
+
+// The tags an import wraps around the file: one window tag per element of
+// the window path (in place of %s), outermost first.
+constexpr char window_open_tag[] = "<WINDOW text=\"%s\">\n";
+constexpr char copy_open_tag[] = "<COPY>\n";
+constexpr char copy_close_tag[] = "</COPY>\n";
+constexpr char window_close_tag[] = "</WINDOW>\n";
+
+// The length of a text constant, without its terminating zero.
+template <std::size_t N> constexpr long long TextLength(const char (&)[N]) {
+  return N - 1;
+}
 
 void TovikLoader_scanresult(t_TovikLoader *x);
 void TovikLoader_sendmsg(t_TovikLoader *x);
@@ -70,7 +98,7 @@ void PostError(t_TovikLoader *x, int code, const char *text) {
 // Puts a message of `n` payload bytes into the slot with its framing written;
 // returns the payload area, or null when the block cannot be had.
 unsigned char *InitMessage(t_TovikLoader *x, int n) {
-  const int size = static_cast<int>((static_cast<long long>(n) + 24) & ~3LL);
+  const int size = static_cast<int>(MessageSize(n));
   auto *m = static_cast<unsigned char *>(Memory::Alloc(size));
   if (!m)
     return nullptr;
@@ -80,13 +108,13 @@ unsigned char *InitMessage(t_TovikLoader *x, int n) {
     m[at + 2] = static_cast<unsigned char>(v >> 8);
     m[at + 3] = static_cast<unsigned char>(v);
   };
-  put(0, static_cast<std::uint32_t>(size - 4));
-  std::memcpy(m + 4, "/vxdl\0\0\0", 8);
-  std::memcpy(m + 12, ",b\0\0", 4);
-  put(16, static_cast<std::uint32_t>(n));
+  put(0, static_cast<std::uint32_t>(size - length_size));
+  std::memcpy(m + address_at, upload_address, sizeof upload_address);
+  std::memcpy(m + type_tags_at, upload_type_tags, sizeof upload_type_tags);
+  put(payload_length_at, static_cast<std::uint32_t>(n));
   x->message = m;
   x->messageSize = size;
-  return m + 20;
+  return m + payload_at;
 }
 
 void FreeMessage(t_TovikLoader *x) {
@@ -132,6 +160,9 @@ bool DeferUntilDevicesAnswer(t_TovikLoader *x, t_clock *clock) {
   Mutex::Unlock(FoundToviks.mutex);
   if (count != 0)
     return false;
+  // The probe's result is not looked at: when it did not go out, the pause
+  // still runs and the send then reports "no Tovik found", the error a
+  // patch can act on.
   SendTovikProbe();
   x->collecting = true;
   Find.store(1);
@@ -162,7 +193,7 @@ void *TovikLoader_new(t_symbol *, long argc, t_atom *argv) {
   auto *x = static_cast<t_TovikLoader *>(object_alloc(TovikLoader_class));
   if (!x)
     return nullptr;
-  x->port = TovikUploadPort;
+  x->port = tovik_upload_port;
   x->scanClock = clock_new(x, (method)TovikLoader_scanresult);
   x->sendClock = clock_new(x, (method)TovikLoader_finishsendmsg);
   x->targetClock = clock_new(x, (method)TovikLoader_finishsendipmsg);
@@ -211,7 +242,7 @@ void Load(t_TovikLoader *x, t_symbol *name, const char *prefix, const char *suff
   }
 
   unsigned char *payload = nullptr;
-  if (size >= 0 && size <= MaxPayload - prefixLength - suffixLength)
+  if (size >= 0 && size <= max_payload - prefixLength - suffixLength)
     payload = InitMessage(x, static_cast<int>(size + prefixLength + suffixLength));
   bool read = false;
   if (payload) {
@@ -248,6 +279,9 @@ void TovikLoader_load(t_TovikLoader *x, t_symbol *name) {
 }
 
 void TovikLoader_import(t_TovikLoader *x, t_symbol *, long argc, t_atom *argv) {
+  // Silent by the object's contract (its reference page): an import without
+  // a file name is ignored, not refused. Patches were made against an object
+  // that does nothing here, and an "error" would reach their error handling.
   if (argc <= 0 || argv[0].a_type != A_SYM)
     return;
   char prefixBuffer[512], suffixBuffer[512], wordBuffer[512];
@@ -266,19 +300,20 @@ void TovikLoader_import(t_TovikLoader *x, t_symbol *, long argc, t_atom *argv) {
       at = word.getword(at, "/");
       if (word.length == 0)
         break;
-      prefix.catf("<WINDOW text=\"%s\">\n", word.buffer);
-      prefixWanted += 17 + word.length;
+      prefix.catf(window_open_tag, word.buffer);
+      // The element takes the place of the two characters of %s.
+      prefixWanted += TextLength(window_open_tag) - 2 + word.length;
       ++levels;
       if (*at)
         ++at;
     }
   }
-  prefix.strcat("<COPY>\n");
-  suffix.strcpy("</COPY>\n");
+  prefix.strcat(copy_open_tag);
+  suffix.strcpy(copy_close_tag);
   for (int i = 0; i < levels; ++i)
-    suffix.strcat("</WINDOW>\n");
-  prefixWanted += 7;
-  const long long suffixWanted = 8 + 10LL * levels;
+    suffix.strcat(window_close_tag);
+  prefixWanted += TextLength(copy_open_tag);
+  const long long suffixWanted = TextLength(copy_close_tag) + TextLength(window_close_tag) * levels;
   // The wrapper texts live in 512-byte buffers: a window path too long for
   // them would send cut tags, so such an import is refused instead (after
   // the slot and host checks, which come first). A word cut by its buffer
@@ -301,6 +336,10 @@ void TovikLoader_finishsendmsg(t_TovikLoader *x) {
   if (!x->message)
     return;
   Socket *socket = Network::CreateSocket(Network::TCP, 16384, 16384);
+  // Silent by the object's contract: none of its error codes stands for a
+  // machine that cannot make a socket, so the message is dropped with the
+  // slot freed for the next one. (The host was checked when the message was
+  // accepted; it is null here only if the patch cleared it meanwhile.)
   if (!x->host || !socket) {
     FreeMessage(x);
     Network::CloseSocket(socket);
@@ -334,6 +373,10 @@ void TovikLoader_finishsendmsg(t_TovikLoader *x) {
   }
 
   Network::SetOption(socket, Network::Blocking, 0);
+  // A connection neither made nor refused within the wait is reported on
+  // standard output only, by the object's contract: patches were made
+  // against an outlet that stays quiet for a device that is not there. The
+  // message is dropped and the next one accepted.
   if (!Network::Connect(socket, address, port)) {
     std::printf("connection failed\n");
     std::fflush(stdout);
@@ -367,6 +410,9 @@ void TovikLoader_scan(t_TovikLoader *x) {
   Mutex::Lock(FoundToviks.mutex);
   FoundToviks.Clear();
   Mutex::Unlock(FoundToviks.mutex);
+  // Without a discovery socket, or when the probe did not go out, no report
+  // follows, not even "scan start": a report would claim that the network
+  // was asked. The list is empty either way, and "auto" then finds nothing.
   if (!FindSock)
     return;
   if (SendTovikProbe() == 0)
@@ -415,6 +461,11 @@ void TovikLoader_scanresult(t_TovikLoader *x) {
 
 // ---- Targets -----------------------------------------------------------------
 
+// Malformed requests (too few atoms, an index that is not an int of 0 to 7,
+// an address that is not a symbol, a port that is not an int) are ignored
+// without a report, by the object's contract, as an import without a file
+// is. The fields a request set before the check that stops it keep their
+// new values: a target send still waiting for its device carries them.
 void TovikLoader_target(t_TovikLoader *x, t_symbol *, long argc, t_atom *argv) {
   if (argc < 2)
     return;

@@ -133,7 +133,7 @@ protected:
       ASSERT_TRUE(inA.entered());
       Socket *sender = Network::CreateSocket(Network::UDP);
       ASSERT_NE(sender, nullptr);
-      sent = Network::SendTo(sender, Network::Broadcast, probePort, probe, sizeof probe);
+      sent = Network::SendTo(sender, Network::broadcast, probePort, probe, sizeof probe);
       EXPECT_EQ(Network::SendTo(sender, 0xC0A80114, probePort, "marker", 6), 6);
       Network::CloseSocket(sender);
     }
@@ -234,7 +234,7 @@ TEST_F(BroadcastTest, NothingIsSentWithoutABroadcastCapableInterface) {
   EXPECT_EQ(Network::GetLocalInterfacesCount(), 3);
   Socket *sender = Network::CreateSocket(Network::UDP);
   ASSERT_NE(sender, nullptr);
-  EXPECT_EQ(Network::SendTo(sender, Network::Broadcast, probePort, probe, sizeof probe), 0);
+  EXPECT_EQ(Network::SendTo(sender, Network::broadcast, probePort, probe, sizeof probe), 0);
   Network::CloseSocket(sender);
 }
 
@@ -248,7 +248,7 @@ TEST_F(BroadcastTest, OnlyLoopbackSendsNothing) {
   EXPECT_EQ(Network::GetLocalInterfacesCount(), 1);
   Socket *sender = Network::CreateSocket(Network::UDP);
   ASSERT_NE(sender, nullptr);
-  EXPECT_EQ(Network::SendTo(sender, Network::Broadcast, probePort, probe, sizeof probe), 0);
+  EXPECT_EQ(Network::SendTo(sender, Network::broadcast, probePort, probe, sizeof probe), 0);
   Network::CloseSocket(sender);
 }
 

@@ -275,7 +275,7 @@ TEST_F(NetworkTest, BroadcastInsideTestNamespace) {
   EXPECT_TRUE(found);
   Socket *sender = Network::CreateSocket(Network::UDP);
   ASSERT_NE(sender, nullptr);
-  EXPECT_EQ(Network::SendTo(sender, Network::Broadcast, 8001, "/tovik\0\0", 8), 8);
+  EXPECT_EQ(Network::SendTo(sender, Network::broadcast, 8001, "/tovik\0\0", 8), 8);
   EXPECT_EQ(Network::SendTo(sender, 0xC0A80114, 8001, "marker", 6), 6);
   Network::CloseSocket(sender);
 }

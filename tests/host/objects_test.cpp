@@ -175,13 +175,13 @@ void relay_define() {
       0);
   class_addmethod(
       relay_class,
-      (method) +
-          [](Relay *x, t_symbol *s, short ac, t_atom *av) { outlet_list(x->out, s, ac, av); },
+      (method) + [](Relay *x, t_symbol *s, long ac,
+                    t_atom *av) { outlet_list(x->out, s, static_cast<short>(ac), av); },
       "list", A_GIMME, 0);
   class_addmethod(
       relay_class,
-      (method) +
-          [](Relay *x, t_symbol *s, short ac, t_atom *av) { outlet_anything(x->out, s, ac, av); },
+      (method) + [](Relay *x, t_symbol *s, long ac,
+                    t_atom *av) { outlet_anything(x->out, s, static_cast<short>(ac), av); },
       "anything", A_GIMME, 0);
   class_register(gensym("box"), relay_class);
 }

@@ -10,7 +10,7 @@
 namespace hosttest {
 namespace {
 
-std::string text_of(short argc, const t_atom *argv) {
+std::string text_of(long argc, const t_atom *argv) {
   return kit::format_atoms(std::span<const t_atom>(argv, static_cast<size_t>(argc)));
 }
 
@@ -28,7 +28,7 @@ struct Probe {
 
 t_class *probe_class;
 
-void *probe_new(t_symbol *s, short argc, t_atom *argv) {
+void *probe_new(t_symbol *s, long argc, t_atom *argv) {
   auto *x = static_cast<Probe *>(object_alloc(probe_class));
   x->right = intout(x);
   x->left = outlet_new(x, nullptr);
@@ -55,10 +55,10 @@ void probe_float(Probe *, double f) {
 void probe_bang(Probe *) {
   post("test-probe: bang");
 }
-void probe_list(Probe *, t_symbol *s, short argc, t_atom *argv) {
+void probe_list(Probe *, t_symbol *s, long argc, t_atom *argv) {
   post("test-probe: %s [%s]", s->s_name, text_of(argc, argv).c_str());
 }
-void probe_anything(Probe *, t_symbol *s, short argc, t_atom *argv) {
+void probe_anything(Probe *, t_symbol *s, long argc, t_atom *argv) {
   post("test-probe: anything %s [%s]", s->s_name, text_of(argc, argv).c_str());
 }
 void probe_goto(Probe *, t_atom_long n) {
@@ -80,7 +80,7 @@ void probe_five(Probe *, t_atom_long a, double b, t_symbol *c, t_atom_long d, do
   post("test-probe: five %lld %g %s %lld %g", static_cast<long long>(a), b, c->s_name,
        static_cast<long long>(d), e);
 }
-void probe_emit(Probe *x, t_symbol *, short argc, t_atom *argv) {
+void probe_emit(Probe *x, t_symbol *, long argc, t_atom *argv) {
   if (argc >= 1 && argv[0].a_type == A_SYM)
     outlet_anything(x->left, argv[0].a_w.w_sym, static_cast<short>(argc - 1), argv + 1);
 }
@@ -236,7 +236,7 @@ void floaty_main() {
 void *listy_new() {
   return object_alloc(listy_class);
 }
-void listy_list(t_object *, t_symbol *s, short argc, t_atom *argv) {
+void listy_list(t_object *, t_symbol *s, long argc, t_atom *argv) {
   post("test-listy: %s [%s]", s->s_name, text_of(argc, argv).c_str());
 }
 void listy_main() {

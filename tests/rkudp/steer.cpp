@@ -42,7 +42,7 @@ static void *steer_new(void) {
   return x;
 }
 
-static void steer_answer(t_steer *x, t_symbol *s, short ac, t_atom *av) {
+static void steer_answer(t_steer *x, t_symbol *s, long ac, t_atom *av) {
   (void)s;
   if (x->tail - x->head >= kAnswers || ac > kAnswerAtoms) {
     error("steer: too many answers");
@@ -56,7 +56,7 @@ static void steer_answer(t_steer *x, t_symbol *s, short ac, t_atom *av) {
   ++x->tail;
 }
 
-static void steer_datagram(t_steer *x, t_symbol *s, short ac, t_atom *av) {
+static void steer_datagram(t_steer *x, t_symbol *s, long ac, t_atom *av) {
   (void)s;
   x->length = ac < kDatagram ? (long)ac : (long)kDatagram;
   for (long i = 0; i < x->length; ++i) {
@@ -93,7 +93,7 @@ static void steer_int(t_steer *x, t_atom_long n) {
   steer_arrival(x);
 }
 
-static void steer_list(t_steer *x, t_symbol *s, short ac, t_atom *av) {
+static void steer_list(t_steer *x, t_symbol *s, long ac, t_atom *av) {
   (void)s;
   (void)ac;
   (void)av;

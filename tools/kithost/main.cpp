@@ -1,5 +1,6 @@
 // kithost: the kit's headless host. Options, the module folders and search
 // path, then the scripts and patchers in order, in one host.
+#include "../exit_status.hpp"
 #include "builtins/builtins.hpp"
 #include "describe.hpp"
 #include "output.hpp"
@@ -45,12 +46,6 @@ struct Options {
   std::vector<std::string> sends; ///< --send "NAME MESSAGE", after loading
   bool quiet = false;             ///< -q: no post lines
 };
-
-// The exit statuses (tovik-sim uses the same): 0 all went well; 1 the run
-// failed (with --fail-on-error: an error reported, or work left pending);
-// 2 bad usage or bad input (an option, a script line, a patcher file).
-constexpr int exit_console_error = 1;
-constexpr int exit_failed = 2;
 
 /// The module folder of a build (<bin>/../modules) or of an install
 /// (<prefix>/bin/../KIT_INSTALL_MODULE_DIR), whichever sits beside this executable.
@@ -245,7 +240,7 @@ int run_inputs(kit::Host &host, const Options &options, kithost::Output &output,
       std::error_code error;
       if (fs::is_directory(script, error)) {
         output.diagnostic(script, "is a folder, not a script");
-        return exit_failed;
+        return exit_bad_input;
       }
       std::ifstream in(script, std::ios::binary);
       if (!in) {
@@ -253,7 +248,7 @@ int run_inputs(kit::Host &host, const Options &options, kithost::Output &output,
         output.diagnostic(script,
                           std::string(fs::exists(script, error) ? "cannot open the " : "no such ") +
                               kind);
-        return exit_failed;
+        return exit_bad_input;
       }
       set_search_path(host, options, absolute_path(script).parent_path());
       const bool patcher = kithost::is_patcher_file(script);
@@ -263,14 +258,14 @@ int run_inputs(kit::Host &host, const Options &options, kithost::Output &output,
         checked_script = script;
     }
     if (status == kithost::Runner::Status::failed)
-      return exit_failed;
+      return exit_bad_input;
     if (status == kithost::Runner::Status::quit) {
       output.flush();
-      return 0;
+      return exit_ok;
     }
   }
   if (!send_from_command_line(options, runner, output))
-    return exit_failed;
+    return exit_bad_input;
   if (options.run_ms) {
     output.flush();
     host.run_for(*options.run_ms);
@@ -278,8 +273,8 @@ int run_inputs(kit::Host &host, const Options &options, kithost::Output &output,
   output.flush();
   if (!checked_script.empty() && report_pending_work(host, checked_script, output) &&
       options.fail_on_error)
-    return exit_console_error;
-  return 0;
+    return exit_run_failed;
+  return exit_ok;
 }
 
 int run_scripts(kit::Host &host, const Options &options, kithost::Output &output) {
@@ -292,7 +287,7 @@ int run_scripts(kit::Host &host, const Options &options, kithost::Output &output
   kithost::Runner runner(host, output);
   const int status = run_inputs(host, options, output, patches, runner);
   if (report_left_out(patches, output) && status == 0 && options.fail_on_error)
-    return exit_console_error;
+    return exit_run_failed;
   return status;
 }
 
@@ -373,27 +368,27 @@ int run(int argc, char **argv) {
     return app.exit(done);
   } catch (const CLI::ParseError &failed) {
     std::cerr << "kithost: " << failed.what() << " (see --help)\n";
-    return exit_failed;
+    return exit_bad_input;
   }
   if (app.count("--describe") > 0 && options.describe.empty()) {
     std::cerr << "kithost: --describe: the class name is empty (see --help)\n";
-    return exit_failed;
+    return exit_bad_input;
   }
   if (options.list && !options.describe.empty()) {
     std::cerr << "kithost: --list and --describe go alone (see --help)\n";
-    return exit_failed;
+    return exit_bad_input;
   }
   if ((options.json || options.markdown || options.maxref) && options.describe.empty()) {
     std::cerr << "kithost: --json, --markdown and --maxref go with --describe (see --help)\n";
-    return exit_failed;
+    return exit_bad_input;
   }
   if (!options.doc.empty() && !options.markdown && !options.maxref) {
     std::cerr << "kithost: --doc goes with --markdown or --maxref (see --help)\n";
-    return exit_failed;
+    return exit_bad_input;
   }
   if (int(options.json) + int(options.markdown) + int(options.maxref) > 1) {
     std::cerr << "kithost: --json, --markdown and --maxref go alone (see --help)\n";
-    return exit_failed;
+    return exit_bad_input;
   }
 
   // Made before the host so that it outlives it: the host may still post
@@ -416,7 +411,7 @@ int run(int argc, char **argv) {
   if (options.list) {
     for (const auto &failure : kithost::list_classes(host, std::cout))
       output.diagnostic({}, "not listed: " + failure);
-    return 0;
+    return exit_ok;
   }
   if (!options.describe.empty()) {
     std::string error;
@@ -432,7 +427,7 @@ int run(int argc, char **argv) {
     if (!described) {
       std::cout.flush();
       output.diagnostic({}, "cannot describe " + options.describe + ": " + error);
-      return exit_failed;
+      return exit_bad_input;
     }
     // The page comes before what is wrong with it; a failed write is left
     // for the exit check to report.
@@ -440,16 +435,16 @@ int run(int argc, char **argv) {
       std::cout.flush();
     for (const auto &disagreement : drift)
       output.diagnostic({}, options.doc + ": " + disagreement);
-    return drift.empty() ? 0 : exit_console_error;
+    return drift.empty() ? exit_ok : exit_run_failed;
   }
   const int status = run_scripts(host, options, output);
   if (status == 0 && options.fail_on_error && output.errors_seen() + host.outlet_errors() > 0)
-    return exit_console_error;
+    return exit_run_failed;
   return status;
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
-  return kithost::check_standard_output(run(argc, argv), exit_failed);
+  return kithost::check_standard_output(run(argc, argv), exit_bad_input);
 }

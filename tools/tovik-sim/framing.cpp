@@ -11,9 +11,9 @@ std::uint32_t read_be32(const unsigned char *p) {
 }
 
 std::optional<std::string> check_length(std::uint32_t length, std::uint32_t limit) {
-  if (length < kMinLength)
+  if (length < min_length)
     return "length " + std::to_string(length) + " is below the minimum of " +
-           std::to_string(kMinLength);
+           std::to_string(min_length);
   if (length % 4 != 0)
     return "length " + std::to_string(length) + " is not a multiple of 4";
   if (length > limit)
@@ -26,7 +26,7 @@ std::optional<std::string> check_body(std::span<const unsigned char> body,
                                       std::span<const unsigned char> &payload) {
   static const unsigned char address[8] = {'/', 'v', 'x', 'd', 'l', 0, 0, 0};
   static const unsigned char tags[4] = {',', 'b', 0, 0};
-  if (body.size() < kMinLength)
+  if (body.size() < min_length)
     return "message of " + std::to_string(body.size()) + " bytes is too short";
   if (std::memcmp(body.data(), address, sizeof address) != 0)
     return "address is not \"/vxdl\" padded with three zero bytes";
@@ -46,11 +46,11 @@ std::optional<std::string> check_body(std::span<const unsigned char> body,
 }
 
 std::size_t framed_size(std::size_t n) {
-  return (n + kHeaderSize + 4) & ~std::size_t(3);
+  return (n + header_size + 4) & ~std::size_t(3);
 }
 
-std::array<unsigned char, kHeaderSize> frame_header(std::size_t n) {
-  std::array<unsigned char, kHeaderSize> out{};
+std::array<unsigned char, header_size> frame_header(std::size_t n) {
+  std::array<unsigned char, header_size> out{};
   auto put = [&](std::size_t at, std::uint32_t v) {
     out[at] = static_cast<unsigned char>(v >> 24);
     out[at + 1] = static_cast<unsigned char>(v >> 16);
@@ -68,7 +68,7 @@ std::vector<unsigned char> frame(std::span<const unsigned char> payload) {
   std::vector<unsigned char> out(framed_size(payload.size()), 0);
   const auto header = frame_header(payload.size());
   std::copy(header.begin(), header.end(), out.begin());
-  std::copy(payload.begin(), payload.end(), out.begin() + kHeaderSize);
+  std::copy(payload.begin(), payload.end(), out.begin() + header_size);
   return out;
 }
 

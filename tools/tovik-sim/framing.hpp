@@ -15,7 +15,7 @@
 namespace tovik {
 
 /// The smallest valid L: an empty payload and four closing zero bytes.
-inline constexpr std::uint32_t kMinLength = 20;
+inline constexpr std::uint32_t min_length = 20;
 
 /// Reads a big-endian 32-bit value from 4 bytes.
 std::uint32_t read_be32(const unsigned char *p);
@@ -32,14 +32,14 @@ std::optional<std::string> check_body(std::span<const unsigned char> body,
 
 /// The bytes before the payload: the length field, address, type tags and
 /// blob length.
-inline constexpr std::size_t kHeaderSize = 20;
+inline constexpr std::size_t header_size = 20;
 
 /// The size of the framed message of a payload of `n` bytes, length field
 /// included: the header, the payload and 1 to 4 closing zero bytes.
 std::size_t framed_size(std::size_t n);
 
 /// The header of the framed message of a payload of `n` bytes.
-std::array<unsigned char, kHeaderSize> frame_header(std::size_t n);
+std::array<unsigned char, header_size> frame_header(std::size_t n);
 
 /// Frames a payload as the loader does (length field included).
 std::vector<unsigned char> frame(std::span<const unsigned char> payload);

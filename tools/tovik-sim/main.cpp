@@ -1,5 +1,6 @@
 // tovik-sim: a stand-in for the device, for developing patches without
 // hardware and for the tests. See --help.
+#include "../exit_status.hpp"
 #include "server.hpp"
 
 #include <CLI/CLI.hpp>
@@ -8,15 +9,6 @@
 
 #include <cstdio>
 #include <string>
-
-namespace {
-
-// The exit statuses, as kithost's: 0 ok, 1 the run failed, 2 bad usage or
-// bad input.
-constexpr int exit_run_failed = 1;
-constexpr int exit_bad_input = 2;
-
-} // namespace
 
 int main(int argc, char **argv) {
   tovik::Options o;
@@ -83,5 +75,5 @@ int main(int argc, char **argv) {
                  o.bind.c_str());
     return exit_bad_input;
   }
-  return tovik::run(o) == 0 ? 0 : exit_run_failed;
+  return tovik::run(o) == 0 ? exit_ok : exit_run_failed;
 }

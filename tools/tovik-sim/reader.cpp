@@ -9,7 +9,7 @@ namespace {
 
 // The body block starts at this size and then grows by half at least, so
 // that a large body is copied a few times only.
-constexpr std::size_t kFirstBlock = 64 * 1024;
+constexpr std::size_t first_block = 64 * 1024;
 
 } // namespace
 
@@ -40,7 +40,7 @@ MessageReader::Fed MessageReader::feed(std::span<const unsigned char> bytes, std
       const std::size_t want = body_.size() + n;
       if (want > body_.capacity()) {
         const std::size_t grown = std::min<std::size_t>(
-            length_, std::max({want, body_.capacity() + body_.capacity() / 2, kFirstBlock}));
+            length_, std::max({want, body_.capacity() + body_.capacity() / 2, first_block}));
         // Past the allowance: the least that would do, or nothing.
         const std::size_t block = grown <= may_hold ? grown : want;
         if (block > may_hold) {

@@ -76,12 +76,12 @@ struct Connection {
 
 // Reads per connection and loop pass, so that one fast sender cannot keep
 // the others waiting.
-constexpr int kReadsPerPass = 16;
+constexpr int reads_per_pass = 16;
 // Connections accepted (or refused) per loop pass.
-constexpr int kAcceptsPerPass = 1024;
+constexpr int accepts_per_pass = 1024;
 // How long new connections wait after accept failed for want of descriptors
 // or memory; the ones open meanwhile keep being served.
-constexpr auto kAcceptPause = std::chrono::seconds(1);
+constexpr auto accept_pause = std::chrono::seconds(1);
 
 class Server {
 public:
@@ -233,16 +233,16 @@ private:
     return poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
   }
 
-  // Accepts every connection waiting (up to kAcceptsPerPass) while fewer
+  // Accepts every connection waiting (up to accepts_per_pass) while fewer
   // than max_connections are open. At the limit it stops: the others wait in
   // the backlog, the system keeping what they send, and are accepted as open
   // ones end; none is accepted only to be dropped unread. That the limit
   // holds connections back is said once, until the backlog has drained. When
-  // descriptors or memory run out, new connections wait kAcceptPause. In
+  // descriptors or memory run out, new connections wait accept_pause. In
   // both cases the listening socket is not polled meanwhile, so the loop does
   // not spin on it.
   void on_accept() {
-    for (int i = 0; i < kAcceptsPerPass; ++i) {
+    for (int i = 0; i < accepts_per_pass; ++i) {
       if (at_limit()) {
         const bool waiting = connection_waits();
         if (waiting && !limit_reported_)
@@ -265,7 +265,7 @@ private:
           return;
         }
         const std::string why = std::strerror(errno);
-        accept_paused_until_ = Clock::now() + kAcceptPause;
+        accept_paused_until_ = Clock::now() + accept_pause;
         events_.emit({{"event", "accept_error"},
                       {"error", why},
                       {"connections", conns_.size()},
@@ -321,7 +321,7 @@ private:
   // Reads what has arrived; false when the connection is finished.
   bool on_readable(Connection &c) {
     unsigned char chunk[65536];
-    for (int reads = 0; reads < kReadsPerPass; ++reads) {
+    for (int reads = 0; reads < reads_per_pass; ++reads) {
       const ssize_t n = recv(c.fd, chunk, sizeof chunk, 0);
       if (n < 0) {
         if (errno == EAGAIN || errno == EWOULDBLOCK)

@@ -34,7 +34,7 @@ public:
   // The one option: blocking mode (also the GetOption mask bit).
   enum Option { Blocking = 1 };
   // Address meaning "broadcast" to SendTo.
-  static constexpr std::uint32_t Broadcast = 0xFFFFFFFFu;
+  static constexpr std::uint32_t broadcast = 0xFFFFFFFFu;
 
   // A time-out for Select: microseconds are expected below 1000000.
   struct Time {
@@ -89,7 +89,7 @@ public:
   static int Send(Socket *socket, const void *data, int length);
 
   // Sends one datagram to address:port; returns the bytes sent or -1.
-  // The address Broadcast sends (POSIX build) one datagram to the broadcast
+  // The address `broadcast` sends (POSIX build) one datagram to the broadcast
   // address of every IPv4 interface that has one: the interface's broadcast
   // address when it has its own, else the directed broadcast (address OR NOT
   // netmask; /31 and /32 interfaces are skipped); the peer address of a

@@ -34,7 +34,7 @@ public:
   // Formatted texts are built in a scratch area of this many bytes: printf,
   // catf and the operations built on them keep at most 1023 characters of a
   // formatted text.
-  static constexpr int ScratchSize = 1024;
+  static constexpr int scratch_size = 1024;
 
   // No storage.
   string();

@@ -36,7 +36,7 @@ int milliseconds(const Network::Time &timeout) {
 }
 
 // Waits of Connect: 2.5 s.
-constexpr int connectWaitMilliseconds = 2500;
+constexpr int connect_wait_ms = 2500;
 
 } // namespace
 
@@ -97,7 +97,7 @@ int Network::Connect(Socket *socket, std::uint32_t address, unsigned int port) {
   if (!NativeSocket::StartConnect(socket->fd, reinterpret_cast<const sockaddr *>(&peer),
                                   sizeof peer))
     return 0;
-  return NativeSocket::Wait(socket->fd, true, true, connectWaitMilliseconds);
+  return NativeSocket::Wait(socket->fd, true, true, connect_wait_ms);
 }
 
 int Network::Select(Socket *socket, int read, int write, const Time *timeout) {
@@ -129,7 +129,7 @@ int Network::SendTo(Socket *socket, std::uint32_t address, unsigned int port, co
     return 0;
   if (socket->fd == -1 || length < 0 || (data == nullptr && length > 0))
     return -1;
-  if (address == Broadcast)
+  if (address == broadcast)
     return NativeSocket::Broadcast(socket->fd, port, data, length);
   const sockaddr_in peer = ipv4(address, port);
   return static_cast<int>(NativeSocket::SendTo(socket->fd, data, static_cast<std::size_t>(length),

@@ -27,13 +27,17 @@ void *Memory::Copy(void *destination, const void *source, int length) {
   return destination;
 }
 
+namespace {
+
 // Memory::Alloc takes an int: a size beyond it cannot be met and gives null
 // rather than a silently shortened block.
-static void *allocate(std::size_t size) {
+void *allocate(std::size_t size) {
   if (size > static_cast<std::size_t>(INT_MAX))
     return nullptr;
   return Memory::Alloc(static_cast<int>(size));
 }
+
+} // namespace
 
 void *MemoryObject::operator new(std::size_t size) noexcept {
   return allocate(size);

@@ -39,7 +39,7 @@ int dotted(std::uint32_t ip, char *out) {
 
 // Formats into the scratch area; a text beyond it is cut at its last byte.
 struct Formatted {
-  char text[string::ScratchSize];
+  char text[string::scratch_size];
   Formatted(const char *format, va_list arguments) {
     text[0] = 0;
     if (format != nullptr && std::vsnprintf(text, sizeof text, format, arguments) < 0)

@@ -57,11 +57,13 @@
 #include "system/condition.h"
 #include "system/processor.h"
 
-static t_class *nexio_class;
+namespace {
 
-static void nexio_notify(nexio_object *x);
+t_class *nexio_class;
 
-static void *nexio_new(t_symbol *, short ac, t_atom *av) {
+void nexio_notify(nexio_object *x);
+
+void *nexio_new(t_symbol *, long ac, t_atom *av) {
   void *mem = getbytes(sizeof(nexio_handle));
   if (!mem) {
     return nullptr;
@@ -96,7 +98,7 @@ static void *nexio_new(t_symbol *, short ac, t_atom *av) {
   return x;
 }
 
-static void nexio_bang(nexio_object *x) {
+void nexio_bang(nexio_object *x) {
   nexio_handle *h = x->info.handle;
   if (!h->recon.load()) {
     return;
@@ -149,9 +151,9 @@ static void nexio_bang(nexio_object *x) {
 
 // Sends each atom as one byte, in groups of at most 256 per send (so one
 // datagram per group on a datagram socket).
-static void nexio_list(nexio_object *x, t_symbol *, short ac, t_atom *av) {
+void nexio_list(nexio_object *x, t_symbol *, long ac, t_atom *av) {
   nexio_handle *h = x->info.handle;
-  for (short i = 0; i < ac; i++) {
+  for (long i = 0; i < ac; i++) {
     if (av[i].a_type != A_LONG && av[i].a_type != A_FLOAT) {
       // Sending the rest without it would shift every following byte.
       error("nexio: list of numbers expected, nothing sent (%s)", nexio_tostr(&av[i]));
@@ -167,9 +169,9 @@ static void nexio_list(nexio_object *x, t_symbol *, short ac, t_atom *av) {
 
   unsigned char out[nexio_ringsize];
   auto progress = std::chrono::steady_clock::now();
-  int i = 0;
+  long i = 0;
   while (i < ac) {
-    int n = ac - i < nexio_ringsize ? ac - i : nexio_ringsize;
+    const int n = ac - i < nexio_ringsize ? static_cast<int>(ac - i) : nexio_ringsize;
     for (int k = 0; k < n; k++) {
       out[k] = nexio_atom_byte(&av[i + k]);
     }
@@ -216,7 +218,7 @@ static void nexio_list(nexio_object *x, t_symbol *, short ac, t_atom *av) {
   }
 }
 
-static void nexio_int(nexio_object *x, t_atom_long v) {
+void nexio_int(nexio_object *x, t_atom_long v) {
   t_atom a;
   atom_setlong(&a, v);
   nexio_list(x, nullptr, 1, &a);
@@ -224,20 +226,20 @@ static void nexio_int(nexio_object *x, t_atom_long v) {
 
 // The float goes on as it is: its byte is taken from the whole truncated
 // value, which a long cannot always hold.
-static void nexio_float(nexio_object *x, double f) {
+void nexio_float(nexio_object *x, double f) {
   t_atom a;
   atom_setfloat(&a, f);
   nexio_list(x, nullptr, 1, &a);
 }
 
-static void nexio_config(nexio_object *x, t_symbol *, short ac, t_atom *av) {
+void nexio_config(nexio_object *x, t_symbol *, long ac, t_atom *av) {
   nexio_handle *h = x->info.handle;
   nexio_lock(h);
   nexio_parse(&x->info, h, ac, av);
   nexio_unlock(h);
 }
 
-static void nexio_disconnect(nexio_object *x) {
+void nexio_disconnect(nexio_object *x) {
   nexio_handle *h = x->info.handle;
   nexio_lock(h);
   int fd = h->fd.load();
@@ -249,12 +251,12 @@ static void nexio_disconnect(nexio_object *x) {
   nexio_unlock(h);
 }
 
-static void nexio_connect(nexio_object *x, t_symbol *s, short ac, t_atom *av) {
+void nexio_connect(nexio_object *x, t_symbol *s, long ac, t_atom *av) {
   nexio_config(x, s, ac, av);
   nexio_bang(x);
 }
 
-static void nexio_assist(nexio_object *, void *, long kind, long index, char *text) {
+void nexio_assist(nexio_object *, void *, long kind, long index, char *text) {
   static const char *const texts[] = {"Data (int, list), bang to connect", "Data (int)", "???",
                                       "Status (int)"};
   long k = kind + 2 * index - 1;
@@ -270,7 +272,7 @@ static void nexio_assist(nexio_object *, void *, long kind, long index, char *te
 // Each byte is an event of its own: when the host cuts the chain that one
 // sets off (an outlet returns 0, the patch loops), the run ends after that
 // byte and the next run goes on with the rest, so a cut loses nothing else.
-static void nexio_notify(nexio_object *x) {
+void nexio_notify(nexio_object *x) {
   nexio_handle *h = x->info.handle;
   h->loop_cpu.store(Processor::Current(), std::memory_order_relaxed);
   int delivered = 0;
@@ -331,7 +333,7 @@ static void nexio_notify(nexio_object *x) {
   }
 }
 
-static void nexio_free(nexio_object *x) {
+void nexio_free(nexio_object *x) {
   nexio_handle *h = x->info.handle;
   if (h) {
     nexio_lock(h);
@@ -350,6 +352,8 @@ static void nexio_free(nexio_object *x) {
     x->notify = nullptr;
   }
 }
+
+} // namespace
 
 C74_EXPORT void ext_main(void *) {
   if (!NativeSocket::Startup()) {

@@ -13,7 +13,9 @@
 
 #include "float_to_long.h"
 
-static t_class *rkpcmd_class;
+namespace {
+
+t_class *rkpcmd_class;
 
 typedef struct _rkpcmd {
   t_object hdr;
@@ -21,20 +23,21 @@ typedef struct _rkpcmd {
   void *outdata; // encoded characters (int)
 } t_rkpcmd;
 
-static const char hex[] = "0123456789ABCDEF";
+constexpr char hex[] = "0123456789ABCDEF";
 
-static const t_atom_long rkpcmd_asterisk = 42;
-static const t_atom_long rkpcmd_eom = 35;
+// A message opens with an asterisk and ends (end of message) with a number sign.
+constexpr t_atom_long rkpcmd_asterisk = '*';
+constexpr t_atom_long rkpcmd_eom = '#';
 
 // Sends the asterisk when no message is open yet.
-static void rkpcmd_open(t_rkpcmd *x) {
+void rkpcmd_open(t_rkpcmd *x) {
   if (!x->inmsg) {
     x->inmsg = 1;
     outlet_int(x->outdata, rkpcmd_asterisk);
   }
 }
 
-static void rkpcmd_encode(t_rkpcmd *x, t_atom_long v) {
+void rkpcmd_encode(t_rkpcmd *x, t_atom_long v) {
   const unsigned byte = (unsigned)(v & 0xFF);
   outlet_int(x->outdata, hex[byte >> 4]);
   outlet_int(x->outdata, hex[byte & 0xF]);
@@ -42,7 +45,7 @@ static void rkpcmd_encode(t_rkpcmd *x, t_atom_long v) {
 
 // The integer value of a list element: a float's by float_to_long, a
 // symbol's 0.
-static t_atom_long rkpcmd_atomvalue(const t_atom *a) {
+t_atom_long rkpcmd_atomvalue(const t_atom *a) {
   if (a->a_type == A_LONG) {
     return a->a_w.w_long;
   }
@@ -52,41 +55,41 @@ static t_atom_long rkpcmd_atomvalue(const t_atom *a) {
   return float_to_long(a->a_w.w_float);
 }
 
-static void *rkpcmd_new(void) {
+void *rkpcmd_new(void) {
   t_rkpcmd *x = (t_rkpcmd *)object_alloc(rkpcmd_class);
   if (!x) {
-    return 0;
+    return nullptr;
   }
   x->outdata = intout(x);
   x->inmsg = 0;
   return x;
 }
 
-static void rkpcmd_list(t_rkpcmd *x, t_symbol *s, short argc, t_atom *argv) {
+void rkpcmd_list(t_rkpcmd *x, t_symbol *s, long argc, t_atom *argv) {
   (void)s;
   rkpcmd_open(x);
-  for (short i = 0; i < argc; i++) {
+  for (long i = 0; i < argc; i++) {
     rkpcmd_encode(x, rkpcmd_atomvalue(argv + i));
   }
 }
 
-static void rkpcmd_int(t_rkpcmd *x, t_atom_long n) {
+void rkpcmd_int(t_rkpcmd *x, t_atom_long n) {
   rkpcmd_open(x);
   rkpcmd_encode(x, n);
 }
 
-static void rkpcmd_bang(t_rkpcmd *x) {
+void rkpcmd_bang(t_rkpcmd *x) {
   if (x->inmsg) {
     x->inmsg = 0;
     outlet_int(x->outdata, rkpcmd_eom);
   }
 }
 
-static void rkpcmd_reset(t_rkpcmd *x) {
+void rkpcmd_reset(t_rkpcmd *x) {
   x->inmsg = 0;
 }
 
-static void rkpcmd_assist(t_rkpcmd *x, void *b, long m, long a, char *s) {
+void rkpcmd_assist(t_rkpcmd *x, void *b, long m, long a, char *s) {
   (void)x;
   (void)b;
   (void)a;
@@ -97,8 +100,10 @@ static void rkpcmd_assist(t_rkpcmd *x, void *b, long m, long a, char *s) {
   }
 }
 
+} // namespace
+
 C74_EXPORT void ext_main(void *) {
-  t_class *c = class_new("rk+cmd", (method)rkpcmd_new, 0L, sizeof(t_rkpcmd), 0L, 0);
+  t_class *c = class_new("rk+cmd", (method)rkpcmd_new, nullptr, sizeof(t_rkpcmd), nullptr, 0);
   class_addmethod(c, (method)rkpcmd_list, "list", A_GIMME, 0);
   class_addmethod(c, (method)rkpcmd_int, "int", A_LONG, 0);
   class_addmethod(c, (method)rkpcmd_bang, "bang", 0);

@@ -13,9 +13,11 @@
 #include "ext.h"
 #include "ext_obex.h"
 
-static t_class *rklbuf_class;
+namespace {
 
-#define RKLBUF_ATOMS 256
+t_class *rklbuf_class;
+
+constexpr int rklbuf_atoms = 256;
 
 typedef struct _rklbuf {
   t_object hdr;
@@ -25,28 +27,28 @@ typedef struct _rklbuf {
   int16_t autoout; // 1: writes and size changes output the buffer; 0: only a bang does
   int32_t base;    // index of element 0 as the patch sees it
   int32_t pos;     // write cursor from element 0; may lie outside the buffer
-  t_atom atoms[RKLBUF_ATOMS];
+  t_atom atoms[rklbuf_atoms];
 } t_rklbuf;
 
-static void rklbuf_output(t_rklbuf *x);
+void rklbuf_output(t_rklbuf *x);
 
-static int32_t rklbuf_wrap(t_atom_long n) {
+int32_t rklbuf_wrap(t_atom_long n) {
   return (int32_t)(uint32_t)(t_ptr_uint)n;
 }
 
-static int32_t rklbuf_add(int32_t a, int32_t b) {
+int32_t rklbuf_add(int32_t a, int32_t b) {
   return (int32_t)((uint32_t)a + (uint32_t)b);
 }
 
-static int32_t rklbuf_sub(int32_t a, int32_t b) {
+int32_t rklbuf_sub(int32_t a, int32_t b) {
   return (int32_t)((uint32_t)a - (uint32_t)b);
 }
 
-static void rklbuf_outindex(t_rklbuf *x) {
+void rklbuf_outindex(t_rklbuf *x) {
   outlet_int(x->outpos, rklbuf_add(x->pos, x->base));
 }
 
-static void rklbuf_store(t_atom *dst, const t_atom *src) {
+void rklbuf_store(t_atom *dst, const t_atom *src) {
   switch (src->a_type) {
   case A_LONG:
     atom_setlong(dst, src->a_w.w_long);
@@ -64,9 +66,10 @@ static void rklbuf_store(t_atom *dst, const t_atom *src) {
   }
 }
 
-// The positions of the elements are worked out in 64 bits, where a 16-bit
-// count added to a 32-bit cursor cannot overflow; only the new cursor wraps.
-static void rklbuf_write(t_rklbuf *x, short argc, const t_atom *argv) {
+// The positions of the elements are worked out in 64 bits, where a message's
+// count (the host's fit in 16 bits) added to a 32-bit cursor cannot
+// overflow; only the new cursor wraps.
+void rklbuf_write(t_rklbuf *x, long argc, const t_atom *argv) {
   if (argc <= 0) {
     return;
   }
@@ -74,9 +77,9 @@ static void rklbuf_write(t_rklbuf *x, short argc, const t_atom *argv) {
   const int64_t end = start + argc;
   x->pos = (int32_t)(uint32_t)(uint64_t)end;
 
-  if (end > 0 && start < RKLBUF_ATOMS) {
+  if (end > 0 && start < rklbuf_atoms) {
     const int64_t first = start < 0 ? 0 : start;
-    const int64_t last = end > RKLBUF_ATOMS ? RKLBUF_ATOMS : end;
+    const int64_t last = end > rklbuf_atoms ? rklbuf_atoms : end;
     for (int64_t i = first; i < last; i++) {
       rklbuf_store(x->atoms + i, argv + (i - start));
     }
@@ -87,10 +90,10 @@ static void rklbuf_write(t_rklbuf *x, short argc, const t_atom *argv) {
   rklbuf_outindex(x);
 }
 
-static void *rklbuf_new(t_atom_long size, t_atom_long base) {
+void *rklbuf_new(t_atom_long size, t_atom_long base) {
   t_rklbuf *x = (t_rklbuf *)object_alloc(rklbuf_class);
   if (!x) {
-    return 0;
+    return nullptr;
   }
   // Both are made right to left: inlets 1 to 3 take goto, size and base;
   // outlet 0 is the buffer, outlet 1 the index.
@@ -101,7 +104,7 @@ static void *rklbuf_new(t_atom_long size, t_atom_long base) {
   x->outdata = listout(x);
 
   // Read as unsigned, so that every negative size is out of range too.
-  if ((t_ptr_uint)size > RKLBUF_ATOMS) {
+  if ((t_ptr_uint)size > rklbuf_atoms) {
     error("lbuf: invalid buffer size (%lld)", (long long)size);
     size = 0;
   }
@@ -109,48 +112,48 @@ static void *rklbuf_new(t_atom_long size, t_atom_long base) {
   x->autoout = 1;
   x->base = rklbuf_wrap(base);
   x->pos = 0;
-  for (int i = 0; i < RKLBUF_ATOMS; i++) {
+  for (int i = 0; i < rklbuf_atoms; i++) {
     atom_setlong(x->atoms + i, 0);
   }
   return x;
 }
 
-static void rklbuf_stop(t_rklbuf *x) {
+void rklbuf_stop(t_rklbuf *x) {
   x->autoout = 0;
 }
 
-static void rklbuf_start(t_rklbuf *x) {
+void rklbuf_start(t_rklbuf *x) {
   x->autoout = 1;
 }
 
-static void rklbuf_output(t_rklbuf *x) {
-  outlet_list(x->outdata, 0L, x->size, x->atoms);
+void rklbuf_output(t_rklbuf *x) {
+  outlet_list(x->outdata, nullptr, x->size, x->atoms);
 }
 
-static void rklbuf_list(t_rklbuf *x, t_symbol *s, short argc, t_atom *argv) {
+void rklbuf_list(t_rklbuf *x, t_symbol *s, long argc, t_atom *argv) {
   (void)s;
   rklbuf_write(x, argc, argv);
 }
 
-static void rklbuf_int(t_rklbuf *x, t_atom_long n) {
+void rklbuf_int(t_rklbuf *x, t_atom_long n) {
   t_atom a;
   atom_setlong(&a, n);
   rklbuf_write(x, 1, &a);
 }
 
-static void rklbuf_float(t_rklbuf *x, double f) {
+void rklbuf_float(t_rklbuf *x, double f) {
   t_atom a;
   atom_setfloat(&a, f);
   rklbuf_write(x, 1, &a);
 }
 
-static void rklbuf_symbol(t_rklbuf *x, t_symbol *s) {
+void rklbuf_symbol(t_rklbuf *x, t_symbol *s) {
   t_atom a;
   atom_setsym(&a, s);
   rklbuf_write(x, 1, &a);
 }
 
-static void rklbuf_base(t_rklbuf *x, t_atom_long n) {
+void rklbuf_base(t_rklbuf *x, t_atom_long n) {
   const int32_t base = rklbuf_wrap(n);
   if (base == x->base) {
     return;
@@ -159,8 +162,8 @@ static void rklbuf_base(t_rklbuf *x, t_atom_long n) {
   rklbuf_outindex(x);
 }
 
-static void rklbuf_size(t_rklbuf *x, t_atom_long n) {
-  if (n > RKLBUF_ATOMS || n < 0) {
+void rklbuf_size(t_rklbuf *x, t_atom_long n) {
+  if (n > rklbuf_atoms || n < 0) {
     error("lbuf: invalid buffer size (%lld)", (long long)n);
     return;
   }
@@ -173,7 +176,7 @@ static void rklbuf_size(t_rklbuf *x, t_atom_long n) {
   }
 }
 
-static void rklbuf_seek(t_rklbuf *x, t_atom_long n) {
+void rklbuf_seek(t_rklbuf *x, t_atom_long n) {
   const int32_t delta = rklbuf_wrap(n);
   if (delta == 0) {
     return;
@@ -182,7 +185,7 @@ static void rklbuf_seek(t_rklbuf *x, t_atom_long n) {
   rklbuf_outindex(x);
 }
 
-static void rklbuf_goto(t_rklbuf *x, t_atom_long n) {
+void rklbuf_goto(t_rklbuf *x, t_atom_long n) {
   const int32_t pos = rklbuf_sub(rklbuf_wrap(n), x->base);
   if (pos == x->pos) {
     return;
@@ -191,7 +194,7 @@ static void rklbuf_goto(t_rklbuf *x, t_atom_long n) {
   rklbuf_outindex(x);
 }
 
-static void rklbuf_assist(t_rklbuf *x, void *b, long m, long a, char *s) {
+void rklbuf_assist(t_rklbuf *x, void *b, long m, long a, char *s) {
   (void)x;
   (void)b;
   const char *text = "???";
@@ -223,9 +226,11 @@ static void rklbuf_assist(t_rklbuf *x, void *b, long m, long a, char *s) {
   strncpy_zero(s, text, ASSIST_MAX_STRING_LEN);
 }
 
+} // namespace
+
 C74_EXPORT void ext_main(void *) {
-  t_class *c =
-      class_new("rklbuf", (method)rklbuf_new, 0L, sizeof(t_rklbuf), 0L, A_DEFLONG, A_DEFLONG, 0);
+  t_class *c = class_new("rklbuf", (method)rklbuf_new, nullptr, sizeof(t_rklbuf), nullptr,
+                         A_DEFLONG, A_DEFLONG, 0);
   class_addmethod(c, (method)rklbuf_stop, "stop", 0);
   class_addmethod(c, (method)rklbuf_start, "start", 0);
   class_addmethod(c, (method)rklbuf_output, "bang", 0);

@@ -26,23 +26,23 @@
 
 #include "float_to_long.h"
 
-static t_class *rkudppack_class;
-static t_symbol *ps_FullPacket;
+namespace {
 
-enum : long {
-  kDatagramSize = 1472,
-  kHeaderSize = 4,
-  kMessageHeaderSize = 6,
-  // Without an explicit send, a datagram goes out once fewer than 8 bytes are
-  // free: not enough for a padded message header and one data byte.
-  kFullThreshold = 1464,
-  kIndexSpace = 65536,
-};
+t_class *rkudppack_class;
+t_symbol *ps_FullPacket;
+
+constexpr long datagram_size = 1472;
+constexpr long header_size = 4;
+constexpr long message_header_size = 6;
+// Without an explicit send, a datagram goes out once fewer than 8 bytes are
+// free: not enough for a padded message header and one data byte.
+constexpr long full_threshold = datagram_size - 8;
+constexpr long index_space = 65536;
 
 typedef struct _rkudppack {
   t_object hdr;
   void *outlet;
-  unsigned char buf[kDatagramSize];
+  unsigned char buf[datagram_size];
   unsigned char *msg; // header of the open message; null when none is open
   unsigned char *top; // next byte to write
   uint32_t offset;    // start index of the next data byte; 0: unset
@@ -50,13 +50,13 @@ typedef struct _rkudppack {
   uint8_t type;       // 0xCA or 0xC9; 0: unset
 } t_rkudppack;
 
-static void rkudppack_type(t_rkudppack *x, t_atom_long n);
-static void rkudppack_id(t_rkudppack *x, t_atom_long n);
-static void rkudppack_list(t_rkudppack *x, t_symbol *s, short ac, t_atom *av);
+void rkudppack_type(t_rkudppack *x, t_atom_long n);
+void rkudppack_id(t_rkudppack *x, t_atom_long n);
+void rkudppack_list(t_rkudppack *x, t_symbol *s, long ac, t_atom *av);
 
 // Closes the open message. Sends the datagram when it holds a message
 // (output set) or when it is too full for another one (output clear).
-static void rkudppack_finish(t_rkudppack *x, bool output) {
+void rkudppack_finish(t_rkudppack *x, bool output) {
   if (x->msg) {
     const long length = x->top - x->msg;
     x->msg[2] = (unsigned char)(length >> 8);
@@ -64,12 +64,12 @@ static void rkudppack_finish(t_rkudppack *x, bool output) {
     x->msg = nullptr;
   }
   const long length = x->top - x->buf;
-  if (length <= (output ? kHeaderSize : kFullThreshold)) {
+  if (length <= (output ? header_size : full_threshold)) {
     return;
   }
   // Empty before the send, so that whatever the patch sends back during it
   // starts a new datagram.
-  x->top = x->buf + kHeaderSize;
+  x->top = x->buf + header_size;
   t_atom packet[2];
   atom_setlong(&packet[0], length);
   atom_setlong(&packet[1], (t_atom_long)(t_ptr_uint)x->buf);
@@ -82,7 +82,7 @@ static void rkudppack_finish(t_rkudppack *x, bool output) {
 
 // The low 8 bits of an element's integer value: a float counts by its value
 // truncated toward zero, a symbol (or anything else) as 0.
-static unsigned char rkudppack_byte(const t_atom *a) {
+unsigned char rkudppack_byte(const t_atom *a) {
   if (a->a_type == A_LONG) {
     return (unsigned char)(t_ptr_uint)a->a_w.w_long;
   }
@@ -92,7 +92,7 @@ static unsigned char rkudppack_byte(const t_atom *a) {
   return 0;
 }
 
-static void *rkudppack_new(t_atom_long id, t_atom_long type) {
+void *rkudppack_new(t_atom_long id, t_atom_long type) {
   t_rkudppack *x = (t_rkudppack *)object_alloc(rkudppack_class);
   if (!x) {
     return nullptr;
@@ -111,7 +111,7 @@ static void *rkudppack_new(t_atom_long id, t_atom_long type) {
   x->buf[2] = 0;
   x->buf[3] = 0;
   x->msg = nullptr;
-  x->top = x->buf + kHeaderSize;
+  x->top = x->buf + header_size;
   x->offset = 0;
   x->id = 0;
   x->type = 0;
@@ -120,17 +120,17 @@ static void *rkudppack_new(t_atom_long id, t_atom_long type) {
   return x;
 }
 
-static void rkudppack_bang(t_rkudppack *x) {
+void rkudppack_bang(t_rkudppack *x) {
   rkudppack_finish(x, true);
 }
 
-static void rkudppack_int(t_rkudppack *x, t_atom_long n) {
+void rkudppack_int(t_rkudppack *x, t_atom_long n) {
   t_atom a;
   atom_setlong(&a, n);
   rkudppack_list(x, nullptr, 1, &a);
 }
 
-static void rkudppack_list(t_rkudppack *x, t_symbol *s, short ac, t_atom *av) {
+void rkudppack_list(t_rkudppack *x, t_symbol *s, long ac, t_atom *av) {
   (void)s;
   long left = ac;
   while (left > 0) {
@@ -138,7 +138,7 @@ static void rkudppack_list(t_rkudppack *x, t_symbol *s, short ac, t_atom *av) {
       if (!x->type || !x->id || !x->offset) {
         return;
       }
-      // A closed message leaves at most kFullThreshold bytes, so the padded
+      // A closed message leaves at most full_threshold bytes, so the padded
       // header and at least one data byte always fit here.
       if ((x->top - x->buf) & 1) {
         ++x->top;
@@ -148,14 +148,14 @@ static void rkudppack_list(t_rkudppack *x, t_symbol *s, short ac, t_atom *av) {
       x->msg[1] = x->id;
       x->msg[4] = (unsigned char)(x->offset >> 8);
       x->msg[5] = (unsigned char)x->offset;
-      x->top += kMessageHeaderSize;
+      x->top += message_header_size;
     }
-    long n = kDatagramSize - (x->top - x->buf);
+    long n = datagram_size - (x->top - x->buf);
     if (left < n) {
       n = left;
     }
-    if (x->offset + n > (uint32_t)kIndexSpace) {
-      n = kIndexSpace - x->offset;
+    if (x->offset + n > (uint32_t)index_space) {
+      n = index_space - x->offset;
     }
     for (long i = 0; i < n; ++i) {
       x->top[i] = rkudppack_byte(&av[i]);
@@ -164,7 +164,7 @@ static void rkudppack_list(t_rkudppack *x, t_symbol *s, short ac, t_atom *av) {
     x->offset += (uint32_t)n;
     av += n;
     left -= n;
-    if (x->offset == (uint32_t)kIndexSpace) {
+    if (x->offset == (uint32_t)index_space) {
       // The index space is used up: drop the rest until the next goto.
       x->offset = 0;
       rkudppack_finish(x, false);
@@ -181,8 +181,8 @@ static void rkudppack_list(t_rkudppack *x, t_symbol *s, short ac, t_atom *av) {
 
 // Parameters arrive as longs and are read as unsigned 32-bit values: anything
 // negative or too large is out of range and unsets the parameter.
-static void rkudppack_goto(t_rkudppack *x, t_atom_long n) {
-  const uint32_t offset = (n < 0 || n >= kIndexSpace) ? 0 : (uint32_t)n;
+void rkudppack_goto(t_rkudppack *x, t_atom_long n) {
+  const uint32_t offset = (n < 0 || n >= index_space) ? 0 : (uint32_t)n;
   if (offset == x->offset) {
     return;
   }
@@ -190,7 +190,7 @@ static void rkudppack_goto(t_rkudppack *x, t_atom_long n) {
   x->offset = offset;
 }
 
-static void rkudppack_id(t_rkudppack *x, t_atom_long n) {
+void rkudppack_id(t_rkudppack *x, t_atom_long n) {
   const uint8_t id = (n < 0 || n >= 256) ? 0 : (uint8_t)n;
   if (id == x->id) {
     return;
@@ -199,7 +199,7 @@ static void rkudppack_id(t_rkudppack *x, t_atom_long n) {
   x->id = id;
 }
 
-static void rkudppack_type(t_rkudppack *x, t_atom_long n) {
+void rkudppack_type(t_rkudppack *x, t_atom_long n) {
   uint8_t type = 0;
   if (n == 0 || n == 0xCA) {
     type = 0xCA;
@@ -213,13 +213,13 @@ static void rkudppack_type(t_rkudppack *x, t_atom_long n) {
   x->type = type;
 }
 
-static void rkudppack_reset(t_rkudppack *x) {
+void rkudppack_reset(t_rkudppack *x) {
   x->offset = 0;
-  x->top = x->buf + kHeaderSize;
+  x->top = x->buf + header_size;
   x->msg = nullptr;
 }
 
-static void rkudppack_assist(t_rkudppack *x, void *b, long m, long a, char *s) {
+void rkudppack_assist(t_rkudppack *x, void *b, long m, long a, char *s) {
   (void)x;
   (void)b;
   const char *text = "???";
@@ -243,6 +243,8 @@ static void rkudppack_assist(t_rkudppack *x, void *b, long m, long a, char *s) {
   }
   strncpy_zero(s, text, ASSIST_MAX_STRING_LEN);
 }
+
+} // namespace
 
 C74_EXPORT void ext_main(void *) {
   t_class *c = class_new("rkudp-pack", (method)rkudppack_new, nullptr, sizeof(t_rkudppack), nullptr,

@@ -19,13 +19,13 @@
 #include <cstdint>
 #include <cstring>
 
-static t_class *rkudpunpack_class;
+namespace {
 
-enum : long {
-  kMaxListSize = 256,
-  kIndexSpace = 65536,
-  kMinDatagram = 11, // signature, sequence number and a 7-byte message
-};
+t_class *rkudpunpack_class;
+
+constexpr long max_list_size = 256;
+constexpr long index_space = 65536;
+constexpr long min_datagram = 11; // signature, sequence number and a 7-byte message
 
 typedef struct _rkudpunpack {
   t_object hdr;
@@ -42,12 +42,12 @@ typedef struct _rkudpunpack {
   int32_t busy;   // list outputs in progress: the patch may feed a datagram back
 } t_rkudpunpack;
 
-static void rkudpunpack_cancel(t_rkudpunpack *x);
+void rkudpunpack_cancel(t_rkudpunpack *x);
 
 // Makes sure the atom array holds `count` atoms; it only grows. Called only
 // while no list of this object is on its way through the patch, so the old
 // array can go.
-static bool rkudpunpack_reserve(t_rkudpunpack *x, long count) {
+bool rkudpunpack_reserve(t_rkudpunpack *x, long count) {
   if (x->alloc >= count) {
     return true;
   }
@@ -69,7 +69,7 @@ static bool rkudpunpack_reserve(t_rkudpunpack *x, long count) {
 
 // Outputs the data of a message of n bytes from the read position `seek` on,
 // re-reading seek, cancel and size after every output.
-static void rkudpunpack_data(t_rkudpunpack *x, const unsigned char *data, long n) {
+void rkudpunpack_data(t_rkudpunpack *x, const unsigned char *data, long n) {
   long pos = x->seek;
   while (pos >= 0) {
     long k = n - pos;
@@ -127,12 +127,12 @@ static void rkudpunpack_data(t_rkudpunpack *x, const unsigned char *data, long n
   }
 }
 
-static void *rkudpunpack_new(t_atom_long n) {
+void *rkudpunpack_new(t_atom_long n) {
   t_rkudpunpack *x = (t_rkudpunpack *)object_alloc(rkudpunpack_class);
   if (!x) {
     return nullptr;
   }
-  if (n > kMaxListSize) {
+  if (n > max_list_size) {
     error("rkudp: invalid list size (%ld)", (long)n);
     n = 0;
   }
@@ -140,7 +140,7 @@ static void *rkudpunpack_new(t_atom_long n) {
   if (n < 0) {
     x->size = 1;
   } else if (n == 0) {
-    x->size = kMaxListSize;
+    x->size = max_list_size;
   } else {
     x->size = (uint16_t)n;
   }
@@ -159,12 +159,12 @@ static void *rkudpunpack_new(t_atom_long n) {
   return x;
 }
 
-static void rkudpunpack_packet(t_rkudpunpack *x, t_atom_long length, t_atom_long address) {
+void rkudpunpack_packet(t_rkudpunpack *x, t_atom_long length, t_atom_long address) {
   if (length < 1 || length > 65535) {
     error("rkudp-unpack: bogus packet length (%ld)", (long)length);
     return;
   }
-  if (length < kMinDatagram || address == 0) {
+  if (length < min_datagram || address == 0) {
     return;
   }
   const unsigned char *p = (const unsigned char *)(t_ptr_uint)address;
@@ -211,7 +211,7 @@ static void rkudpunpack_packet(t_rkudpunpack *x, t_atom_long length, t_atom_long
       data = m + 4;
       n = ml - 4;
     }
-    if (start + n > kIndexSpace) {
+    if (start + n > index_space) {
       continue;
     }
     outlet_int(x->outcmd, type);
@@ -229,7 +229,7 @@ static void rkudpunpack_packet(t_rkudpunpack *x, t_atom_long length, t_atom_long
   x->cancel = outer_cancel;
 }
 
-static void rkudpunpack_cancel(t_rkudpunpack *x) {
+void rkudpunpack_cancel(t_rkudpunpack *x) {
   x->cancel = 1;
   // Every position derived from this stays negative, so nothing more of the
   // message is output.
@@ -238,7 +238,7 @@ static void rkudpunpack_cancel(t_rkudpunpack *x) {
 
 // Moves the read position by d bytes; past the 32-bit range the message is
 // cancelled.
-static void rkudpunpack_seek(t_rkudpunpack *x, t_atom_long d) {
+void rkudpunpack_seek(t_rkudpunpack *x, t_atom_long d) {
   if (x->cancel) {
     return;
   }
@@ -251,8 +251,8 @@ static void rkudpunpack_seek(t_rkudpunpack *x, t_atom_long d) {
 }
 
 // Sizes are read as unsigned 32-bit values: a negative one is out of range.
-static void rkudpunpack_size(t_rkudpunpack *x, t_atom_long s) {
-  if (s < 0 || s > kMaxListSize) {
+void rkudpunpack_size(t_rkudpunpack *x, t_atom_long s) {
+  if (s < 0 || s > max_list_size) {
     error("rkudp-unpack: illegal list size (%ld)", (long)s);
     s = 0;
   }
@@ -266,7 +266,7 @@ static void rkudpunpack_size(t_rkudpunpack *x, t_atom_long s) {
   x->size = (uint16_t)s;
 }
 
-static void rkudpunpack_assist(t_rkudpunpack *x, void *b, long m, long a, char *s) {
+void rkudpunpack_assist(t_rkudpunpack *x, void *b, long m, long a, char *s) {
   (void)x;
   (void)b;
   const char *text = "???";
@@ -301,13 +301,15 @@ static void rkudpunpack_assist(t_rkudpunpack *x, void *b, long m, long a, char *
   strncpy_zero(s, text, ASSIST_MAX_STRING_LEN);
 }
 
-static void rkudpunpack_free(t_rkudpunpack *x) {
+void rkudpunpack_free(t_rkudpunpack *x) {
   if (x->atoms) {
     freebytes(x->atoms, (t_getbytes_size)(x->alloc * sizeof(t_atom)));
     x->atoms = nullptr;
     x->alloc = 0;
   }
 }
+
+} // namespace
 
 C74_EXPORT void ext_main(void *) {
   t_class *c = class_new("rkudp-unpack", (method)rkudpunpack_new, (method)rkudpunpack_free,

@@ -27,9 +27,9 @@ namespace {
 // Where the system has no per-send flag against the broken-pipe signal
 // (macOS), Open sets SO_NOSIGPIPE on the socket instead.
 #ifdef MSG_NOSIGNAL
-constexpr int noSignal = MSG_NOSIGNAL;
+constexpr int no_signal = MSG_NOSIGNAL;
 #else
-constexpr int noSignal = 0;
+constexpr int no_signal = 0;
 #endif
 
 } // namespace
@@ -143,15 +143,15 @@ bool Wait(int fd, bool read, bool write, int ms) {
 }
 
 long Send(int fd, const void *data, std::size_t size) {
-  return static_cast<long>(::send(fd, data, size, noSignal));
+  return static_cast<long>(::send(fd, data, size, no_signal));
 }
 
 long SendNow(int fd, const void *data, std::size_t size) {
-  return static_cast<long>(::send(fd, data, size, MSG_DONTWAIT | noSignal));
+  return static_cast<long>(::send(fd, data, size, MSG_DONTWAIT | no_signal));
 }
 
 long SendTo(int fd, const void *data, std::size_t size, const sockaddr *to, socklen_t length) {
-  return static_cast<long>(::sendto(fd, data, size, noSignal, to, length));
+  return static_cast<long>(::sendto(fd, data, size, no_signal, to, length));
 }
 
 long Receive(int fd, void *buffer, std::size_t size) {

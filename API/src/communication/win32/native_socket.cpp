@@ -15,7 +15,7 @@ SOCKET native(int fd) {
 // ReceiveWaiting waits for data in slices of this length; after each it asks
 // the socket whether it was shut down meanwhile, so a wake-up never depends
 // on the shutdown reaching select.
-constexpr int receiveSliceMilliseconds = 100;
+constexpr int receive_slice_ms = 100;
 
 } // namespace
 
@@ -190,7 +190,7 @@ long ReceiveWaiting(int fd, void *buffer, std::size_t size) {
     FD_ZERO(&failed);
     FD_SET(native(fd), &readable);
     FD_SET(native(fd), &failed);
-    timeval slice{0, receiveSliceMilliseconds * 1000};
+    timeval slice{0, receive_slice_ms * 1000};
     if (::select(0, &readable, nullptr, &failed, &slice) == SOCKET_ERROR)
       return -1;
   }

@@ -40,12 +40,16 @@ const char *nexio_tostr(const t_atom *a) {
   }
 }
 
+namespace {
+
 // Whether word (beginning with "@") names the option full: a prefix of it
 // of at least one letter.
-static bool nexio_names(const char *word, const char *full) {
+bool nexio_names(const char *word, const char *full) {
   size_t n = strlen(word);
   return n >= 2 && n <= strlen(full) && strncmp(word, full, n) == 0;
 }
+
+} // namespace
 
 void nexio_parse(nexio_conninfo *info, nexio_handle *h, long ac, const t_atom *av) {
   h->recon.store(1);

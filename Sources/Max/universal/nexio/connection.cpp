@@ -32,13 +32,15 @@ void nexio_handle_free(nexio_handle *h) {
   freebytes(h, sizeof(nexio_handle));
 }
 
-static bool nexio_owns(nexio_handle *h, pthread_t self) {
+namespace {
+
+bool nexio_owns(nexio_handle *h, pthread_t self) {
   return pthread_equal(h->thread.load(), self) != 0;
 }
 
 // Free space of the ring from head h with tail t. One slot stays empty so
 // that a full ring differs from an empty one.
-static int nexio_freespace(int h, int t) {
+int nexio_freespace(int h, int t) {
   return (t - h - 1 + nexio_ringsize) % nexio_ringsize;
 }
 
@@ -50,7 +52,7 @@ enum class nexio_wait { ready, full, disowned };
 // polls the tail for up to nexio_spin_ns, and only then sleeps until notify
 // signals that it freed slots. A thread whose last wait timed out (the patch
 // is not taking bytes) sleeps at once (`poll_first` false).
-static nexio_wait nexio_wait_space(nexio_handle *h, pthread_t self, int need, bool poll_first) {
+nexio_wait nexio_wait_space(nexio_handle *h, pthread_t self, int need, bool poll_first) {
   const int head = h->head.load(std::memory_order_relaxed);
   const auto spin_end = std::chrono::steady_clock::now() + std::chrono::nanoseconds(nexio_spin_ns);
   while (poll_first) {
@@ -103,7 +105,7 @@ struct nexio_connection {
 // Waits until "bang", which holds the lock across pthread_create, has stored
 // this thread's identity. A thread disowned before it started frees the start
 // block and leaves.
-static nexio_step nexio_await_start(nexio_connection &c, nexio_conninfo *start) {
+nexio_step nexio_await_start(nexio_connection &c, nexio_conninfo *start) {
   nexio_lock(c.h);
   nexio_unlock(c.h);
   if (nexio_owns(c.h, c.self)) {
@@ -117,8 +119,7 @@ static nexio_step nexio_await_start(nexio_connection &c, nexio_conninfo *start) 
 // Looks up the host and service of the start block and frees the block. next
 // with the addresses in `list` (at least one); leave when the lookup failed,
 // which the owner reports, or the thread was disowned meanwhile.
-static nexio_step nexio_look_up(nexio_connection &c, nexio_conninfo *start,
-                                struct addrinfo *&list) {
+nexio_step nexio_look_up(nexio_connection &c, nexio_conninfo *start, struct addrinfo *&list) {
   struct addrinfo hints = start->hints;
   int res = getaddrinfo(start->host, start->serv, &hints, &list);
   const int lookup_errno = NativeSocket::LastError();
@@ -150,7 +151,7 @@ static nexio_step nexio_look_up(nexio_connection &c, nexio_conninfo *start,
 // the list and publishes the socket: status 2 and a run of notify. leave when
 // no address connects, which the owner reports, or the thread was disowned
 // meanwhile.
-static nexio_step nexio_connect_first(nexio_connection &c, struct addrinfo *list) {
+nexio_step nexio_connect_first(nexio_connection &c, struct addrinfo *list) {
   int res = 0;
   for (struct addrinfo *ai = list; ai && c.fd < 0; ai = ai->ai_next) {
     c.fd = NativeSocket::Open(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
@@ -188,7 +189,7 @@ static nexio_step nexio_connect_first(nexio_connection &c, struct addrinfo *list
 // Receives up to `size` bytes into the thread's buffer. next with the count
 // in `n`; leave when the peer closed or the object shut the socket down, and
 // after a read error, which the owner reports.
-static nexio_step nexio_read(nexio_connection &c, size_t size, long &n) {
+nexio_step nexio_read(nexio_connection &c, size_t size, long &n) {
   for (;;) {
     n = NativeSocket::ReceiveWaiting(c.fd, c.in, size);
     if (n > 0) {
@@ -215,7 +216,7 @@ static nexio_step nexio_read(nexio_connection &c, size_t size, long &n) {
 // frees it, and wakes notify when the ring was empty. Bytes go into the ring
 // only while this thread is the owner: a thread disowned during its receive
 // never touches slots that a newer owner may have filled; it leaves instead.
-static nexio_step nexio_feed(nexio_connection &c, long n) {
+nexio_step nexio_feed(nexio_connection &c, long n) {
   nexio_handle *h = c.h;
   for (long done = 0; done < n;) {
     const int left = static_cast<int>(n - done);
@@ -251,7 +252,7 @@ static nexio_step nexio_feed(nexio_connection &c, long n) {
 // A stream is received in large reads into the thread's own buffer and fed
 // into the ring as notify frees it, so that a busy stream costs few system
 // calls and wake-ups. Returns when the thread leaves (lock held).
-static void nexio_receive_stream(nexio_connection &c) {
+void nexio_receive_stream(nexio_connection &c) {
   for (;;) {
     long n = 0;
     if (nexio_read(c, sizeof c.in, n) == nexio_step::leave ||
@@ -264,7 +265,7 @@ static void nexio_receive_stream(nexio_connection &c) {
 // A datagram is received only into an empty ring, so that it is never cut
 // because the patch was slow: only a datagram longer than the ring loses its
 // tail. Returns when the thread leaves (lock held).
-static void nexio_receive_datagrams(nexio_connection &c) {
+void nexio_receive_datagrams(nexio_connection &c) {
   for (;;) {
     const nexio_wait room = nexio_wait_space(c.h, c.self, nexio_ringsize - 1, !c.stalled);
     c.stalled = room == nexio_wait::full;
@@ -286,7 +287,7 @@ static void nexio_receive_datagrams(nexio_connection &c) {
 // The one way out, with the lock held. The owner ends the connection (Idle,
 // `recon` 1, a run of notify), a disowned thread changes nothing; whoever
 // drops refcount to 0 frees the handle; the thread's own socket is closed.
-static void nexio_leave(nexio_connection &c) {
+void nexio_leave(nexio_connection &c) {
   nexio_handle *h = c.h;
   if (nexio_owns(h, c.self)) {
     h->thread.store(nexio_nothread);
@@ -304,6 +305,8 @@ static void nexio_leave(nexio_connection &c) {
     NativeSocket::Close(c.fd);
   }
 }
+
+} // namespace
 
 void *nexio_thread(void *arg) {
   nexio_conninfo *start = static_cast<nexio_conninfo *>(arg);
