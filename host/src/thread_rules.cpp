@@ -31,10 +31,10 @@ void report_off_main_thread(MainThreadCall call, const void *object, const char 
     if (!r.calls.emplace(object, call).second)
       return;
   }
-  const char *what = call == MainThreadCall::outlet       ? "outlet called"
-                     : call == MainThreadCall::send       ? "Host::send called"
+  const char *what = call == MainThreadCall::outlet          ? "outlet called"
+                     : call == MainThreadCall::send          ? "Host::send called"
                      : call == MainThreadCall::clock_release ? "clock freed"
-                                                          : "qelem freed";
+                                                             : "qelem freed";
   if (class_name)
     error("%s: %s off the main thread", class_name, what);
   else
