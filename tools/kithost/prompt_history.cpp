@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 fs::path history_file() {
   const char *state = std::getenv("XDG_STATE_HOME");
-  // The base directory specification asks for an absolute path; a relative
+  // The XDG base directory rules ask for an absolute path; a relative
   // one is ignored as if unset.
   if (state && *state && fs::path(state).is_absolute())
     return fs::path(state) / "kithost" / "history";

@@ -30,7 +30,7 @@ enum class Kind { integer, unsigned_integer, character, floating, text };
 /// One piece of the format: literal text, or a conversion.
 struct Piece {
   std::string literal;
-  std::string spec; ///< "%-5.2" without the conversion letter; empty: literal only
+  std::string directive; ///< "%-5.2" without the conversion letter; empty: literal only
   char conversion = 0;
   Kind kind = Kind::text;
 };
@@ -83,21 +83,21 @@ bool parse_format(std::string_view format, std::vector<Piece> &pieces, std::stri
       i += 2;
       continue;
     }
-    std::string spec = "%";
+    std::string directive = "%";
     ++i;
     while (i < format.size() && std::string_view("-+ #0").find(format[i]) != std::string_view::npos)
-      spec += format[i++];
+      directive += format[i++];
     for (const bool precision : {false, true}) {
       if (precision) {
         if (i >= format.size() || format[i] != '.')
           break;
-        spec += format[i++];
+        directive += format[i++];
       }
       int digits = 0;
       int value = 0;
       while (i < format.size() && format[i] >= '0' && format[i] <= '9' && digits < 4) {
         value = value * 10 + (format[i] - '0');
-        spec += format[i++];
+        directive += format[i++];
         ++digits;
       }
       if (value > max_width) {
@@ -116,7 +116,7 @@ bool parse_format(std::string_view format, std::vector<Piece> &pieces, std::stri
                                : std::string("the conversion %") + format[i] + " is not supported";
       return false;
     }
-    piece.spec = spec;
+    piece.directive = directive;
     piece.conversion = format[i++];
     piece.kind = kind_of(piece.conversion);
     pieces.push_back(std::move(piece));
@@ -134,27 +134,27 @@ std::string convert(const Piece &piece, const t_atom &value) {
   const bool number = is_number(value);
   switch (piece.kind) {
   case Kind::integer:
-    std::snprintf(text, sizeof text, (piece.spec + "ll" + piece.conversion).c_str(),
+    std::snprintf(text, sizeof text, (piece.directive + "ll" + piece.conversion).c_str(),
                   static_cast<long long>(number ? atom_getlong(&value) : 0));
     break;
   case Kind::unsigned_integer:
-    std::snprintf(text, sizeof text, (piece.spec + "ll" + piece.conversion).c_str(),
+    std::snprintf(text, sizeof text, (piece.directive + "ll" + piece.conversion).c_str(),
                   static_cast<unsigned long long>(number ? atom_getlong(&value) : 0));
     break;
   case Kind::character:
     std::snprintf(
-        text, sizeof text, (piece.spec + 'c').c_str(),
+        text, sizeof text, (piece.directive + 'c').c_str(),
         static_cast<int>(static_cast<unsigned char>(number ? atom_getlong(&value) : ' ')));
     break;
   case Kind::floating:
-    std::snprintf(text, sizeof text, (piece.spec + piece.conversion).c_str(),
+    std::snprintf(text, sizeof text, (piece.directive + piece.conversion).c_str(),
                   number ? atom_getfloat(&value) : 0.0);
     break;
   case Kind::text: {
     const std::string word =
         value.a_type == A_SYM ? value.a_w.w_sym->s_name : kit::format_atoms({&value, 1});
-    std::snprintf(text, sizeof text, (piece.spec + 's').c_str(), word.c_str());
-    // A long symbol goes in whole: the spec only pads it.
+    std::snprintf(text, sizeof text, (piece.directive + 's').c_str(), word.c_str());
+    // A long symbol goes in whole: the directive only pads it.
     if (word.size() >= sizeof text)
       return word;
     break;
@@ -184,7 +184,7 @@ void *sprintf_new(t_symbol *, long argc, t_atom *argv) {
   x->pieces = new std::vector<Piece>(std::move(pieces));
   x->values = new std::vector<t_atom>;
   for (const Piece &piece : *x->pieces) {
-    if (piece.spec.empty())
+    if (piece.directive.empty())
       continue;
     t_atom &value = x->values->emplace_back();
     if (piece.kind == Kind::text)
@@ -212,7 +212,7 @@ void sprintf_bang(Sprintf *x) {
   std::size_t next = 0;
   for (const Piece &piece : *x->pieces) {
     text += piece.literal;
-    if (!piece.spec.empty())
+    if (!piece.directive.empty())
       text += convert(piece, (*x->values)[next++]);
   }
   if (x->symout) {
